@@ -1,0 +1,175 @@
+#include "assembler/assembler8086.h"
+
+#include <cstdio>
+
+#include "assembler/line_scanner.h"
+#include "common/operand_text.h"
+#include "common/text.h"
+
+namespace tarvix {
+
+namespace {
+
+constexpr std::size_t kMaxLabelLength = 9;
+
+std::string hexByte(unsigned value) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X ", value & 0xFFu);
+    return text;
+}
+
+bool isRepPrefix(std::string_view mnemonic) {
+    return mnemonic.substr(0, 3) == "rep";
+}
+
+}  // namespace
+
+Assembler8086::Assembler8086(OutputPane& pane) : pane_(pane), letterIndex_(buildLetterIndex()) {}
+
+bool Assembler8086::findTemplate() {
+    std::string key = statement.mnemonic + "_" + classifyOperands();
+    const char first = statement.mnemonic.empty() ? '\0' : statement.mnemonic.front();
+    if (first < 'a' || first > 'z') {
+        return false;
+    }
+    const std::size_t k = static_cast<std::size_t>(first - 'a');
+    const InstructionTemplate* row = findRow(key, letterIndex_[k], letterIndex_[k + 1]);
+    if (!row && contains(key, "acu")) {
+        // Accumulator operands fall back on the general register forms.
+        replaceAll(key, "acu", "reg");
+        replaceAll(statement.class1, "acu", "reg");
+        replaceAll(statement.class2, "acu", "reg");
+        row = findRow(key, letterIndex_[k], letterIndex_[k + 1]);
+    }
+    if (!row) {
+        return false;
+    }
+    statement.pattern = row->bitPattern;
+    locationCounter = static_cast<std::uint16_t>(locationCounter + row->baseSize);
+    return true;
+}
+
+bool Assembler8086::assembleInstruction(std::string& byteText) {
+    Statement& s = statement;
+    if (!findTemplate()) {
+        return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
+    }
+    if (contains(s.pattern, "w") && !s.sizeGiven) {
+        return pane_.reportError(MessageId::SpecifyPointerSize, WithLine::Yes);
+    }
+    if (!encodeStatement()) {
+        return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
+    }
+    s.pattern = toUpper(s.pattern);
+    replaceAll(s.pattern, "W", s.operandSize != 0 ? "1" : "0");
+
+    if (isRepPrefix(s.mnemonic)) {
+        // The string instruction after REP is looked up as a statement of its own.
+        const std::string prefix = s.pattern;
+        s.mnemonic = s.operand1;
+        s.operand1.clear();
+        if (!findTemplate()) {
+            return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
+        }
+        s.pattern = prefix + s.pattern;
+    }
+    byteText = patternToBytes(s.pattern);
+    return true;
+}
+
+bool Assembler8086::checkLabel() {
+    if (contains(statement.label, " ")) {
+        return pane_.reportError(MessageId::LabelHasSpaces, WithLine::Yes);
+    }
+    if (statement.label.size() > kMaxLabelLength) {
+        return pane_.reportError("Label's length should be < 10", WithLine::Yes);
+    }
+    return true;
+}
+
+int Assembler8086::labelJumpSize() const {
+    const std::string& m = statement.mnemonic;
+    const bool callOrJmp = m == "call" || m == "jmp";
+    if (!callOrJmp && m.substr(0, 1) != "j" && m.substr(0, 4) != "loop") {
+        return 0;
+    }
+    if (!callOrJmp) {
+        return 2;
+    }
+    if (registerSize(statement.operand1) != 0 || hasBracket(statement.operand1)) {
+        return 0;
+    }
+    return 3;
+}
+
+bool Assembler8086::defineDataBytes(std::string_view line, std::string& byteText) {
+    const std::string& m = statement.mnemonic;
+    if (m != "db" && m != "dw") {
+        return false;
+    }
+    std::string text = toLower(line);
+    // The directive follows the label's colon, if the line has one before its comment.
+    const std::size_t colon = text.find(':');
+    const std::size_t from = colon < text.find(';') ? colon + 1 : 0;
+    text = trim(std::string_view(text).substr(text.find(m, from) + m.size()));
+    replaceAll(text, "\t", " ");
+
+    if (m == "db" && text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
+        std::string codes;
+        for (char c : text.substr(1, text.size() - 2)) {
+            char item[8];
+            std::snprintf(item, sizeof item, "%x,", static_cast<unsigned char>(c));
+            codes += item;
+        }
+        text = codes;
+    }
+
+    byteText.clear();
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        const std::string item(trim(std::string_view(text).substr(0, comma)));
+        text =
+            comma == std::string::npos ? std::string() : std::string(trim(text.substr(comma + 1)));
+        const std::uint16_t value = parseHex(item);
+        byteText += hexByte(value);
+        if (m == "dw") {
+            byteText += hexByte(value >> 8u);
+        }
+        locationCounter = static_cast<std::uint16_t>(locationCounter + (m == "dw" ? 2 : 1));
+    }
+    return true;
+}
+
+bool Assembler8086::encodeSingleStatement(std::string_view line, std::string& byteText) {
+    byteText.clear();
+    statement.reset();
+    const std::string trimmed(trim(line));
+    if (!scanLine(trimmed, statement) || defineDataBytes(trimmed, byteText)) {
+        return true;
+    }
+    if (!statement.label.empty() && !checkLabel()) {
+        return false;
+    }
+    if (statement.mnemonic.empty()) {
+        return true;
+    }
+    if (labelJumpSize() != 0) {
+        return pane_.reportError("Unrecognized symbol " + statement.operand1, WithLine::No);
+    }
+    return assembleInstruction(byteText);
+}
+
+std::string patternToBytes(std::string_view pattern) {
+    std::string bytes;
+    while (pattern.size() >= 8) {
+        unsigned value = 0;
+        for (char bit : pattern.substr(0, 8)) {
+            value = (value << 1u) | (bit == '1' ? 1u : 0u);
+        }
+        bytes += hexByte(value);
+        pattern.remove_prefix(8);
+    }
+    return bytes;
+}
+
+}  // namespace tarvix

@@ -1,0 +1,264 @@
+// Operand classes and the filling of a template's bit pattern from the operands.
+#include <array>
+#include <string>
+
+#include "assembler/assembler8086.h"
+#include "common/operand_text.h"
+#include "common/text.h"
+
+namespace tarvix {
+
+namespace {
+
+struct BaseForm {
+    std::string_view inner;
+    std::string_view rm;
+};
+
+// The r/m field of each base; either order of a register pair is accepted.
+constexpr std::array<BaseForm, 12> kBaseForms{{
+    {"BX+SI", "000"},
+    {"SI+BX", "000"},
+    {"BX+DI", "001"},
+    {"DI+BX", "001"},
+    {"BP+SI", "010"},
+    {"SI+BP", "010"},
+    {"BP+DI", "011"},
+    {"DI+BP", "011"},
+    {"SI", "100"},
+    {"DI", "101"},
+    {"BP", "110"},
+    {"BX", "111"},
+}};
+
+std::string binary(unsigned value, int digits) {
+    std::string bits(static_cast<std::size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0; --i, value >>= 1u) {
+        bits[static_cast<std::size_t>(i)] = (value & 1u) ? '1' : '0';
+    }
+    return bits;
+}
+
+// 16 bits, low byte first, as the 8086 stores words.
+std::string wordBits(unsigned value) {
+    return binary(value & 0xFFu, 8) + binary((value >> 8u) & 0xFFu, 8);
+}
+
+// The text between the first "[" and the first "]"; empty when "]" is missing or first.
+std::string_view bracketInner(std::string_view operand) {
+    const std::size_t open = operand.find('[');
+    const std::size_t close = operand.find(']');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open) {
+        return {};
+    }
+    return operand.substr(open + 1, close - open - 1);
+}
+
+void classifyOne(std::string_view operand, std::string& cls, int& operandSize) {
+    const int size = registerSize(operand);
+    if (size != 0) {
+        cls = size == 2 ? "reg16" : "reg8";
+        operandSize = size == 2 ? 1 : 0;
+        if (accumulatorSize(operand) != 0) {
+            cls = size == 2 ? "acu16" : "acu8";
+        }
+    }
+}
+
+void classifyBracketOrNumber(std::string_view operand, std::string& cls) {
+    if (hasBracket(operand)) {
+        cls = isHexNumber(bracketInner(operand)) ? "addr" : "mem";
+    }
+    if (isHexNumber(operand)) {
+        cls = "imm";
+    }
+}
+
+bool isRegister(std::string_view operand) {
+    return registerSize(operand) != 0;
+}
+
+}  // namespace
+
+std::string Assembler8086::classifyOperands() {
+    Statement& s = statement;
+    if (s.operand1.empty()) {
+        s.class1.clear();
+        s.class2.clear();
+        return {};
+    }
+    std::string c1;
+    std::string c2;
+    // The second operand first, so that a first-operand register decides the size.
+    classifyOne(s.operand2, c2, s.operandSize);
+    classifyOne(s.operand1, c1, s.operandSize);
+    classifyBracketOrNumber(s.operand1, c1);
+    if (s.operand2.empty()) {
+        s.class1 = c1;
+        s.class2.clear();
+        return c1;
+    }
+    classifyBracketOrNumber(s.operand2, c2);
+    s.class1 = c1;
+    s.class2 = c2;
+    return c1 + "/" + c2;
+}
+
+bool Assembler8086::encodeRegOrMem(std::string_view operand) {
+    std::string& pattern = statement.pattern;
+    const std::string s = toUpper(trim(operand));
+
+    const int size = registerSize(s);
+    if (size != 0) {
+        replaceAll(pattern, "r/m", registerCode(s));
+        replaceAll(pattern, "mod", "11");
+        statement.operandSize = size == 2 ? 1 : 0;
+        return true;
+    }
+
+    const std::size_t open = s.find('[');
+    const std::size_t close = s.find(']');
+    if (open == std::string::npos || close == std::string::npos ||
+        s.find('[', open + 1) != std::string::npos || s.find("]+", open) != std::string::npos) {
+        return false;
+    }
+    std::string inner(bracketInner(s));
+
+    // A "-" displacement is taken only when the brackets hold no "+".
+    std::string displacement;
+    bool negative = false;
+    if (const std::size_t plus = inner.rfind('+'); plus != std::string::npos) {
+        if (isHexNumber(inner.substr(plus + 1))) {
+            displacement = inner.substr(plus + 1);
+            inner.resize(plus);
+        }
+    } else if (const std::size_t minus = inner.rfind('-'); minus != std::string::npos) {
+        if (isHexNumber(inner.substr(minus + 1))) {
+            displacement = inner.substr(minus + 1);
+            negative = true;
+            inner.resize(minus);
+        }
+    }
+
+    const BaseForm* base = nullptr;
+    for (const BaseForm& form : kBaseForms) {
+        if (inner == form.inner) {
+            base = &form;
+        }
+    }
+    if (!base) {
+        return false;
+    }
+
+    const long d = parseHex(displacement);
+    const long signedDisplacement = negative ? -d : d;
+    std::string mod = "00";
+    std::string displacementBits;
+    if (d == 0) {
+        // The 8086 has no BP-indirect form without a displacement: [bp] is [bp+00].
+        if (base->inner == "BP") {
+            mod = "01";
+            displacementBits = binary(0, 8);
+        }
+    } else if (signedDisplacement >= -0x80 && signedDisplacement <= 0x7F) {
+        mod = "01";
+        displacementBits = binary(static_cast<unsigned>(signedDisplacement), 8);
+    } else {
+        mod = "10";
+        displacementBits = wordBits(static_cast<unsigned>(signedDisplacement));
+    }
+    locationCounter = static_cast<std::uint16_t>(locationCounter + displacementBits.size() / 8);
+    replaceAll(pattern, "mod", mod);
+    replaceAll(pattern, "r/m", std::string(base->rm) + displacementBits);
+    return true;
+}
+
+bool Assembler8086::encodeStatement() {
+    Statement& s = statement;
+    std::string& pattern = s.pattern;
+
+    // The one-byte XCHG with the accumulator takes the other register's number.
+    if (contains(s.class1, "acu") && contains(s.class2, "reg")) {
+        replaceAll(pattern, "reg", registerCode(s.operand2));
+    }
+    if (contains(s.class1, "reg") && contains(s.class2, "acu")) {
+        replaceAll(pattern, "reg", registerCode(s.operand1));
+    }
+
+    if (contains(pattern, ">><<")) {
+        if (!equalsIgnoreCase(s.operand2, "cl") && parseHex(s.operand2) != 1) {
+            return false;
+        }
+        if (isRegister(s.operand1)) {
+            replaceAll(pattern, "w", registerSize(s.operand1) == 2 ? "1" : "0");
+        } else if (s.sizeGiven) {
+            replaceAll(pattern, "w", s.firstOperandIsWord ? "1" : "0");
+        }
+        if (!encodeRegOrMem(s.operand1)) {
+            return false;
+        }
+        replaceAll(pattern, ">><<", "");
+    }
+
+    // Register to register: reg is the destination, r/m the source (the d = 1 encodings).
+    if (isRegister(s.operand1) && isRegister(s.operand2)) {
+        replaceAll(pattern, "reg", registerCode(s.operand1));
+        encodeRegOrMem(s.operand2);
+    }
+
+    if (contains(pattern, "reg")) {
+        replaceAll(pattern, "reg", registerCode(isRegister(s.operand1) ? s.operand1 : s.operand2));
+    } else if (contains(pattern, "r/m")) {
+        encodeRegOrMem(isRegister(s.operand1) ? s.operand1 : s.operand2);
+    }
+    if (contains(pattern, "r/m") &&
+        !encodeRegOrMem(hasBracket(s.operand1) ? s.operand1 : s.operand2)) {
+        return false;
+    }
+
+    if (contains(pattern, "data")) {
+        const std::uint16_t value = parseHex(s.operand2);
+        bool wordData = s.operandSize != 0;
+        if (contains(pattern, "y") && s.operandSize != 0) {
+            // A word immediate up to 7FH goes as one byte that the processor sign-extends.
+            wordData = value > 0x7F;
+            replaceAll(pattern, "y", wordData ? "0" : "1");
+        } else {
+            replaceAll(pattern, "y", "0");
+        }
+        if (wordData) {
+            replaceAll(pattern, "data", wordBits(value));
+            locationCounter = static_cast<std::uint16_t>(locationCounter + 1);
+        } else {
+            replaceAll(pattern, "data", binary(value & 0xFFu, 8));
+        }
+    }
+
+    if (contains(pattern, "addr")) {
+        const std::string& operand = hasBracket(s.operand1) ? s.operand1 : s.operand2;
+        if (operand.find('[') == std::string::npos || operand.find(']') == std::string::npos) {
+            return false;
+        }
+        replaceAll(pattern, "addr", wordBits(parseHex(bracketInner(operand))));
+    }
+
+    if (contains(pattern, "port")) {
+        const std::string& port = accumulatorSize(s.operand1) != 0 ? s.operand2 : s.operand1;
+        replaceAll(pattern, "port", binary(parseHex(port) & 0xFFu, 8));
+    }
+
+    if (contains(pattern, "tipe")) {
+        const unsigned type = parseHex(s.operand1) & 0xFFu;
+        replaceAll(pattern, "tipe", binary(type, 8));
+        if (type == 3) {
+            // INT 3 has its own one-byte opcode.
+            pattern = "11001100";
+            locationCounter = static_cast<std::uint16_t>(locationCounter - 1);
+        }
+    }
+
+    replaceAll(pattern, " ", "");
+    return true;
+}
+
+}  // namespace tarvix

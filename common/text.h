@@ -1,0 +1,23 @@
+// Small text helpers shared by the assembler and the simulator. The source language is 8-bit
+// and case-insensitive, so case folding is plain ASCII.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarvix {
+
+std::string toLower(std::string_view text);
+std::string toUpper(std::string_view text);
+
+// Trims spaces and tabs at both ends.
+std::string_view trim(std::string_view text);
+std::string_view trimRight(std::string_view text);
+
+bool contains(std::string_view text, std::string_view part);
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+// Replaces every occurrence of `from`, scanning left to right.
+void replaceAll(std::string& text, std::string_view from, std::string_view to);
+
+}  // namespace tarvix
