@@ -24,7 +24,10 @@ bool isRepPrefix(std::string_view mnemonic) {
 
 }  // namespace
 
-Assembler8086::Assembler8086(OutputPane& pane) : pane_(pane), letterIndex_(buildLetterIndex()) {}
+Assembler8086::Assembler8086(OutputPane& pane, int* currentLine)
+    : pane_(pane),
+      currentLine_(currentLine ? currentLine : &ownLine_),
+      letterIndex_(buildLetterIndex()) {}
 
 bool Assembler8086::findTemplate() {
     std::string key = statement.mnemonic + "_" + classifyOperands();

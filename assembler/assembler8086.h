@@ -3,23 +3,61 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "assembler/statement.h"
+#include "assembler/symbol_table.h"
 #include "assembler/template_table.h"
 #include "common/output_pane.h"
+#include "common/progress.h"
+#include "common/source_limits.h"
 
 namespace tarvix {
 
 inline constexpr std::uint16_t kProgramOrigin = 0x1000;
 
 class Assembler8086 {
-  public:
-    explicit Assembler8086(OutputPane& pane);
+public:
+    // currentLine is the line counter that errors name; the simulator shares it when it owns
+    // one, otherwise the assembler keeps its own.
+    explicit Assembler8086(OutputPane& pane, int* currentLine = nullptr);
+    ~Assembler8086();
+
+    Assembler8086(const Assembler8086&) = delete;
+    Assembler8086& operator=(const Assembler8086&) = delete;
 
     Statement statement;
     std::uint16_t locationCounter = kProgramOrigin;
+
+    // Listing mode writes the file the user reads; run mode the one the loader reads back.
+    void setListingMode(bool listing) { listingMode_ = listing; }
+    bool listingMode() const { return listingMode_; }
+
+    void setProgress(ProgressSink* progress) { progress_ = progress ? progress : &noProgress_; }
+
+    // The local time stamped into a listing's header.
+    void setClock(std::function<std::tm()> localTime) { localTime_ = std::move(localTime); }
+
+    // Both passes over a saved source of `editorLines` lines; true when the list file beside
+    // the source has been written. Errors of the program are reported through the pane;
+    // files that cannot be opened fail silently, with the reason in fileError().
+    bool assemble(const std::string& sourcePath, int editorLines);
+    bool runPass1(const std::string& sourcePath, int editorLines);
+    bool runPass2(const std::string& sourcePath);
+
+    bool addSymbol(std::string_view name, std::uint16_t address);
+    std::uint16_t lookupSymbol(std::string_view name) const { return symbols_.lookup(name); }
+    const SymbolTable& symbols() const { return symbols_; }
+
+    // A DB or DW line written to the intermediate text; false when the statement is not one.
+    bool defineData(std::string_view line, std::string& out);
+
+    const std::string& fileError() const { return fileError_; }
+    std::filesystem::path intermediatePath();
 
     // Classifies the operands, finds the row for the key (retrying accumulator operands as
     // plain registers), takes its pattern and adds its size to the location counter.
@@ -56,9 +94,20 @@ class Assembler8086 {
 
     const LetterIndex& letterIndex() const { return letterIndex_; }
 
-  private:
+private:
+    int& line() { return *currentLine_; }
+
     OutputPane& pane_;
+    int ownLine_ = 0;
+    int* currentLine_;
     LetterIndex letterIndex_;
+    SymbolTable symbols_;
+    bool listingMode_ = false;
+    NoProgress noProgress_;
+    ProgressSink* progress_ = &noProgress_;
+    std::function<std::tm()> localTime_;
+    std::filesystem::path privateFolder_;  // holds the intermediate file; ours alone
+    std::string fileError_;
 };
 
 // The list file's byte text: each full group of eight bits as "%02X ".

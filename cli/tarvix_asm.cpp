@@ -1,11 +1,15 @@
-// tarvix-asm: the assembler from the command line.
-#include <cstdio>
+// tarvix-asm: the assembler from the command line. It writes the same list files as the
+// GUI's Run (run mode) and Assemble (listing mode) commands, and prints the pane's messages.
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "assembler/assembler8086.h"
+#include "assembler/list_file.h"
+#include "assembler/source_file.h"
 #include "common/output_pane.h"
+#include "common/source_limits.h"
 #include "common/text.h"
 
 namespace {
@@ -14,32 +18,75 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 int usage() {
-    std::cerr << "usage: tarvix-asm --encode 'STATEMENT'\n"
-                 "       print the bytes of one statement, as the list file writes them\n";
+    std::cerr << "usage: tarvix-asm [--listing] FILE.asm   assemble into FILE.lst (run mode, or\n"
+                 "                                        listing mode with --listing)\n"
+                 "       tarvix-asm --encode 'STATEMENT'  print the bytes of one statement\n";
     return kExitUsage;
 }
 
-int encode(std::string_view statementText) {
+// The pane, with the line counter that its errors name.
+struct Reporter {
+    Reporter() { sink.lineSource = &currentLine; }
+    int currentLine = 0;
     tarvix::MemoryOutputSink sink;
-    const int currentLine = 1;
-    sink.lineSource = &currentLine;
-    tarvix::OutputPane pane(sink);
-    tarvix::Assembler8086 assembler(pane);
+    tarvix::OutputPane pane{sink};
+};
 
+int encode(std::string_view statementText) {
+    Reporter reporter;
+    reporter.currentLine = 1;
+    tarvix::Assembler8086 assembler(reporter.pane, &reporter.currentLine);
     std::string bytes;
     if (!assembler.encodeSingleStatement(statementText, bytes)) {
-        std::cerr << sink.text << '\n';
+        std::cerr << reporter.sink.text << '\n';
         return kExitFailed;
     }
     std::cout << tarvix::trimRight(bytes) << '\n';
     return 0;
 }
 
+int assembleFile(const std::string& path, bool listing) {
+    std::string error;
+    const std::optional<int> lines = tarvix::countSourceLines(path, error);
+    if (!lines) {
+        std::cerr << "tarvix-asm: " << error << '\n';
+        return kExitUsage;
+    }
+    if (tarvix::listFilePath(path).empty()) {
+        std::cerr << "tarvix-asm: " << path << ": the name needs an extension such as .asm\n";
+        return kExitUsage;
+    }
+    Reporter reporter;
+    if (*lines > tarvix::kMaxSourceLines) {
+        reporter.pane.reportError("Large file", tarvix::WithLine::No);
+        std::cerr << reporter.sink.text << '\n';
+        return kExitFailed;
+    }
+    tarvix::Assembler8086 assembler(reporter.pane, &reporter.currentLine);
+    assembler.setListingMode(listing);
+    if (!assembler.assemble(path, *lines)) {
+        if (reporter.pane.errorLatched()) {
+            std::cerr << reporter.sink.text << '\n';
+            return kExitFailed;
+        }
+        std::cerr << "tarvix-asm: " << assembler.fileError() << '\n';
+        return kExitUsage;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string_view(argv[1]) == "--encode") {
-        return encode(argv[2]);
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (args.size() == 2 && args[0] == "--encode") {
+        return encode(args[1]);
+    }
+    if (args.size() == 1 && !args[0].starts_with("-")) {
+        return assembleFile(std::string(args[0]), false);
+    }
+    if (args.size() == 2 && args[0] == "--listing") {
+        return assembleFile(std::string(args[1]), true);
     }
     return usage();
 }

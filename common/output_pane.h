@@ -12,7 +12,7 @@ namespace tarvix {
 enum class WithLine : bool { No = false, Yes = true };
 
 class OutputPane {
-  public:
+public:
     // The pane line is a fixed 256-character buffer on the kit; longer texts are shortened.
     static constexpr std::size_t kMaxLineLength = 255;
 
@@ -35,7 +35,7 @@ class OutputPane {
 
     bool errorLatched() const { return errorLatched_; }
 
-  private:
+private:
     void setPane(std::string_view text);
 
     OutputSink& sink_;

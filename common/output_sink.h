@@ -10,7 +10,7 @@
 namespace tarvix {
 
 class OutputSink {
-  public:
+public:
     virtual ~OutputSink() = default;
 
     virtual std::string paneText() const = 0;
@@ -30,7 +30,7 @@ class OutputSink {
 // A sink that keeps everything in memory: the pane text, the marks and a count of sounds.
 // The current line is read through a pointer to the owner's counter.
 class MemoryOutputSink : public OutputSink {
-  public:
+public:
     std::string text;
     const int* lineSource = nullptr;
     std::optional<int> markedLine;

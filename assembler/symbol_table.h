@@ -1,0 +1,31 @@
+// Labels and their addresses, in order of definition. Names are compared without regard to
+// case and the first definition wins; a hash index keeps large sources fast.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace tarvix {
+
+class SymbolTable {
+public:
+    void clear();
+
+    // False when the name is already defined.
+    bool add(std::string_view name, std::uint16_t address);
+
+    // 0 when the name is not defined: no label can sit at 0, code starts at 1000H.
+    std::uint16_t lookup(std::string_view name) const;
+
+    const std::vector<std::pair<std::string, std::uint16_t>>& entries() const { return entries_; }
+
+private:
+    std::vector<std::pair<std::string, std::uint16_t>> entries_;
+    std::unordered_map<std::string, std::uint16_t> index_;  // lower-case name to address
+};
+
+}  // namespace tarvix
