@@ -9,7 +9,7 @@ namespace tarvix {
 namespace {
 
 class EncoderTest : public ::testing::Test {
-  protected:
+protected:
     EncoderTest() { sink.lineSource = &currentLine; }
 
     // Encodes one statement from the origin; the byte text without its trailing space.

@@ -8,7 +8,7 @@ namespace tarvix {
 namespace {
 
 class OutputPaneTest : public ::testing::Test {
-  protected:
+protected:
     OutputPaneTest() { sink.lineSource = &currentLine; }
 
     int currentLine = 0;
