@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "assembler/assembler8086.h"
+#include "assembler/list_file.h"
+
+namespace tarvix {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::tm clockAt(int hour, int minute) {
+    std::tm t{};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 11;
+    t.tm_mday = 5;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    return t;
+}
+
+class TwoPassTest : public ::testing::Test {
+protected:
+    TwoPassTest() {
+        sink.lineSource = &currentLine;
+        folder = fs::temp_directory_path() /
+                 ("two_pass_test_" + std::to_string(::getpid()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder);
+        assembler.setClock([] { return clockAt(3, 25); });
+    }
+    ~TwoPassTest() override { fs::remove_all(folder); }
+
+    // Assembles the text as a saved source; the list file's text, or "" on failure.
+    std::string assemble(const std::string& source, bool listing = false) {
+        const fs::path path = folder / "prog.asm";
+        writeFile(path, source);
+        assembler.setListingMode(listing);
+        pane.clearStatus();
+        const int lines = static_cast<int>(std::count(source.begin(), source.end(), '\n')) + 1;
+        ok = assembler.assemble(path.string(), lines);
+        return ok ? readFile(folder / "prog.lst") : std::string();
+    }
+
+    fs::path folder;
+    int currentLine = 0;
+    MemoryOutputSink sink;
+    OutputPane pane{sink};
+    Assembler8086 assembler{pane, &currentLine};
+    bool ok = false;
+};
+
+TEST_F(TwoPassTest, RunModeExample) {
+    EXPECT_EQ(assemble("start: mov ax,1234\r\nagain: dec ax\r\njnz again\r\nhlt\r\n"),
+              "1000: B8 34 12            $1\r\n"
+              "1003: 48                  $2\r\n"
+              "1004: 75 FD                $3\r\n"
+              "1006: F4                  $4\r\n"
+              "1007:\r\n");
+}
+
+TEST_F(TwoPassTest, JumpsForwardAndBackward) {
+    const std::string list = assemble(
+        "jmp done\n"      // 1000, 3 bytes before done is known
+        "top: jz top\n"   // 1003
+        "call top\n"      // 1005
+        "loop top\n"      // 1008
+        "done: hlt\n");   // 100A
+    EXPECT_NE(list.find("1000: E9 07 00             $1"), std::string::npos) << list;
+    EXPECT_NE(list.find("1003: 74 FE                $2"), std::string::npos) << list;
+    EXPECT_NE(list.find("1005: E8 FB FF             $3"), std::string::npos) << list;
+    EXPECT_NE(list.find("1008: E2 F9                $4"), std::string::npos) << list;
+    EXPECT_EQ(assembler.lookupSymbol("DONE"), 0x100A);
+}
+
+TEST_F(TwoPassTest, FarConditionalJumpKeepsTheLowByte) {
+    std::string source = "jz far\n";
+    for (int i = 0; i < 100; ++i) {
+        source += "mov ax,1234\n";  // 300 bytes
+    }
+    source += "far: hlt\n";
+    EXPECT_NE(assemble(source).find("1000: 74 2C"), std::string::npos);  // 0x12E, low byte
+}
+
+TEST_F(TwoPassTest, ProgramErrors) {
+    struct Case {
+        const char* source;
+        const char* message;
+        int markedLine;  // -1: no line number and no marker
+    };
+    const Case cases[] = {
+        {"loop1: nop\n\n; again\nloop1: nop\n", "Line 4 Error: Duplicate symbol found", 3},
+        {"LOOP1: nop\nloop1: nop\n", "Line 2 Error: Duplicate symbol found", 1},
+        {"jz nowhere\nhlt\n", "Error: Unrecognized symbol nowhere", -1},
+        {"jmp 1200\n", "Error: Unrecognized symbol 1200", -1},
+        {"msg: db 1\njmp msg\n", "Error: Unrecognized symbol msg", -1},
+        {"nop\n\njunk label\n", "Line 3 Error: Unrecognized/unsupported instruction", 2},
+        {"nop\nmov [bx],5\n", "Line 2 Error: Specify 'BPTR'  or 'WPTR' for pointer to byte or word resptly", 1},
+        {"my lab: nop\n", "Line 1 Error: Labels should not have space(s)", 0},
+        {"toolongname: nop\n", "Line 1 Error: Label's length should be < 10", 0},
+    };
+    for (const Case& c : cases) {
+        sink.markedLine.reset();
+        EXPECT_EQ(assemble(c.source), "") << c.source;
+        EXPECT_FALSE(ok) << c.source;
+        EXPECT_EQ(sink.text, c.message) << c.source;
+        EXPECT_EQ(sink.markedLine.value_or(-1), c.markedLine) << c.source;
+    }
+}
+
+TEST_F(TwoPassTest, DataLinesCarryNoLineNumber) {
+    EXPECT_EQ(assemble("db 41,42 ; letters\nmsg: db 'Hi'\ndw 1234,5\nhlt\n"),
+              "1000: 41 42\r\n1002: 68 69\r\n1004: 34 12 05 00\r\n1008: F4                  $4\r\n"
+              "1009:\r\n");
+    EXPECT_EQ(assembler.lookupSymbol("msg"), 0) << "a label on a data line is not a symbol";
+}
+
+TEST_F(TwoPassTest, LastLineWithoutLineEnd) {
+    EXPECT_EQ(assemble("nop\nhlt"), "1000: 90                  $1\r\n1001: F4                  $2\r\n1002:\r\n");
+    // A single character with nothing after it is never read.
+    EXPECT_EQ(assemble("nop\nx"), "1000: 90                  $1\r\n1001:\r\n");
+    EXPECT_TRUE(ok);
+}
+
+TEST_F(TwoPassTest, LineLimit) {
+    std::string source;
+    for (int i = 1; i < kMaxSourceLines; ++i) {
+        source += "nop\n";
+    }
+    EXPECT_NE(assemble(source + "nop"), "");  // 10000 lines
+    EXPECT_EQ(assemble(source + "nop\n"), "");  // and the empty line after the last line end
+    EXPECT_EQ(sink.text, "Error: Too much lines ");
+}
+
+TEST_F(TwoPassTest, ListingWithProceduresAndLabels) {
+    const std::string list = assemble(
+        "start:\n"
+        "Proc\tDelay\n"
+        "\tPush\tCX\n"
+        "again: jnz again ; spin\n"
+        "db 41\n",
+        true);
+    const std::string dashes(49, '-');
+    EXPECT_EQ(list,
+              "Tarvix v1.0\r\n,   Dec 5, 2026 ,3:25  AM \r\n" + dashes +
+                  "\r\nADDR                  CODE   LABEL      MNEMONIC \r\n" + dashes + "\r\n" +
+                  "1000:                        START      \r\n" + dashes + "\r\n" +
+                  "1000:                        DELAY      \r\n"
+                  "1000:                   51              PUSH\tCX\r\n"
+                  "1001:                75 FE   AGAIN      JNZ\tAGAIN\r\n"
+                  "1003:                   41              \r\n"
+                  "1004:                                   \r\n");
+}
+
+TEST_F(TwoPassTest, ListingKeepsEveryLineWhateverTheProcedureCount) {
+    // Each procedure header takes two intermediate lines; a source with no blank or comment
+    // lines to spare must still list its last instructions.
+    std::string source;
+    for (int i = 0; i < 5; ++i) {
+        source += "proc p" + std::to_string(i) + "\nret\n";
+    }
+    source += "last: hlt";
+    const std::string list = assemble(source, true);
+    EXPECT_NE(list.find("LAST       HLT"), std::string::npos) << list;
+    EXPECT_NE(list.find("1006:                                   "), std::string::npos) << list;
+}
+
+TEST_F(TwoPassTest, IntermediateFileIsPrivateToEachAssembler) {
+    Assembler8086 other(pane);
+    const fs::path mine = assembler.intermediatePath();
+    const fs::path theirs = other.intermediatePath();
+    EXPECT_NE(mine.parent_path(), theirs.parent_path());
+    EXPECT_EQ(mine.filename(), "_tmp_pass1_.lst");
+    struct stat info {};
+    ASSERT_EQ(::stat(mine.parent_path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    assemble("nop\njnz x\nx: hlt\n");
+    EXPECT_EQ(readFile(mine), "1000: 90                  $1\r\n1001: #1jnz#2x#3$2\r\n1003: F4                  $3\r\n1004: ");
+    assemble("nop ; one\njnz x\nx: hlt\n", true);
+    EXPECT_EQ(readFile(mine),
+              "1000: 90                   ~ nop\r\n1001: #1jnz#2x#3~jnz x\r\n1003: F4                   ~ x: hlt\r\n1004: ");
+}
+
+TEST_F(TwoPassTest, UnopenableFilesFailWithoutAMessage) {
+    assembler.setListingMode(false);
+    EXPECT_FALSE(assembler.assemble((folder / "missing.asm").string(), 3));
+    EXPECT_FALSE(assembler.fileError().empty());
+    EXPECT_FALSE(assembler.assemble((folder / "noextension").string(), 3));
+    EXPECT_EQ(sink.text, "");
+    EXPECT_FALSE(pane.errorLatched());
+}
+
+TEST(ListingHeader, DateAndTimeFormats) {
+    struct Case {
+        int month, day, hour, minute;
+        const char* line;
+    };
+    const Case cases[] = {
+        {11, 5, 3, 25, ",   Dec 5, 2026 ,3:25  AM "},
+        {11, 5, 12, 5, ",   Dec 5, 2026 ,12:05  PM "},
+        {11, 5, 0, 5, ",   Dec 5, 2026 ,12:05  AM "},
+        {0, 31, 23, 59, ",   Jan 31, 2026 ,11:59  PM "},
+    };
+    for (const Case& c : cases) {
+        std::tm t{};
+        t.tm_year = 126;
+        t.tm_mon = c.month;
+        t.tm_mday = c.day;
+        t.tm_hour = c.hour;
+        t.tm_min = c.minute;
+        const std::string header = listingHeader(t);
+        EXPECT_EQ(header.substr(13, header.find("\r\n", 13) - 13), c.line);
+    }
+}
+
+TEST(ListFile, PathBesideTheSource) {
+    EXPECT_EQ(listFilePath("/work/prog.asm"), "/work/prog.lst");
+    EXPECT_EQ(listFilePath("a.b.asm"), "a.b.lst");
+    EXPECT_EQ(listFilePath("/my.dir/prog"), "");
+}
+
+class GoldenTest : public TwoPassTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(GoldenTest, ExampleAssemblesToItsListFiles) {
+    const fs::path root = TARVIX_SOURCE_DIR;
+    const std::string source = readFile(root / "examples" / (std::string(GetParam()) + ".asm"));
+    const fs::path golden = root / "tests" / "assembler" / "golden";
+    EXPECT_EQ(assemble(source), readFile(golden / (std::string(GetParam()) + ".run.lst")));
+    EXPECT_EQ(assemble(source, true), readFile(golden / (std::string(GetParam()) + ".listing.lst")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, GoldenTest, ::testing::Values("leds", "sum", "blink"));
+
+}  // namespace
+}  // namespace tarvix

@@ -1,0 +1,87 @@
+// tarvix-asm as a teacher's script uses it: exit status, messages and the files it writes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status;
+    std::string output;  // standard output and standard error together
+};
+
+Outcome run(const std::string& arguments) {
+    const std::string command = std::string(TARVIX_ASM) + " " + arguments + " 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    Outcome outcome{-1, ""};
+    std::array<char, 256> chunk{};
+    while (std::fgets(chunk.data(), chunk.size(), pipe)) {
+        outcome.output += chunk.data();
+    }
+    const int status = ::pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+class TarvixAsm : public ::testing::Test {
+protected:
+    TarvixAsm() : folder(fs::temp_directory_path() / ("tarvix_asm_test_" + std::to_string(::getpid()))) {
+        fs::create_directories(folder);
+    }
+    ~TarvixAsm() override { fs::remove_all(folder); }
+
+    std::string source(const std::string& name, const std::string& text) {
+        const fs::path path = folder / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return "'" + path.string() + "'";
+    }
+
+    fs::path folder;
+};
+
+TEST_F(TarvixAsm, ExitStatusAndMessages) {
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string output;
+    };
+    std::string large;
+    for (int i = 0; i <= 10000; ++i) {
+        large += "nop\n";
+    }
+    const Case cases[] = {
+        {"--encode 'add wptr [bx],80'", 0, "81 07 80 00\n"},
+        {"--encode 'int 3'", 0, "CC\n"},
+        {"--encode 'inc [bx]'",
+         1, "Line 1 Error: Specify 'BPTR'  or 'WPTR' for pointer to byte or word resptly\n"},
+        {source("ok.asm", "nop\nhlt\n"), 0, ""},
+        {"--listing " + source("ok2.asm", "nop\n"), 0, ""},
+        {source("dup.asm", "a: nop\n\na: nop\n"), 1, "Line 3 Error: Duplicate symbol found\n"},
+        {source("big.asm", large), 1, "Error: Large file\n"},
+        {"'" + (folder / "missing.asm").string() + "'", 2, ""},
+        {"'" + folder.string() + "'", 2, ""},
+        {"", 2, ""},
+        {"--bogus x.asm", 2, ""},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = run(c.arguments);
+        EXPECT_EQ(outcome.status, c.status) << c.arguments << "\n" << outcome.output;
+        if (c.status != 2) {
+            EXPECT_EQ(outcome.output, c.output) << c.arguments;
+        } else {
+            EXPECT_FALSE(outcome.output.empty()) << c.arguments << ": a refusal says why";
+        }
+    }
+    EXPECT_TRUE(fs::exists(folder / "ok.lst"));
+    EXPECT_TRUE(fs::exists(folder / "ok2.lst"));
+    EXPECT_FALSE(fs::exists(folder / "dup.lst")) << "a failed assembly writes no list file";
+}
+
+}  // namespace
