@@ -185,7 +185,8 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
             }
             locationCounter = static_cast<std::uint16_t>(locationCounter + size);
             write(out.get(), "#1" + statement.mnemonic + "#2" + statement.operand1 + "#3");
-            writeLine(out.get(), listingMode_ ? "~" + listing : "$" + std::to_string(line()));
+            write(out.get(), listingMode_ ? "~" : "$");
+            writeLine(out.get(), listingMode_ ? listing : std::to_string(line()));
             continue;
         }
         std::string bytes;

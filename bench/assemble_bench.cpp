@@ -1,0 +1,128 @@
+// Assembling a 10000-line source with tarvix-asm against NASM on the same program, both run
+// as the command-line tools a teacher would use.
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One statement in the kit's syntax and in NASM's.
+struct Form {
+    const char* kit;
+    const char* nasm;
+};
+
+const std::vector<Form> kForms = {
+    {"mov ax,1234", "mov ax,0x1234"},
+    {"mov bl,[si+7f]", "mov bl,[si+0x7f]"},
+    {"add wptr [bx+di+100],80", "add word [bx+di+0x100],0x80"},
+    {"sub cx,[1200]", "sub cx,[0x1200]"},
+    {"and al,0f", "and al,0x0f"},
+    {"xor bx,bx", "xor bx,bx"},
+    {"cmp bptr [bp-2],5", "cmp byte [bp-0x2],0x5"},
+    {"test dx,8000", "test dx,0x8000"},
+    {"inc wptr [1300]", "inc word [0x1300]"},
+    {"shl ax,cl", "shl ax,cl"},
+    {"rcr bptr [si],1", "rcr byte [si],1"},
+    {"push bx", "push bx"},
+    {"pop wptr [di+4]", "pop word [di+0x4]"},
+    {"in al,20", "in al,0x20"},
+    {"out dx,ax", "out dx,ax"},
+    {"xchg si,[bx]", "xchg si,[bx]"},
+    {"mul bptr [bx+si]", "mul byte [bx+si]"},
+    {"int 21", "int 0x21"},
+    {"rep movsb", "rep movsb"},
+    {"daa", "daa"},
+};
+
+struct Sources {
+    fs::path folder;
+    fs::path kit;
+    fs::path nasm;
+};
+
+// Every fifth line carries a label, and every seventh jumps forward to the next label.
+Sources writeSources() {
+    Sources s;
+    s.folder = fs::temp_directory_path() / ("tarvix_bench_" + std::to_string(::getpid()));
+    fs::create_directories(s.folder);
+    s.kit = s.folder / "big.asm";
+    s.nasm = s.folder / "big.nasm";
+    std::ofstream kit(s.kit, std::ios::binary);
+    std::ofstream nasm(s.nasm, std::ios::binary);
+    nasm << "bits 16\norg 0x1000\n";
+    for (int line = 0; line < 9999; ++line) {
+        const Form& form = kForms[static_cast<std::size_t>(line) % kForms.size()];
+        std::string label;
+        if (line % 5 == 0) {
+            label = "l" + std::to_string(line / 5) + ": ";
+        }
+        if (line % 7 == 3) {
+            const std::string target = "l" + std::to_string(line / 5 + 1);
+            kit << label << "jnz " << target << "\r\n";
+            nasm << label << "jnz near " << target << "\n";
+        } else {
+            kit << label << form.kit << "\r\n";
+            nasm << label << form.nasm << "\n";
+        }
+    }
+    kit << "last: hlt";
+    nasm << "last: hlt\n";
+    return s;
+}
+
+const Sources& sources() {
+    static const Sources s = writeSources();
+    return s;
+}
+
+void runTool(benchmark::State& state, const std::string& command) {
+    for (auto _ : state) {
+        const int status = std::system(command.c_str());
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError(("failed: " + command).c_str());
+            return;
+        }
+    }
+}
+
+void BM_TarvixAsm(benchmark::State& state) {
+    runTool(state, std::string(TARVIX_ASM) + " " + sources().kit.string());
+}
+
+void BM_TarvixAsmListing(benchmark::State& state) {
+    runTool(state, std::string(TARVIX_ASM) + " --listing " + sources().kit.string());
+}
+
+void BM_Nasm(benchmark::State& state) {
+    const Sources& s = sources();
+    runTool(state, "nasm -O0 -f bin -o " + (s.folder / "big.bin").string() + " " + s.nasm.string());
+}
+
+void BM_NasmOptimising(benchmark::State& state) {
+    const Sources& s = sources();
+    runTool(state, "nasm -f bin -o " + (s.folder / "big.bin").string() + " " + s.nasm.string());
+}
+
+BENCHMARK(BM_TarvixAsm)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TarvixAsmListing)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Nasm)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_NasmOptimising)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fs::remove_all(sources().folder);
+    return 0;
+}
