@@ -194,7 +194,8 @@ bool Assembler8086::encodeStatement() {
         } else if (s.sizeGiven) {
             replaceAll(pattern, "w", s.firstOperandIsWord ? "1" : "0");
         }
-        if (!encodeRegOrMem(s.operand1)) {
+        // A direct address has no r/m field: its rows spell out mod and r/m.
+        if (contains(pattern, "r/m") && !encodeRegOrMem(s.operand1)) {
             return false;
         }
         replaceAll(pattern, ">><<", "");

@@ -501,33 +501,6 @@ const DeliberateDifference* deliberateDifferenceFor(const Case& c) {
     return nullptr;
 }
 
-bool isShift(std::string_view mnemonic) {
-    return std::find(kShiftMnemonics.begin(), kShiftMnemonics.end(), mnemonic) !=
-           kShiftMnemonics.end();
-}
-
-// Encoder faults found by this test and not yet fixed. Their statements must still be
-// refused; once one encodes as NASM does, the entry is stale and the test says so.
-struct KnownFault {
-    std::string_view name;
-    bool (*applies)(const Case&);
-};
-
-const std::array<KnownFault, 1> kKnownFaults{{
-    // The shift code fills r/m through the base-register path, which has no direct address.
-    {"shift/rotate of a direct address refused",
-     [](const Case& c) { return isShift(c.mnemonic) && c.form.starts_with("a"); }},
-}};
-
-const KnownFault* knownFaultFor(const Case& c) {
-    for (const KnownFault& f : kKnownFaults) {
-        if (f.applies(c)) {
-            return &f;
-        }
-    }
-    return nullptr;
-}
-
 // ---------------------------------------------------------------------------------------
 // Running NASM and ndisasm
 
@@ -816,7 +789,6 @@ TEST(NasmCrossCheck, EveryStatementMatchesNasmOrADeliberateDifference) {
 
     std::size_t exact = 0;
     std::map<std::string_view, std::size_t> perDifference;
-    std::map<std::string_view, std::size_t> perFault;
     std::vector<std::size_t> differing;  // index into cases
     std::vector<std::string> failures;
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -824,16 +796,7 @@ TEST(NasmCrossCheck, EveryStatementMatchesNasmOrADeliberateDifference) {
         const KitResult& r = kit[i];
         const std::string described = c.kit + "  (" + c.mnemonic + " " + c.form + ", nasm \"" +
                                       c.nasm + "\" " + hexText((*nasm)[i]) + "): ";
-        if (const KnownFault* fault = knownFaultFor(c)) {
-            if (r.ok && r.bytes == (*nasm)[i]) {
-                failures.push_back(described + "encodes now: remove \"" + std::string(fault->name) +
-                                   "\" from the known faults");
-            } else if (r.ok) {
-                failures.push_back(described + "kit " + hexText(r.bytes));
-            } else {
-                ++perFault[fault->name];
-            }
-        } else if (!r.ok) {
+        if (!r.ok) {
             failures.push_back(described + "refused: " + r.message);
         } else if (r.advance != r.bytes.size()) {
             failures.push_back(described + "kit " + hexText(r.bytes) +
@@ -880,9 +843,6 @@ TEST(NasmCrossCheck, EveryStatementMatchesNasmOrADeliberateDifference) {
                   << d.reason << ")\n";
         // An entry nothing falls under means the table or the generator went stale.
         EXPECT_GT(perDifference[d.name], 0u) << d.name;
-    }
-    for (const KnownFault& f : kKnownFaults) {
-        std::cout << "[ nasm     ]   known fault, " << f.name << ": " << perFault[f.name] << "\n";
     }
     constexpr std::size_t kShown = 20;
     for (std::size_t k = 0; k < failures.size() && k < kShown; ++k) {
