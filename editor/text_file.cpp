@@ -1,0 +1,167 @@
+#include "editor/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace tarvix {
+
+namespace {
+
+constexpr std::size_t kReadChunkBytes = 32768;
+
+// Owns a descriptor so that every early return closes it.
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    ~FileHandle() { close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    int get() const { return fd_; }
+    bool close() {
+        if (fd_ < 0) {
+            return true;
+        }
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Like the read-only attribute elsewhere: no write bit at all, or no write access for us.
+// Root passes access() for any file, so the mode bits are what make it show there.
+bool isReadOnly(const std::string& path, const struct stat& info) {
+    const mode_t writeBits = S_IWUSR | S_IWGRP | S_IWOTH;
+    return (info.st_mode & writeBits) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+mode_t currentUmask() {
+    // The only way to read the umask is to set it; put it straight back.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes the rename itself durable; a failure here no longer risks the file, so it is ignored.
+void syncFolder(const std::string& folder) {
+    const FileHandle dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) {
+        ::fsync(dir.get());
+    }
+}
+
+}  // namespace
+
+std::optional<FileContents> readWholeFile(const std::string& path, std::size_t maxBytes) {
+    // Non-blocking so that a named pipe cannot hang the open; regular files ignore the flag.
+    const FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<std::size_t>(info.st_size) > maxBytes) {
+        return std::nullopt;
+    }
+
+    FileContents contents;
+    contents.readOnly = isReadOnly(path, info);
+    contents.bytes.reserve(static_cast<std::size_t>(info.st_size));
+    std::vector<char> chunk(kReadChunkBytes);
+    for (;;) {
+        const ssize_t got = ::read(file.get(), chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        // The file may grow while it is read; the bound holds for what is read.
+        if (contents.bytes.size() + static_cast<std::size_t>(got) > maxBytes) {
+            return std::nullopt;
+        }
+        contents.bytes.append(chunk.data(), static_cast<std::size_t>(got));
+    }
+    return contents;
+}
+
+bool replaceFile(const std::string& path, std::string_view bytes) {
+    if (path.empty()) {
+        return false;
+    }
+    std::string target = path;
+    mode_t mode = 0666 & ~currentUmask();
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode)) {
+            // Save through the link, keeping the link itself.
+            char resolved[PATH_MAX];
+            if (::realpath(path.c_str(), resolved) == nullptr || ::stat(resolved, &info) != 0) {
+                return false;
+            }
+            target = resolved;
+        }
+        // The rename would replace a device or pipe node; a directory is left to the rename,
+        // which refuses it.
+        if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+            return false;
+        }
+        if (S_ISREG(info.st_mode) && isReadOnly(target, info)) {
+            return false;
+        }
+        mode = info.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+
+    const std::string folder = folderOf(target);
+    std::string tempName = folder + "/CREXXXXXX";
+    FileHandle temp(::mkstemp(tempName.data()));
+    if (temp.get() < 0) {
+        return false;
+    }
+    const bool written =
+        ::fchmod(temp.get(), mode) == 0 && writeAll(temp.get(), bytes) && ::fsync(temp.get()) == 0;
+    if (!temp.close() || !written || ::rename(tempName.c_str(), target.c_str()) != 0) {
+        ::unlink(tempName.c_str());
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+}  // namespace tarvix

@@ -1,0 +1,489 @@
+#include "editor/x86_text_buffer.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tarvix {
+namespace {
+
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+struct RecordingView : TextBufferView {
+    void onTextChanged(TextBufferView* source, const TextChange& change) override {
+        sources.push_back(source);
+        changes.push_back(change);
+    }
+    void onEditOperation(EditAction action, std::string_view text) override {
+        lastAction = action;
+        lastText = text;
+    }
+    std::vector<TextBufferView*> sources;
+    std::vector<TextChange> changes;
+    EditAction lastAction = EditAction::Unknown;
+    std::string lastText;
+};
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class TextBufferTest : public ::testing::Test {
+protected:
+    TextBufferTest() {
+        std::string name = (fs::temp_directory_path() / "editor-XXXXXX").string();
+        EXPECT_NE(::mkdtemp(name.data()), nullptr);
+        folder = name;
+    }
+    ~TextBufferTest() override {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    std::string file(const std::string& name) const { return (folder / name).string(); }
+    // Through a real file, so that the buffer starts without history.
+    void load(const std::string& bytes) {
+        writeBytes(file("source.asm"), bytes);
+        ASSERT_TRUE(buffer.loadFile(file("source.asm")));
+    }
+    void type(TextPosition at, const std::string& text) {
+        ASSERT_TRUE(buffer.insertTextAt(nullptr, at, text, EditAction::Typing));
+    }
+    std::vector<std::string> lines() const {
+        std::vector<std::string> all;
+        for (int i = 0; i < buffer.lineCount(); ++i) {
+            all.emplace_back(buffer.line(i));
+        }
+        return all;
+    }
+    int temporaries() const {
+        int count = 0;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+            count += entry.path().filename().string().starts_with("CRE") ? 1 : 0;
+        }
+        return count;
+    }
+    static unsigned modeOf(const std::string& path) {
+        return static_cast<unsigned>(fs::status(path).permissions());
+    }
+
+    fs::path folder;
+    CX86TextBuffer buffer;
+};
+
+TEST_F(TextBufferTest, LineEndsAreDetectedAndWrittenBackByteForByte) {
+    struct Case {
+        std::string bytes;
+        int style;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"mov al,1", kLineEndCrLf, {"mov al,1"}},
+        {"", kLineEndCrLf, {""}},
+        {"a\r\nb\r\n", kLineEndCrLf, {"a", "b", ""}},
+        {"a\n\rb\n\r", kLineEndLfCr, {"a", "b", ""}},
+        {"\n\ra\r\nb", kLineEndLfCr, {"", "a\r\nb"}},
+        {"a\nb\n", kLineEndLf, {"a", "b", ""}},
+        {"a\r\nb\nc", kLineEndCrLf, {"a", "b\nc"}},  // the first LF decides
+        {"x\r", kLineEndCrLf, {"x\r"}},
+        {"\0\xff\r\x80\nz\n\n"s, kLineEndLf, {"\0\xff\r\x80"s, "z", "", ""}},
+        // Only the first 32768 bytes are looked at.
+        {std::string(40000, 'a') + "\nb", kLineEndCrLf, {std::string(40000, 'a') + "\nb"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.substr(0, 16));
+        load(c.bytes);
+        EXPECT_EQ(buffer.lineEndStyle(), c.style);
+        EXPECT_EQ(lines(), c.lines);
+        EXPECT_TRUE(buffer.needsAssembly());
+        ASSERT_TRUE(buffer.saveFile(file("copy.asm")));
+        EXPECT_EQ(readBytes(file("copy.asm")), c.bytes);
+    }
+
+    // A given style overrides detection on load and the buffer's style on save.
+    writeBytes(file("given.asm"), "a\r\nb");
+    ASSERT_TRUE(buffer.loadFile(file("given.asm"), kLineEndLf));
+    EXPECT_EQ(lines(), (std::vector<std::string>{"a\r", "b"}));
+    ASSERT_TRUE(buffer.saveFile(file("given.asm"), kLineEndLfCr));
+    EXPECT_EQ(readBytes(file("given.asm")), "a\r\n\rb");
+    EXPECT_FALSE(buffer.saveFile(file("given.asm"), 3));
+}
+
+TEST_F(TextBufferTest, RefusedLoadsLeaveTheBufferAsItWas) {
+    const std::string big = file("big.asm");
+    writeBytes(big, "");
+    fs::resize_file(big, 9 * 1024 * 1024);
+    ASSERT_EQ(::mkfifo(file("pipe").c_str(), 0600), 0);
+    std::vector<std::string> refused = {file("missing.asm"), folder.string(), big, file("pipe")};
+    // Our own memory from address 0: a read error on an ordinary-looking file.
+    if (::access("/proc/self/mem", R_OK) == 0) {
+        refused.push_back("/proc/self/mem");
+    }
+
+    load("keep\r\nme");
+    type({0, 0}, "x");
+    buffer.setLineFlags(1, kErrorMarker);
+    buffer.setNeedsAssembly(false);
+    for (const std::string& path : refused) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(buffer.loadFile(path));
+        EXPECT_EQ(buffer.text(), "xkeep\r\nme");
+        EXPECT_TRUE(buffer.isModified());
+        EXPECT_TRUE(buffer.canUndo());
+        EXPECT_FALSE(buffer.needsAssembly());
+        EXPECT_EQ(buffer.lineFlags(1), kErrorMarker);
+    }
+    EXPECT_FALSE(buffer.loadFile(file("source.asm"), 3));
+
+    fs::resize_file(big, kMaxSourceBytes);  // the bound itself loads
+    ASSERT_TRUE(buffer.loadFile(big));
+    EXPECT_EQ(buffer.lineLength(0), static_cast<int>(kMaxSourceBytes));
+}
+
+TEST_F(TextBufferTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
+    const std::string target = file("target.asm");
+    fs::create_directory(folder / "sub");
+    writeBytes(file("sub/inside"), "old");
+    struct Case {
+        const char* name;
+        std::string path;
+        void (*prepare)(const std::string& target);
+    };
+    const Case cases[] = {
+        {"target is a folder", file("sub"), [](const std::string&) {}},
+        {"folder missing", file("nowhere/target.asm"), [](const std::string&) {}},
+        {"target read-only", target, [](const std::string& t) { ::chmod(t.c_str(), 0444); }},
+        {"write cut short", target,
+         [](const std::string&) {
+             std::signal(SIGXFSZ, SIG_IGN);
+             const rlimit small{4, 4};
+             ::setrlimit(RLIMIT_FSIZE, &small);
+         }},
+    };
+    rlimit original{};
+    ::getrlimit(RLIMIT_FSIZE, &original);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(target, "old");
+        ::chmod(target.c_str(), 0644);
+        buffer.initEmpty();
+        type({0, 0}, "new and longer");
+        c.prepare(target);
+        EXPECT_FALSE(buffer.saveFile(c.path));
+        ::setrlimit(RLIMIT_FSIZE, &original);
+        EXPECT_TRUE(buffer.isModified());
+        EXPECT_EQ(readBytes(target), "old");
+        EXPECT_EQ(readBytes(file("sub/inside")), "old");
+        EXPECT_EQ(temporaries(), 0);
+    }
+}
+
+TEST_F(TextBufferTest, SaveKeepsPermissionsAndLinksAndHonoursReadOnly) {
+    const std::string path = file("mode.asm");
+    writeBytes(path, "old");
+    ::chmod(path.c_str(), 0640);
+    fs::create_symlink(path, folder / "link.asm");
+    buffer.initEmpty();
+    type({0, 0}, "new");
+    ASSERT_TRUE(buffer.saveFile(file("link.asm")));
+    EXPECT_TRUE(fs::is_symlink(folder / "link.asm"));
+    EXPECT_EQ(readBytes(path), "new");
+    EXPECT_EQ(modeOf(path), 0640u);
+    EXPECT_EQ(temporaries(), 0);
+
+    const mode_t savedMask = ::umask(027);
+    ASSERT_TRUE(buffer.saveFile(file("fresh.asm")));
+    ::umask(savedMask);
+    EXPECT_EQ(modeOf(file("fresh.asm")), 0640u);
+
+    // No write bit loads read-only even for root, for whom access() allows everything.
+    ::chmod(path.c_str(), 0444);
+    ASSERT_TRUE(buffer.loadFile(path));
+    EXPECT_TRUE(buffer.isReadOnly());
+}
+
+TEST_F(TextBufferTest, EditsAndTheirUndoRedoRestoreTheExactText) {
+    struct Case {
+        std::string before;
+        bool insertion;
+        TextPosition start;
+        TextPosition end;  // the deleted range's end, or where the insertion must end
+        std::string text;
+        std::string after;
+        ChangeKind kind;
+    };
+    const Case cases[] = {
+        {"abc", true, {0, 1}, {0, 3}, "XY", "aXYbc", ChangeKind::SingleLine},
+        {"abc", true, {0, 1}, {1, 1}, "X\r\nY", "aX\r\nYbc", ChangeKind::LinesInserted},
+        {"abc\r\nd", true, {0, 3}, {1, 0}, "\r\n", "abc\r\n\r\nd", ChangeKind::LinesInserted},
+        {"abc", true, {0, 0}, {2, 1}, "1\r\n2\r\n3", "1\r\n2\r\n3abc", ChangeKind::LinesInserted},
+        {"ab", true, {0, 1}, {0, 4}, "\n\0\r"s, "a\n\0\rb"s, ChangeKind::SingleLine},
+        {"abcdef", false, {0, 1}, {0, 4}, "", "aef", ChangeKind::SingleLine},
+        {"abc\r\ndef\r\nghi", false, {0, 1}, {2, 1}, "", "ahi", ChangeKind::LinesRemoved},
+        {"abc\r\ndef", false, {0, 3}, {1, 0}, "", "abcdef", ChangeKind::LinesRemoved},
+        {"abc\r\ndef\r\nghi", false, {0, 0}, {2, 3}, "", "", ChangeKind::LinesRemoved},
+        // LF CR line ends: line 1 holds a CR LF pair, which must not split on undo.
+        {"a\n\rb\r\nc", false, {0, 0}, {1, 4}, "", "", ChangeKind::LinesRemoved},
+    };
+    RecordingView view;
+    buffer.attachView(&view);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.after);
+        load(c.before);
+        const std::vector<std::string> linesBefore = lines();
+        view.changes.clear();
+        view.sources.clear();
+        buffer.setNeedsAssembly(false);
+        if (c.insertion) {
+            EXPECT_EQ(buffer.insertTextAt(&view, c.start, c.text, EditAction::Paste), c.end);
+        } else {
+            EXPECT_TRUE(buffer.deleteRange(&view, c.start, c.end, EditAction::Delete));
+        }
+        EXPECT_EQ(buffer.text(), c.after);
+        EXPECT_TRUE(buffer.needsAssembly());
+        EXPECT_TRUE(buffer.isModified());
+        ASSERT_EQ(view.changes.size(), 1u);
+        EXPECT_EQ(view.sources[0], &view);
+        EXPECT_EQ(view.changes[0].kind, c.kind);
+        EXPECT_EQ(view.changes[0].firstLine, c.start.line);
+
+        EXPECT_EQ(buffer.undoGroup(), c.insertion ? c.start : c.end);
+        EXPECT_EQ(lines(), linesBefore);
+        EXPECT_FALSE(buffer.isModified());
+        EXPECT_EQ(view.sources.back(), nullptr);
+        EXPECT_EQ(buffer.redoGroup(), c.insertion ? c.end : c.start);
+        EXPECT_EQ(buffer.text(), c.after);
+    }
+}
+
+TEST_F(TextBufferTest, BadPositionsAndReadOnlyAreRefusedWithoutChange) {
+    load("abc\r\nde");
+    const TextPosition bad[] = {{-1, 0}, {0, -1}, {0, 4}, {2, 0}, {1, 3}};
+    for (const TextPosition at : bad) {
+        EXPECT_FALSE(buffer.insertTextAt(nullptr, at, "x", EditAction::Typing));
+        EXPECT_FALSE(buffer.deleteRange(nullptr, {0, 0}, at, EditAction::Delete));
+    }
+    EXPECT_FALSE(buffer.deleteRange(nullptr, {1, 1}, {0, 2}, EditAction::Delete));  // reversed
+    type({0, 0}, "x");
+    buffer.setReadOnly(true);
+    EXPECT_FALSE(buffer.insertTextAt(nullptr, {0, 0}, "y", EditAction::Typing));
+    EXPECT_FALSE(buffer.deleteRange(nullptr, {0, 0}, {0, 1}, EditAction::Delete));
+    EXPECT_FALSE(buffer.undoGroup());
+    EXPECT_EQ(buffer.text(), "xabc\r\nde");
+    EXPECT_EQ(buffer.undoRecordCount(), 1u);
+
+    buffer.clear();
+    EXPECT_EQ(buffer.lineCount(), 0);
+    EXPECT_FALSE(buffer.insertTextAt(nullptr, {0, 0}, "x", EditAction::Typing));
+    EXPECT_FALSE(buffer.saveFile(file("cleared.asm")));
+    EXPECT_FALSE(buffer.initEmpty(3));
+}
+
+TEST_F(TextBufferTest, GroupsUndoWholeAndModifiedFollowsTheSavedPosition) {
+    std::vector<bool> flips;
+    buffer.setModifiedHandler([&](bool modified) { flips.push_back(modified); });
+    RecordingView view;
+    buffer.initEmpty();
+    buffer.beginUndoGroup();
+    type({0, 0}, "a");
+    type({0, 1}, "b");
+    buffer.endUndoGroup(&view);
+    EXPECT_EQ(view.lastText, "b");
+    EXPECT_EQ(view.lastAction, EditAction::Typing);
+    EXPECT_EQ(buffer.undoGroup(), (TextPosition{0, 0}));
+    EXPECT_EQ(buffer.text(), "");
+    EXPECT_FALSE(buffer.canUndo());
+    EXPECT_EQ(buffer.redoGroup(), (TextPosition{0, 2}));
+    EXPECT_EQ(flips, (std::vector<bool>{true, false, true}));
+
+    // Saved after "ab": undoing below it and redoing back crosses the saved position.
+    ASSERT_TRUE(buffer.saveFile(file("ab.asm")));
+    type({0, 2}, "c");
+    buffer.undoGroup();
+    EXPECT_FALSE(buffer.isModified());
+    buffer.undoGroup();
+    EXPECT_TRUE(buffer.isModified());
+    buffer.redoGroup();
+    EXPECT_FALSE(buffer.isModified());
+
+    // New edits drop the redo records of the saved text: as many records as "ab" are not it.
+    buffer.undoGroup();
+    type({0, 0}, "x");
+    type({0, 1}, "y");
+    buffer.undoGroup();
+    buffer.redoGroup();
+    EXPECT_TRUE(buffer.isModified());
+
+    // Merging joins the previous group; an edit outside a group is a group of its own; an
+    // undo inside an open group ends it.
+    buffer.beginUndoGroup(true);
+    type({0, 2}, "z");
+    buffer.endUndoGroup();
+    type({0, 3}, "!");
+    buffer.beginUndoGroup();
+    type({0, 4}, "d");
+    buffer.undoGroup();
+    type({0, 4}, "e");
+    buffer.endUndoGroup();
+    const char* steps[] = {"xyz!", "xyz", "x", ""};
+    for (const char* expected : steps) {
+        buffer.undoGroup();
+        EXPECT_EQ(buffer.text(), expected);
+    }
+}
+
+TEST_F(TextBufferTest, FullHistoryDropsTheOldestWholeGroup) {
+    buffer.initEmpty();
+    buffer.beginUndoGroup();
+    type({0, 0}, "ggg");
+    type({0, 3}, "g");
+    type({0, 4}, "g");
+    buffer.endUndoGroup();
+    for (int i = 3; i < 1024; ++i) {
+        type({0, i + 2}, "s");
+    }
+    ASSERT_EQ(buffer.undoRecordCount(), 1024u);
+    type({0, 1026}, "s");
+    EXPECT_EQ(buffer.undoRecordCount(), 1022u);
+    int groups = 0;
+    while (buffer.undoGroup()) {
+        ++groups;
+    }
+    EXPECT_EQ(groups, 1022);
+    EXPECT_EQ(buffer.text(), "ggggg");
+    EXPECT_TRUE(buffer.isModified());  // the saved empty text is out of reach
+}
+
+TEST_F(TextBufferTest, ViewsAndMarkers) {
+    RecordingView first;
+    RecordingView second;
+    // Detaches itself and `second` on its first notice; `second` must hear nothing after.
+    struct Leaving : TextBufferView {
+        CX86TextBuffer* buffer = nullptr;
+        TextBufferView* other = nullptr;
+        void onTextChanged(TextBufferView*, const TextChange&) override {
+            buffer->detachView(this);
+            buffer->detachView(other);
+        }
+    } leaving;
+    leaving.buffer = &buffer;
+    leaving.other = &second;
+    buffer.attachView(&leaving);
+    buffer.attachView(&first);
+    buffer.attachView(&first);  // once only
+    buffer.attachView(&second);
+    load("one\r\ntwo\r\nthree");
+    buffer.setLineFlags(0, kExecutionMarker | 1);
+    EXPECT_TRUE(buffer.moveMarker(kExecutionMarker, 2));
+    EXPECT_TRUE(buffer.moveMarker(kExecutionMarker, 2));  // no change, no notice
+    EXPECT_FALSE(buffer.moveMarker(kExecutionMarker, 3));
+    EXPECT_EQ(buffer.lineFlags(0), 1u);
+    EXPECT_EQ(buffer.findMarker(kExecutionMarker), 2);
+    buffer.deleteRange(&first, {0, 1}, {1, 1}, EditAction::Delete);
+    buffer.undoGroup();
+
+    const ChangeKind kinds[] = {ChangeKind::WholeText,    ChangeKind::LineFlags,
+                                ChangeKind::LineFlags,    ChangeKind::LineFlags,
+                                ChangeKind::LinesRemoved, ChangeKind::LinesInserted};
+    ASSERT_EQ(first.changes.size(), std::size(kinds));
+    for (std::size_t i = 0; i < std::size(kinds); ++i) {
+        EXPECT_EQ(first.changes[i].kind, kinds[i]);
+    }
+    EXPECT_EQ(first.sources[4], &first);
+    EXPECT_EQ(first.changes[5].end, (TextPosition{1, 1}));
+    EXPECT_TRUE(second.changes.empty());
+}
+
+// Random edits, undo and redo against a plain string: after every step the buffer holds the
+// model's text, and undoing everything gives back the loaded text.
+TEST_F(TextBufferTest, RandomEditsMatchAStringModel) {
+    // No lone CR or LF, so the model's lines are its text split at "\r\n".
+    const std::string pieces[] = {"a", "bc", "\r\n", "\0"s, "\xff", "x\r\ny", "\r\n\r\n"};
+    const std::string original = "mov al,1\r\n\0\xff\r\n"s;
+    load(original);
+    std::mt19937 rng(61);
+    std::vector<std::string> states = {original};  // the text after each applied group
+    std::size_t applied = 0;
+
+    // A random position in the model, with its offset.
+    auto randomPosition = [&](const std::string& model) {
+        std::vector<std::size_t> starts = {0};
+        for (std::size_t at = model.find("\r\n"); at != std::string::npos;
+             at = model.find("\r\n", at + 2)) {
+            starts.push_back(at + 2);
+        }
+        const std::size_t line = rng() % starts.size();
+        const std::size_t end = line + 1 < starts.size() ? starts[line + 1] - 2 : model.size();
+        const std::size_t column = rng() % (end - starts[line] + 1);
+        return std::pair{TextPosition{static_cast<int>(line), static_cast<int>(column)},
+                         starts[line] + column};
+    };
+
+    for (int step = 0; step < 400; ++step) {
+        std::string model = states[applied];
+        const auto op = rng() % 8;
+        if (op == 0) {
+            EXPECT_EQ(buffer.undoGroup().has_value(), applied > 0);
+            applied = applied > 0 ? applied - 1 : 0;
+        } else if (op == 1) {
+            EXPECT_EQ(buffer.redoGroup().has_value(), applied + 1 < states.size());
+            applied = std::min(applied + 1, states.size() - 1);
+        } else {
+            bool changed = false;
+            buffer.beginUndoGroup();
+            for (auto edits = 1 + rng() % 2; edits > 0; --edits) {
+                auto [a, aOffset] = randomPosition(model);
+                if (op < 5) {
+                    const std::string& piece = pieces[rng() % std::size(pieces)];
+                    ASSERT_TRUE(buffer.insertTextAt(nullptr, a, piece, EditAction::Typing));
+                    model.insert(aOffset, piece);
+                    changed = true;
+                } else {
+                    auto [b, bOffset] = randomPosition(model);
+                    if (bOffset < aOffset) {
+                        std::swap(a, b);
+                        std::swap(aOffset, bOffset);
+                    }
+                    ASSERT_TRUE(buffer.deleteRange(nullptr, a, b, EditAction::Delete));
+                    model.erase(aOffset, bOffset - aOffset);
+                    changed = changed || aOffset != bOffset;
+                }
+            }
+            buffer.endUndoGroup();
+            if (changed) {  // an empty deletion records nothing
+                states.resize(++applied);
+                states.push_back(model);
+            }
+        }
+        ASSERT_EQ(buffer.text(), states[applied]) << "step " << step;
+        ASSERT_EQ(buffer.lineCount(), std::ranges::count(states[applied], '\n') + 1);
+        ASSERT_EQ(buffer.isModified(), applied != 0);
+    }
+    while (buffer.undoGroup()) {
+    }
+    EXPECT_EQ(buffer.text(), original);
+    while (buffer.redoGroup()) {
+    }
+    EXPECT_EQ(buffer.text(), states.back());
+}
+
+}  // namespace
+}  // namespace tarvix
