@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/source_limits.h"
+
 namespace tarvix {
 
 // Line-end styles: the buffer keeps the one found at load and writes it back.
@@ -23,9 +25,6 @@ inline constexpr int kDetectLineEnd = -1;  // load: detect; save: the buffer's o
 // Margin marks in a line's flags word, set by the execution driver.
 inline constexpr std::uint32_t kExecutionMarker = 0x10000;
 inline constexpr std::uint32_t kErrorMarker = 0x20000;
-
-// A source is at most 10000 lines; anything near this size is not a source.
-inline constexpr std::size_t kMaxSourceBytes = 8 * 1024 * 1024;
 
 struct TextPosition {
     int line = 0;
