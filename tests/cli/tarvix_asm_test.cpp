@@ -1,6 +1,5 @@
 // tarvix-asm as a teacher's script uses it: exit status, messages and the files it writes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
@@ -8,31 +7,16 @@
 #include <fstream>
 #include <string>
 
+#include "tests/cli/run_tool.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status;
-    std::string output;  // standard output and standard error together
-};
-
-Outcome run(const std::string& arguments) {
-    const std::string command = std::string(TARVIX_ASM) + " " + arguments + " 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    Outcome outcome{-1, ""};
-    std::array<char, 256> chunk{};
-    while (std::fgets(chunk.data(), chunk.size(), pipe)) {
-        outcome.output += chunk.data();
-    }
-    const int status = ::pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
-
 class TarvixAsm : public ::testing::Test {
 protected:
-    TarvixAsm() : folder(fs::temp_directory_path() / ("tarvix_asm_test_" + std::to_string(::getpid()))) {
+    TarvixAsm()
+        : folder(fs::temp_directory_path() / ("tarvix_asm_test_" + std::to_string(::getpid()))) {
         fs::create_directories(folder);
     }
     ~TarvixAsm() override { fs::remove_all(folder); }
@@ -59,8 +43,8 @@ TEST_F(TarvixAsm, ExitStatusAndMessages) {
     const Case cases[] = {
         {"--encode 'add wptr [bx],80'", 0, "81 07 80 00\n"},
         {"--encode 'int 3'", 0, "CC\n"},
-        {"--encode 'inc [bx]'",
-         1, "Line 1 Error: Specify 'BPTR'  or 'WPTR' for pointer to byte or word resptly\n"},
+        {"--encode 'inc [bx]'", 1,
+         "Line 1 Error: Specify 'BPTR'  or 'WPTR' for pointer to byte or word resptly\n"},
         {source("ok.asm", "nop\nhlt\n"), 0, ""},
         {"--listing " + source("ok2.asm", "nop\n"), 0, ""},
         {source("dup.asm", "a: nop\n\na: nop\n"), 1, "Line 3 Error: Duplicate symbol found\n"},
@@ -71,7 +55,7 @@ TEST_F(TarvixAsm, ExitStatusAndMessages) {
         {"--bogus x.asm", 2, ""},
     };
     for (const Case& c : cases) {
-        const Outcome outcome = run(c.arguments);
+        const Outcome outcome = runTool(TARVIX_ASM, c.arguments);
         EXPECT_EQ(outcome.status, c.status) << c.arguments << "\n" << outcome.output;
         if (c.status != 2) {
             EXPECT_EQ(outcome.output, c.output) << c.arguments;

@@ -1,0 +1,302 @@
+// tarvix-run: runs a kit program headless, exactly as the Run (or Step) command does, and
+// reports how it ended: the pane's text, the registers, optionally memory, as text or JSON.
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/format.h"
+#include "common/message_box.h"
+#include "common/operand_text.h"
+#include "common/output_pane.h"
+#include "common/text.h"
+#include "editor/x86_text_buffer.h"
+#include "simulator/execution_driver.h"
+#include "simulator/kit.h"
+#include "simulator/register_text.h"
+
+namespace {
+
+using namespace tarvix;
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitLimit = 3;
+
+struct Options {
+    std::string path;
+    std::uint64_t maxSteps = 0;
+    double timeoutSeconds = 0;
+    bool step = false;
+    bool trace = false;
+    bool json = false;
+    std::optional<std::pair<std::uint16_t, std::uint16_t>> memory;
+};
+
+int usage(std::string_view problem) {
+    if (!problem.empty()) {
+        std::cerr << "tarvix-run: " << problem << '\n';
+    }
+    std::cerr << "usage: tarvix-run [options] FILE.asm\n"
+                 "  --max-steps N      stop after N executed instructions (exit 3)\n"
+                 "  --timeout SECONDS  stop after that much wall time (exit 3)\n"
+                 "  --step             run as Step does (no interrupts), without waiting\n"
+                 "  --memory A-B       include the bytes from address A to B (hex) in the report\n"
+                 "  --trace            print each executed line with the registers after it\n"
+                 "  --json             print the final report as one JSON object\n";
+    return kExitUsage;
+}
+
+std::optional<std::uint64_t> parseCount(std::string_view text) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value == 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::pair<std::uint16_t, std::uint16_t>> parseRange(std::string_view text) {
+    const std::size_t dash = text.find('-');
+    if (dash == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view first = text.substr(0, dash);
+    const std::string_view last = text.substr(dash + 1);
+    if (!isHexNumber(first) || !isHexNumber(last) || first.size() > 4 || last.size() > 4) {
+        return std::nullopt;
+    }
+    const std::uint16_t a = parseHex(first);
+    const std::uint16_t b = parseHex(last);
+    if (a < 0x1000 || b > 0x1FFF || a > b) {
+        return std::nullopt;
+    }
+    return std::make_pair(a, b);
+}
+
+// Refusals are returned as text; an empty text means the options are good.
+std::string parseOptions(const std::vector<std::string_view>& args, Options& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--max-steps") {
+            const auto count = hasValue ? parseCount(args[++i]) : std::nullopt;
+            if (!count) {
+                return "--max-steps needs a positive whole number";
+            }
+            options.maxSteps = *count;
+        } else if (arg == "--timeout") {
+            const std::string value = hasValue ? std::string(args[++i]) : std::string();
+            char* end = nullptr;
+            options.timeoutSeconds = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end != '\0' || !(options.timeoutSeconds > 0)) {
+                return "--timeout needs a positive number of seconds";
+            }
+        } else if (arg == "--memory") {
+            options.memory = hasValue ? parseRange(args[++i]) : std::nullopt;
+            if (!options.memory) {
+                return "--memory needs a range A-B of hexadecimal addresses within 1000-1FFF";
+            }
+        } else if (arg == "--step") {
+            options.step = true;
+        } else if (arg == "--trace") {
+            options.trace = true;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--keys" || arg == "--key-interval" || arg == "--hwtimer" ||
+                   arg == "--no-terminal") {
+            return std::string(arg) +
+                   " needs the kit's peripheral devices, which this version does not have yet";
+        } else if (arg.starts_with("-")) {
+            return "unknown option " + std::string(arg);
+        } else if (options.path.empty()) {
+            options.path = arg;
+        } else {
+            return "only one source file can be run";
+        }
+    }
+    return options.path.empty() ? "no source file given" : "";
+}
+
+// Internal reports go to standard error, where a script sees them.
+class StderrMessageBoxes : public MessageBoxSink {
+public:
+    void showMessageBox(std::string_view text) override { std::cerr << text << '\n'; }
+};
+
+// The execution dialog of a batch run: nobody presses Next, so it is always pressed, and Stop
+// comes from the wall-clock limit.
+class HeadlessRunHost : public RunHost {
+public:
+    HeadlessRunHost(std::string path, double timeoutSeconds)
+        : path_(std::move(path)), timeoutSeconds_(timeoutSeconds) {}
+
+    bool timedOut() const { return timedOut_; }
+
+    std::string saveDocument() override { return path_; }
+    std::string documentPath() override { return path_; }
+    void openDialog(bool) override { started_ = std::chrono::steady_clock::now(); }
+    void closeDialog() override {}
+    void setStatusText(std::string_view) override {}
+    void pump() override {}
+    bool takeStopRequest() override {
+        if (timeoutSeconds_ > 0 && !timedOut_) {
+            const std::chrono::duration<double> elapsed =
+                std::chrono::steady_clock::now() - started_;
+            timedOut_ = elapsed.count() >= timeoutSeconds_;
+        }
+        return timedOut_;
+    }
+    bool takeNextRequest() override { return !takeStopRequest(); }
+    void clearNextRequest() override {}
+    bool takeKey(std::uint8_t&) override { return false; }
+    void refreshRegisters() override {}
+    void invalidateMemory() override {}
+    void scrollToTop() override {}
+    void keepLineVisible(int) override {}
+    void playDoneSound() override {}
+
+private:
+    std::string path_;
+    double timeoutSeconds_;
+    bool timedOut_ = false;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+};
+
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            out += formatText("\\u%04x", byte);
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+struct RegisterValue {
+    const char* name;
+    std::uint16_t value;
+};
+
+std::vector<RegisterValue> registerValues(const Kit& kit, std::uint16_t ip) {
+    const CpuRegisters& r = kit.cpu.regs;
+    return {{"AX", r.word(0)}, {"BX", r.word(3)}, {"CX", r.word(1)}, {"DX", r.word(2)},
+            {"SI", r.SI},      {"DI", r.DI},      {"BP", r.BP},      {"SP", r.SP},
+            {"IP", ip},        {"FLAGS", r.FLAGS}};
+}
+
+std::string memoryBytes(Kit& kit, std::pair<std::uint16_t, std::uint16_t> range) {
+    std::string bytes;
+    for (unsigned a = range.first; a <= range.second; ++a) {
+        bytes += formatText(a == range.first ? "%02X" : " %02X",
+                            kit.cpu.memory.bytes()[a - kMemoryFirst]);
+    }
+    return bytes;
+}
+
+std::string traceLine(const CX86TextBuffer& buffer, int line, const Kit& kit) {
+    std::string text =
+        formatText("%5d  %-28s", line + 1, std::string(trim(buffer.line(line))).c_str());
+    for (const RegisterValue& reg : registerValues(kit, kit.image.displayedIP(kit.currentLine))) {
+        text += formatText(" %s=%04X", reg.name, reg.value);
+    }
+    return text;
+}
+
+const char* statusName(RunEnding ending, bool timedOut) {
+    if (timedOut) {
+        return "limit";
+    }
+    switch (ending) {
+        case RunEnding::Error:
+        case RunEnding::NotStarted:
+            return "error";
+        case RunEnding::Limit:
+            return "limit";
+        default:
+            return "halted";
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const std::string problem = parseOptions({argv + 1, argv + argc}, options);
+        !problem.empty()) {
+        return usage(problem);
+    }
+
+    CX86TextBuffer buffer;
+    if (!buffer.loadFile(options.path)) {
+        std::cerr << "tarvix-run: cannot read " << options.path
+                  << " (missing, not a regular file, unreadable or over 8 MiB)\n";
+        return kExitUsage;
+    }
+
+    MemoryOutputSink sink;
+    OutputPane pane(sink);
+    Kit kit(pane);
+    sink.lineSource = &kit.currentLine;
+    StderrMessageBoxes boxes;
+    kit.cpu.regs.setMessageBoxSink(&boxes);
+    HeadlessRunHost host(options.path, options.timeoutSeconds);
+    SteadyClock clock;
+    ExecutionDriver driver(kit, buffer, host, clock);
+    driver.setInstructionLimit(options.maxSteps);
+    if (options.trace) {
+        driver.setInstructionObserver(
+            [&](int line) { std::cout << traceLine(buffer, line, kit) << '\n'; });
+    }
+    options.step ? driver.step() : driver.run();
+
+    const RunEnding ending = driver.lastEnding();
+    const char* status = statusName(ending, host.timedOut());
+    const int stoppedLine = ending == RunEnding::NotStarted ? 0 : driver.lastLine() + 1;
+
+    if (options.json) {
+        std::ostringstream json;
+        json << "{\"status\": \"" << status << "\", \"pane\": " << jsonString(sink.text)
+             << ", \"instructions\": " << driver.lastInstructionCount()
+             << ", \"line\": " << stoppedLine << ", \"registers\": {";
+        const char* separator = "";
+        for (const RegisterValue& reg : registerValues(kit, driver.lastIP())) {
+            json << separator << '"' << reg.name << "\": \"" << formatText("%04X", reg.value)
+                 << '"';
+            separator = ", ";
+        }
+        json << '}';
+        if (options.memory) {
+            json << ", \"memory\": {\"start\": \"" << formatText("%04X", options.memory->first)
+                 << "\", \"bytes\": \"" << memoryBytes(kit, *options.memory) << "\"}";
+        }
+        json << "}\n";
+        std::cout << json.str();
+    } else {
+        std::cout << sink.text << '\n';
+        for (const std::string& line : registerLines(kit.cpu.regs, driver.lastIP())) {
+            std::cout << line << '\n';
+        }
+        std::cout << kFlagsLegend << '\n';
+        if (options.memory) {
+            std::cout << formatText("%04X: ", options.memory->first)
+                      << memoryBytes(kit, *options.memory) << '\n';
+        }
+    }
+
+    if (std::string_view(status) == "limit") {
+        return kExitLimit;
+    }
+    return std::string_view(status) == "error" ? kExitFailed : 0;
+}

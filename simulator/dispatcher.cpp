@@ -1,0 +1,234 @@
+#include "simulator/dispatcher.h"
+
+#include <string_view>
+#include <unordered_map>
+
+#include "common/text.h"
+
+namespace tarvix {
+
+namespace {
+
+constexpr int kRefreshInterval = 1501;
+
+std::string normalised(std::string_view line) {
+    std::string text(trim(line.substr(0, line.find(';'))));
+    // Line ends and other control blanks count as white space at the ends.
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) {
+        text.pop_back();
+    }
+    text = trim(text);
+    replaceAll(text, "\t", " ");
+    while (contains(text, "  ")) {
+        replaceAll(text, "  ", " ");
+    }
+    replaceAll(text, "+ ", "+");
+    replaceAll(text, " +", "+");
+    replaceAll(text, "- ", "-");
+    replaceAll(text, " -", "-");
+    return text;
+}
+
+bool isRegisterOrMemory(std::string_view operand) {
+    return contains(operand, "[") || registerRef(operand).size != 0;
+}
+
+template <JumpKind kind>
+Outcome jump(Cpu8086& cpu) {
+    return cpu.execJump(kind) ? Outcome::Executed : Outcome::Failed;
+}
+
+Outcome outcome(bool ok) {
+    return ok ? Outcome::Executed : Outcome::Failed;
+}
+
+Outcome setFlag(Cpu8086& cpu, std::uint16_t mask, bool on) {
+    cpu.regs.setFlag(mask, on);
+    return Outcome::Executed;
+}
+
+const std::unordered_map<std::string_view, Executor>& executors() {
+    static const std::unordered_map<std::string_view, Executor> table = {
+        {"mov", [](Cpu8086& c) { return outcome(c.execMov()); }},
+        {"loop", jump<JumpKind::Loop>},
+        {"call",
+         [](Cpu8086& c) {
+             return outcome(
+                 c.execCallRet(isRegisterOrMemory(c.dest) ? CallKind::Indirect : CallKind::Direct));
+         }},
+        {"jmp",
+         [](Cpu8086& c) {
+             return outcome(c.execJump(isRegisterOrMemory(c.dest) ? JumpKind::JmpIndirect
+                                                                  : JumpKind::JmpDirect));
+         }},
+        {"jne", jump<JumpKind::Jne>},
+        {"jnz", jump<JumpKind::Jne>},
+        {"je", jump<JumpKind::Je>},
+        {"jz", jump<JumpKind::Je>},
+        {"ja", jump<JumpKind::Ja>},
+        {"jae", jump<JumpKind::Jae>},
+        {"jnb", jump<JumpKind::Jae>},
+        {"jnc", jump<JumpKind::Jae>},
+        {"jb", jump<JumpKind::Jb>},
+        {"jc", jump<JumpKind::Jb>},
+        {"jbe", jump<JumpKind::Jbe>},
+        {"jna", jump<JumpKind::Jbe>},
+        {"jg", jump<JumpKind::Jg>},
+        {"jge", jump<JumpKind::Jge>},
+        {"jnl", jump<JumpKind::Jge>},
+        {"jl", jump<JumpKind::Jl>},
+        {"jle", jump<JumpKind::Jle>},
+        {"jng", jump<JumpKind::Jle>},
+        {"jo", jump<JumpKind::Jo>},
+        {"jno", jump<JumpKind::Jno>},
+        {"js", jump<JumpKind::Js>},
+        {"jns", jump<JumpKind::Jns>},
+        {"jp", jump<JumpKind::Jp>},
+        {"jpe", jump<JumpKind::Jp>},
+        {"jnp", jump<JumpKind::Jnp>},
+        {"jpo", jump<JumpKind::Jnp>},
+        {"jcxz", jump<JumpKind::Jcxz>},
+        {"xchg", [](Cpu8086& c) { return outcome(c.execXchg()); }},
+        {"xlat", [](Cpu8086& c) { return outcome(c.execXlat()); }},
+        {"ret", [](Cpu8086& c) { return outcome(c.execCallRet(CallKind::Ret)); }},
+        {"int", [](Cpu8086& c) { return outcome(c.execInt(true, c.dest)); }},
+        {"iret", [](Cpu8086& c) { return outcome(c.execInt(false, "")); }},
+        {"push", [](Cpu8086& c) { return outcome(c.execPushPop(true)); }},
+        {"pop", [](Cpu8086& c) { return outcome(c.execPushPop(false)); }},
+        {"hlt", [](Cpu8086&) { return Outcome::Halted; }},
+        {"loope", jump<JumpKind::LoopE>},
+        {"loopz", jump<JumpKind::LoopE>},
+        {"loopne", jump<JumpKind::LoopNE>},
+        {"loopnz", jump<JumpKind::LoopNE>},
+        {"sti", [](Cpu8086& c) { return setFlag(c, kInterruptFlag, true); }},
+        {"cli", [](Cpu8086& c) { return setFlag(c, kInterruptFlag, false); }},
+        {"lea", [](Cpu8086& c) { return outcome(c.execLea()); }},
+        {"nop", [](Cpu8086&) { return Outcome::Executed; }},
+        {"clc", [](Cpu8086& c) { return setFlag(c, kCarryFlag, false); }},
+        {"cmc", [](Cpu8086& c) { return setFlag(c, kCarryFlag, !c.regs.testFlag(kCarryFlag)); }},
+        {"stc", [](Cpu8086& c) { return setFlag(c, kCarryFlag, true); }},
+        {"cld", [](Cpu8086& c) { return setFlag(c, kDirectionFlag, false); }},
+        {"std", [](Cpu8086& c) { return setFlag(c, kDirectionFlag, true); }},
+        {"popf", [](Cpu8086& c) { return outcome(c.execPushfPopf(false)); }},
+        {"pushf", [](Cpu8086& c) { return outcome(c.execPushfPopf(true)); }},
+        {"into",
+         [](Cpu8086& c) {
+             if (!c.regs.testFlag(kOverflowFlag)) {
+                 return Outcome::ExecutedQuietly;
+             }
+             return outcome(c.execInt(true, "4"));
+         }},
+    };
+    return table;
+}
+
+}  // namespace
+
+Executor findExecutor(std::string_view mnemonic) {
+    const auto& table = executors();
+    const auto found = table.find(toLower(mnemonic));
+    return found == table.end() ? nullptr : found->second;
+}
+
+DecodedLine decodeLine(std::string_view line) {
+    DecodedLine decoded;
+    decoded.text = normalised(line);
+    std::string_view rest = decoded.text;
+    if (rest.empty()) {
+        return decoded;
+    }
+    if (const std::size_t colon = rest.find(':'); colon != std::string_view::npos) {
+        rest = rest.substr(colon + 1);
+        rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
+        if (rest.empty()) {
+            return decoded;  // a label alone
+        }
+    }
+    const std::size_t blank = rest.find(' ');
+    decoded.mnemonic = rest.substr(0, blank);
+    rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+
+    const std::size_t comma = rest.find(',');
+    decoded.dest = trimRight(rest.substr(0, comma));
+    if (comma != std::string_view::npos) {
+        std::string_view source = rest.substr(comma + 1);
+        source.remove_prefix(std::min(source.find_first_not_of(" \t"), source.size()));
+        decoded.source = source;
+    }
+    decoded.hasInstruction = true;
+    decoded.executor = findExecutor(decoded.mnemonic);
+    return decoded;
+}
+
+void Dispatcher::startRun() {
+    lines_.clear();
+    lines_.resize(static_cast<std::size_t>(buffer_.lineCount()));
+}
+
+const DecodedLine& Dispatcher::decoded(int line) {
+    auto& slot = lines_[static_cast<std::size_t>(line)];
+    if (!slot) {
+        slot = decodeLine(buffer_.line(line));
+    }
+    return *slot;
+}
+
+Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
+    int& current = kit_.currentLine;
+    Cpu8086& cpu = kit_.cpu;
+    if (current < 0 || current >= buffer_.lineCount()) {
+        kit_.pane.reportError("Execution beyond valid opcode (No Hlt)", WithLine::No);
+        return Stop;
+    }
+    if (lines_.size() != static_cast<std::size_t>(buffer_.lineCount())) {
+        startRun();
+    }
+    const DecodedLine& line = decoded(current);
+    ++current;
+    if (!line.hasInstruction) {
+        cpu.mnemonic.clear();
+        cpu.dest.clear();
+        cpu.source.clear();
+        return NoInstruction;
+    }
+    cpu.mnemonic = line.mnemonic;
+    cpu.dest = line.dest;
+    cpu.source = line.source;
+
+    Outcome result = Outcome::Failed;
+    if (line.executor == nullptr) {
+        kit_.pane.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
+    } else {
+        result = line.executor(cpu);
+    }
+    switch (result) {
+        case Outcome::Failed:
+            markError_(current - 1);
+            current = 0;
+            return Stop;
+        case Outcome::Halted:
+            return Stop;
+        case Outcome::ExecutedQuietly:
+            return Executed;
+        case Outcome::Executed:
+            break;
+    }
+
+    if (refreshEachInstruction) {
+        host_.refreshRegisters();
+    } else {
+        if (++kit_.refreshCounter < kRefreshInterval) {
+            return Executed;
+        }
+        host_.setStatusText(line.text);
+        host_.refreshRegisters();
+        kit_.refreshCounter = 0;
+    }
+    if (cpu.memory.modified) {
+        host_.invalidateMemory();
+        cpu.memory.modified = false;
+    }
+    return Executed;
+}
+
+}  // namespace tarvix

@@ -1,0 +1,276 @@
+#include "simulator/execution_driver.h"
+
+#include "common/format.h"
+#include "common/text.h"
+#include "simulator/program_loader.h"
+
+namespace tarvix {
+
+namespace {
+
+// The run loop looks at the clock once per this many lines, and lets the windows breathe when
+// a few milliseconds have passed: often enough for a person, rarely enough for speed.
+constexpr unsigned kLinesBetweenClockChecks = 256;
+constexpr std::uint64_t kMillisecondsBetweenPumps = 5;
+
+}  // namespace
+
+ExecutionDriver::ExecutionDriver(Kit& kit, CX86TextBuffer& buffer, RunHost& host, Clock& clock)
+    : kit_(kit),
+      buffer_(buffer),
+      host_(host),
+      clock_(clock),
+      dispatcher_(kit, buffer, host, [this](int line) { markLine(line, true); }) {}
+
+bool ExecutionDriver::emptyProgram() {
+    if (buffer_.line(0).empty() && buffer_.lineCount() <= 1) {
+        // Cleared first: an error left from the last run would otherwise hide this one.
+        kit_.pane.clearStatus();
+        return !kit_.pane.reportError(MessageId::TypeProgram, WithLine::No);
+    }
+    return false;
+}
+
+void ExecutionDriver::clearMarkers() {
+    for (int line = 0; line < buffer_.lineCount(); ++line) {
+        const std::uint32_t flags = buffer_.lineFlags(line);
+        buffer_.setLineFlags(line, flags & ~(kExecutionMarker | kErrorMarker));
+    }
+}
+
+// Reset, clear the pane, and hold the source still for the run.
+void ExecutionDriver::prepare(bool forRun) {
+    kit_.cpu.reset();
+    kit_.pane.clearStatus();
+    host_.refreshRegisters();
+    host_.scrollToTop();
+    buffer_.setReadOnly(false);
+    clearMarkers();
+    buffer_.setReadOnly(forRun);
+    ending_ = RunEnding::NotStarted;
+    instructions_ = 0;
+    lastLine_ = 0;
+}
+
+void ExecutionDriver::finish() {
+    lastIP_ = kit_.image.displayedIP(kit_.currentLine);
+    buffer_.setReadOnly(false);
+    host_.closeDialog();
+    kit_.image.clear();
+}
+
+bool ExecutionDriver::deliverInterrupt(std::string_view type) {
+    return kit_.cpu.execInt(true, type);
+}
+
+void ExecutionDriver::afterInstruction(int line) {
+    ++instructions_;
+    if (observer_) {
+        observer_(line);
+    }
+}
+
+void ExecutionDriver::run() {
+    if (emptyProgram()) {
+        return;
+    }
+    prepare(true);
+    if (buffer_.needsAssembly()) {
+        kit_.pane.showStatus("Assembling...");
+        if (!assembleAndLoad(kit_, buffer_.lineCount(), host_)) {
+            kit_.pane.appendStatus("Aborting...");
+            buffer_.setReadOnly(false);
+            host_.invalidateMemory();
+            return;
+        }
+        buffer_.setNeedsAssembly(false);
+    }
+    if (!buildProgramImage(kit_, host_.documentPath())) {
+        buffer_.setReadOnly(false);
+        buffer_.setNeedsAssembly(true);
+        kit_.pane.reportError("Unable to open assembled file. Aborting...", WithLine::No);
+        return;
+    }
+
+    host_.invalidateMemory();
+    host_.openDialog(false);
+    host_.setStatusText("");
+    kit_.pane.showStatus("Simulating...");
+    const std::int64_t frequency = clock_.frequency();
+    const bool highResTimer = frequency > 0;
+    if (!highResTimer) {
+        kit_.pane.appendStatus("Your system does'nt support high resln timers");
+    } else if (kit_.hwTimerEnabled) {
+        kit_.pane.appendStatus(" 1 Hz Timer enabled.");
+    }
+
+    kit_.currentLine = 0;
+    dispatcher_.startRun();
+    const bool timer = highResTimer && kit_.hwTimerEnabled;
+    std::int64_t lastTick = clock_.counter();
+    const std::uint64_t start = clock_.milliseconds();
+    std::uint64_t lastPump = start;
+    unsigned untilClockCheck = 0;
+    bool stopped = false;
+    bool limited = false;
+    for (;;) {
+        if (untilClockCheck-- == 0) {
+            untilClockCheck = kLinesBetweenClockChecks - 1;
+            if (timer) {
+                const std::int64_t now = clock_.counter();
+                if (now >= lastTick + frequency) {
+                    if (!deliverInterrupt("2")) {
+                        break;
+                    }
+                    lastTick = now;
+                }
+            }
+            const std::uint64_t now = clock_.milliseconds();
+            if (now - lastPump >= kMillisecondsBetweenPumps || now < lastPump) {
+                lastPump = now;
+                host_.pump();
+                if (host_.takeStopRequest()) {
+                    stopped = true;
+                    break;
+                }
+                const bool keyPending = host_.takeKey(kit_.lastKey);
+                if (keyPending && kit_.cpu.regs.testFlag(kInterruptFlag) &&
+                    !deliverInterrupt("40")) {
+                    break;
+                }
+            }
+        }
+        lastLine_ = kit_.currentLine;
+        const Dispatcher::Result result = dispatcher_.executeNextLine(false);
+        if (result == Dispatcher::Executed) {
+            afterInstruction(lastLine_);
+            if (instructionLimit_ != 0 && instructions_ >= instructionLimit_) {
+                limited = true;
+                break;
+            }
+        } else if (result == Dispatcher::Stop) {
+            break;
+        }
+    }
+
+    // 64-bit: a fast kit runs millions of instructions a second, and count x 1000 must not wrap.
+    const std::uint64_t elapsed = clock_.milliseconds() - start + 1;
+    const std::uint64_t rate = instructions_ * 1000 / elapsed;
+    kit_.pane.showStatus(formatText("Done. [ %llu instrns @ %llu ins/sec ]",
+                                    static_cast<unsigned long long>(instructions_),
+                                    static_cast<unsigned long long>(rate)));
+    ending_ = kit_.pane.errorLatched() ? RunEnding::Error
+              : stopped                ? RunEnding::Stopped
+              : limited                ? RunEnding::Limit
+                                       : RunEnding::Halted;
+    host_.refreshRegisters();
+    host_.invalidateMemory();
+    host_.playDoneSound();
+    finish();
+}
+
+void ExecutionDriver::step() {
+    if (emptyProgram()) {
+        return;
+    }
+    prepare(true);
+    kit_.pane.showStatus("Assembling...");
+    if (!assembleAndLoad(kit_, buffer_.lineCount(), host_)) {
+        buffer_.setReadOnly(false);
+        host_.invalidateMemory();
+        return;
+    }
+    buffer_.setNeedsAssembly(false);
+    if (!buildProgramImage(kit_, host_.documentPath())) {
+        buffer_.setReadOnly(false);
+        kit_.pane.appendStatus("Unable to open assembled file. Aborting...");
+        return;
+    }
+
+    host_.invalidateMemory();
+    host_.openDialog(true);
+    host_.setStatusText("");
+    kit_.pane.showStatus("In Single-Step Mode.");
+    kit_.pane.appendStatus("Disabling HW interrupts.");
+
+    kit_.currentLine = 0;
+    dispatcher_.startRun();
+    bool stopped = false;
+    for (;;) {
+        const Cpu8086& cpu = kit_.cpu;
+        host_.setStatusText(cpu.source.empty() ? cpu.mnemonic + " " + cpu.dest
+                                               : cpu.mnemonic + " " + cpu.dest + "," + cpu.source);
+        host_.clearNextRequest();
+        markLine(kit_.currentLine, false);
+        host_.keepLineVisible(kit_.currentLine);
+        for (;;) {
+            if (host_.takeNextRequest()) {
+                break;
+            }
+            if (host_.takeStopRequest()) {
+                stopped = true;
+                break;
+            }
+            if (host_.takeNextRequest()) {
+                break;
+            }
+        }
+        if (stopped) {
+            break;
+        }
+        lastLine_ = kit_.currentLine;
+        const Dispatcher::Result result = dispatcher_.executeNextLine(true);
+        if (result == Dispatcher::Executed) {
+            afterInstruction(lastLine_);
+            if (instructionLimit_ != 0 && instructions_ >= instructionLimit_) {
+                ending_ = RunEnding::Limit;
+                break;
+            }
+        } else if (result == Dispatcher::Stop) {
+            break;
+        }
+    }
+    if (ending_ == RunEnding::NotStarted) {
+        ending_ = kit_.pane.errorLatched() ? RunEnding::Error
+                  : stopped                ? RunEnding::Stopped
+                                           : RunEnding::Halted;
+    }
+    host_.refreshRegisters();
+    finish();
+}
+
+void ExecutionDriver::resetCpu() {
+    kit_.currentLine = 0;
+    kit_.cpu.reset();
+    kit_.pane.clearStatus();
+    host_.refreshRegisters();
+    host_.scrollToTop();
+    buffer_.setReadOnly(false);
+    clearMarkers();
+    host_.invalidateMemory();
+    kit_.pane.showMemoryHint();
+}
+
+void ExecutionDriver::resetMemory() {
+    kit_.cpu.memory.clear(true);
+    host_.invalidateMemory();
+    buffer_.setNeedsAssembly(true);
+}
+
+void ExecutionDriver::markLine(int line, bool isError) {
+    const std::string path = toLower(host_.documentPath());
+    const bool listFile = path.size() >= 3 && path.compare(path.size() - 3, 3, "lst") == 0;
+    if ((buffer_.line(0).empty() && buffer_.lineCount() <= 1) || listFile || line < 0) {
+        return;
+    }
+    for (int i = 0; i < buffer_.lineCount(); ++i) {
+        const std::uint32_t flags = buffer_.lineFlags(i);
+        if (flags == kExecutionMarker || flags == kErrorMarker) {
+            buffer_.setLineFlags(i, 0);
+        }
+    }
+    buffer_.setLineFlags(line,
+                         buffer_.lineFlags(line) | (isError ? kErrorMarker : kExecutionMarker));
+}
+
+}  // namespace tarvix

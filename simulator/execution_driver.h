@@ -1,0 +1,66 @@
+// Run, Step, Reset CPU and Reset Memory: prepare the machine, assemble and load the program,
+// then execute it line by line through the dispatcher until HLT, an error, Stop or the end of
+// the text.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "editor/x86_text_buffer.h"
+#include "simulator/clock.h"
+#include "simulator/dispatcher.h"
+#include "simulator/kit.h"
+#include "simulator/run_host.h"
+
+namespace tarvix {
+
+enum class RunEnding { NotStarted, Halted, Error, Stopped, Limit };
+
+class ExecutionDriver {
+public:
+    ExecutionDriver(Kit& kit, CX86TextBuffer& buffer, RunHost& host, Clock& clock);
+
+    void run();
+    void step();
+    void resetCpu();
+    void resetMemory();
+
+    // Moves the single execution or error marker to a 0-based line of the editor.
+    void markLine(int line, bool isError);
+
+    // Ends a run after this many executed instructions; 0 for no limit.
+    void setInstructionLimit(std::uint64_t limit) { instructionLimit_ = limit; }
+    // Called after each executed instruction with its 0-based line; for tracing.
+    void setInstructionObserver(std::function<void(int)> observer) {
+        observer_ = std::move(observer);
+    }
+
+    // How the last Run or Step ended, what it executed and the 0-based line it stopped on.
+    RunEnding lastEnding() const { return ending_; }
+    std::uint64_t lastInstructionCount() const { return instructions_; }
+    int lastLine() const { return lastLine_; }
+    // The IP the register pane showed when the run ended (the program image is gone by then).
+    std::uint16_t lastIP() const { return lastIP_; }
+
+private:
+    bool emptyProgram();
+    void prepare(bool forRun);
+    void clearMarkers();
+    void finish();
+    bool deliverInterrupt(std::string_view type);
+    void afterInstruction(int line);
+
+    Kit& kit_;
+    CX86TextBuffer& buffer_;
+    RunHost& host_;
+    Clock& clock_;
+    Dispatcher dispatcher_;
+    std::uint64_t instructionLimit_ = 0;
+    std::function<void(int)> observer_;
+    RunEnding ending_ = RunEnding::NotStarted;
+    std::uint64_t instructions_ = 0;
+    int lastLine_ = 0;
+    std::uint16_t lastIP_ = 0x1000;
+};
+
+}  // namespace tarvix

@@ -1,0 +1,122 @@
+#include "simulator/program_loader.h"
+
+#include <charconv>
+#include <fstream>
+
+#include "assembler/list_file.h"
+#include "common/operand_text.h"
+#include "common/source_limits.h"
+#include "common/text.h"
+
+namespace tarvix {
+
+namespace {
+
+std::string_view withoutLineEnd(std::string_view line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+// The decimal source line number after "$"; 0 when there is none.
+std::uint16_t parseDecimal(std::string_view text) {
+    unsigned value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return static_cast<std::uint16_t>(value & 0xFFFF);
+}
+
+// The bytes of one list line into memory; false after reporting.
+bool loadLine(Kit& kit, std::string_view line) {
+    line = line.substr(0, line.find('$'));
+    const std::size_t separator = line.find(": ");
+    if (separator == std::string_view::npos) {
+        return true;
+    }
+    auto address = static_cast<unsigned>(parseHex(line.substr(0, separator)));
+    std::string_view bytes = trim(line.substr(separator + 2));
+    while (!bytes.empty()) {
+        if (address < 0x1000 || address > 0x1FFF) {
+            return kit.pane.reportError("Code too big to fit in memory", WithLine::No);
+        }
+        const std::size_t space = bytes.find(' ');
+        const std::string_view token = bytes.substr(0, space);
+        bytes =
+            space == std::string_view::npos ? std::string_view() : trim(bytes.substr(space + 1));
+        const auto value = static_cast<std::uint8_t>(parseHex(token) & 0xFF);
+        if (!kit.cpu.memory.writeByte(static_cast<std::uint16_t>(address), value)) {
+            return kit.pane.reportError("Unable to load opcode", WithLine::Yes);
+        }
+        ++address;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool assembleAndLoad(Kit& kit, int editorLines, RunHost& host) {
+    if (editorLines > kMaxSourceLines) {
+        return kit.pane.reportError("Large file", WithLine::No);
+    }
+    const std::string path(trimRight(host.saveDocument()));
+    if (path.empty()) {
+        return kit.pane.reportError("Please save the File", WithLine::No);
+    }
+    kit.assembler.setListingMode(false);
+    if (!kit.assembler.assemble(path, editorLines)) {
+        // A file the assembler could not open would otherwise end the run without a word.
+        if (!kit.pane.errorLatched() && !kit.assembler.fileError().empty()) {
+            kit.pane.reportError("Unable to assemble: " + kit.assembler.fileError(), WithLine::No);
+        }
+        return false;
+    }
+    std::ifstream list(listFilePath(path), std::ios::binary);
+    if (!list) {
+        return kit.pane.reportError("Unable to open list file", WithLine::No);
+    }
+    std::string line;
+    while (std::getline(list, line)) {
+        if (!loadLine(kit, withoutLineEnd(line))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool buildProgramImage(Kit& kit, const std::string& sourcePath) {
+    const std::string listPath = listFilePath(sourcePath);
+    std::ifstream list(listPath, std::ios::binary);
+    if (sourcePath.empty() || listPath.empty() || !list) {
+        return false;
+    }
+    ProgramImage& image = kit.image;
+    image.lineMap.clear();
+    image.codeRanges.clear();
+    bool inside = false;
+    std::uint16_t lastCode = 0;
+    std::string raw;
+    while (std::getline(list, raw)) {
+        const std::string_view line = withoutLineEnd(raw);
+        const std::uint16_t address = parseHex(line.substr(0, 4));
+        const std::size_t dollar = line.find('$');
+        if (dollar != std::string_view::npos) {
+            const std::uint16_t number = parseDecimal(line.substr(dollar + 1));
+            image.lineMap.push_back(address);
+            image.lineMap.push_back(static_cast<std::uint16_t>(number - 1));
+            lastCode = address;
+            if (!inside) {
+                image.codeRanges.push_back(address);
+                inside = true;
+            }
+        } else if (inside) {
+            image.codeRanges.push_back(static_cast<std::uint16_t>(address - 1));
+            inside = false;
+        }
+    }
+    if (image.codeRanges.size() % 2 != 0) {
+        image.codeRanges.push_back(lastCode);
+    }
+    return true;
+}
+
+}  // namespace tarvix

@@ -1,0 +1,40 @@
+// What a Run or Step needs from the front end: the execution dialog (its pump, Stop, Next and
+// the key it captured), the register and RAM views, and the editor that shows the program.
+// The GUI implements it with widgets; the command line with a scripted host that never waits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarvix {
+
+class RunHost {
+public:
+    virtual ~RunHost() = default;
+
+    // Saves the source and gives its path; empty when it has none.
+    virtual std::string saveDocument() = 0;
+    // The document's file name, for the rule that list files show no markers.
+    virtual std::string documentPath() = 0;
+
+    virtual void openDialog(bool singleStep) = 0;
+    virtual void closeDialog() = 0;
+    virtual void setStatusText(std::string_view text) = 0;
+    // Lets windows repaint and buttons work; never waits.
+    virtual void pump() = 0;
+    virtual bool takeStopRequest() = 0;
+    virtual bool takeNextRequest() = 0;
+    virtual void clearNextRequest() = 0;
+    // The last key captured while running, and whether one is pending (then cleared).
+    virtual bool takeKey(std::uint8_t& key) = 0;
+
+    virtual void refreshRegisters() = 0;
+    virtual void invalidateMemory() = 0;
+    virtual void scrollToTop() = 0;
+    virtual void keepLineVisible(int line) = 0;
+    // The closing sound of a Run.
+    virtual void playDoneSound() = 0;
+};
+
+}  // namespace tarvix

@@ -1,0 +1,31 @@
+// Runs one of the command-line tools and collects what it printed and its exit status.
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+struct Outcome {
+    int status;
+    std::string output;  // standard output and standard error together
+};
+
+inline Outcome runTool(const std::string& tool, const std::string& arguments) {
+    const std::string command = tool + " " + arguments + " 2>&1";
+    Outcome outcome{-1, ""};
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return outcome;
+    }
+    std::array<char, 4096> chunk{};
+    std::size_t got = 0;
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) {
+        outcome.output.append(chunk.data(), got);
+    }
+    const int status = ::pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}

@@ -1,0 +1,105 @@
+// tarvix-run as a grading script uses it: the JSON report of the bundled examples, exit
+// status and refusals.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "tests/cli/run_tool.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The rate depends on the machine; everything else in a report is fixed.
+std::string withoutRate(const std::string& report) {
+    return std::regex_replace(report, std::regex("@ [0-9]+ ins/sec"), "@ * ins/sec");
+}
+
+class TarvixRun : public ::testing::Test {
+protected:
+    TarvixRun()
+        : folder(fs::temp_directory_path() / ("tarvix_run_test_" + std::to_string(::getpid()))) {
+        fs::create_directories(folder);
+    }
+    ~TarvixRun() override { fs::remove_all(folder); }
+
+    std::string source(const std::string& name, const std::string& text) {
+        const fs::path path = folder / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return "'" + path.string() + "'";
+    }
+
+    fs::path folder;
+};
+
+TEST_F(TarvixRun, ExamplesGiveTheirReports) {
+    const fs::path root = TARVIX_SOURCE_DIR;
+    for (const char* name : {"stack", "segments"}) {
+        const std::string copy = source(std::string(name) + ".asm",
+                                        readFile(root / "examples" / (std::string(name) + ".asm")));
+        const Outcome outcome = runTool(TARVIX_RUN, "--json --memory 1800-1803 " + copy);
+        EXPECT_EQ(outcome.status, 0) << name;
+        EXPECT_EQ(withoutRate(outcome.output),
+                  readFile(root / "tests" / "cli" / "golden" / (std::string(name) + ".json")))
+            << name;
+    }
+}
+
+TEST_F(TarvixRun, ExitStatus) {
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string firstLine;  // of the output; empty: not checked
+    };
+    const Case cases[] = {
+        {source("ok.asm", "mov ax,1\nhlt\n"), 0, "Done. [ 1 instrns @ "},
+        {source("err.asm", "nop\nmov bx,0\nmov al,[bx]\nhlt\n"), 1,
+         "Line 3 Error: Bytes can be placed only between 1000H and 1FFFH"},
+        {source("asm.asm", "nop\nmov ax,\n"), 1,
+         "Line 2 Error: Unrecognized/unsupported instruction"},
+        {"--max-steps 50 " + source("loop.asm", "l: jmp l\n"), 3, "Done. [ 50 instrns @ "},
+        {"--timeout 0.2 " + source("loop2.asm", "l: jmp l\n"), 3, "Done. [ "},
+        {"--step " + source("step.asm", "nop\nhlt\n"), 0,
+         "In Single-Step Mode. ;Disabling HW interrupts."},
+        {"'" + (folder / "missing.asm").string() + "'", 2, ""},
+        {"--keys abc " + source("k.asm", "hlt\n"), 2, ""},
+        {"--memory 0-10 " + source("m.asm", "hlt\n"), 2, ""},
+        {"--max-steps x " + source("s.asm", "hlt\n"), 2, ""},
+        {"--bogus", 2, ""},
+        {"", 2, ""},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = runTool(TARVIX_RUN, c.arguments);
+        EXPECT_EQ(outcome.status, c.status) << c.arguments << "\n" << outcome.output;
+        if (!c.firstLine.empty()) {
+            EXPECT_EQ(outcome.output.rfind(c.firstLine, 0), 0u) << c.arguments << "\n"
+                                                                << outcome.output;
+        } else {
+            EXPECT_NE(outcome.output.find("tarvix-run: "), std::string::npos) << c.arguments;
+        }
+    }
+}
+
+TEST_F(TarvixRun, TraceShowsEachLineWithTheRegistersAfterIt) {
+    const Outcome outcome =
+        runTool(TARVIX_RUN, "--trace " + source("t.asm", "mov ax,1234\nxchg ax,bx\nhlt\n"));
+    EXPECT_NE(outcome.output.find("    1  mov ax,1234                  AX=1234 BX=0000"),
+              std::string::npos)
+        << outcome.output;
+    EXPECT_NE(outcome.output.find("    2  xchg ax,bx                   AX=0000 BX=1234"),
+              std::string::npos)
+        << outcome.output;
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include "simulator/program_loader.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/simulator/kit_fixture.h"
+
+namespace tarvix {
+namespace {
+
+class ProgramLoaderTest : public KitFixture {
+protected:
+    bool assembleAndLoadSource(const std::string& source) {
+        load(source);
+        return assembleAndLoad(kit, buffer.lineCount(), host) && buildProgramImage(kit, host.path);
+    }
+};
+
+TEST_F(ProgramLoaderTest, LoadsBytesLineMapAndCodeRanges) {
+    ASSERT_TRUE(assembleAndLoadSource("start: mov ax,1234\nagain: dec ax\njnz again\nhlt\n"));
+    const std::uint8_t expected[] = {0xB8, 0x34, 0x12, 0x48, 0x75, 0xFD, 0xF4};
+    for (std::size_t i = 0; i < sizeof expected; ++i) {
+        EXPECT_EQ(kit.cpu.memory.bytes()[i], expected[i]) << i;
+    }
+    EXPECT_EQ(kit.image.lineMap,
+              (std::vector<std::uint16_t>{0x1000, 0, 0x1003, 1, 0x1004, 2, 0x1006, 3}));
+    EXPECT_EQ(kit.image.codeRanges, (std::vector<std::uint16_t>{0x1000, 0x1006}));
+}
+
+TEST_F(ProgramLoaderTest, DataBetweenCodeBreaksTheRanges) {
+    ASSERT_TRUE(assembleAndLoadSource("\n\nnop\ndb 41,42\nhlt\n"));
+    EXPECT_EQ(kit.image.lineMap, (std::vector<std::uint16_t>{0x1000, 2, 0x1003, 4}));
+    EXPECT_EQ(kit.image.codeRanges, (std::vector<std::uint16_t>{0x1000, 0x1000, 0x1003, 0x1003}));
+    EXPECT_TRUE(kit.cpu.memory.writeByte(0x1001, 7)) << "data stay writable";
+    EXPECT_FALSE(kit.cpu.memory.writeByte(0x1003, 7));
+    EXPECT_NE(sink.text.find("Error: Cannot replace opcode"), std::string::npos) << sink.text;
+}
+
+TEST_F(ProgramLoaderTest, CodeBeyondTheWindow) {
+    std::string items = "db 0";
+    for (int i = 0; i < 4096; ++i) {
+        items += ",ff";
+    }
+    EXPECT_FALSE(assembleAndLoadSource(items + "\nhlt\n"));
+    EXPECT_EQ(sink.text, "Error: Code too big to fit in memory");
+    EXPECT_EQ(kit.cpu.memory.bytes()[4095], 0xFF) << "the bytes up to 1FFFH are in";
+}
+
+TEST_F(ProgramLoaderTest, FailuresSayWhy) {
+    host.path.clear();
+    EXPECT_FALSE(assembleAndLoad(kit, 3, host));
+    EXPECT_EQ(sink.text, "Error: Please save the File");
+
+    pane.clearStatus();
+    EXPECT_FALSE(assembleAndLoad(kit, 10001, host));
+    EXPECT_EQ(sink.text, "Error: Large file");
+
+    EXPECT_FALSE(buildProgramImage(kit, (folder / "never.asm").string()));
+}
+
+}  // namespace
+}  // namespace tarvix
