@@ -246,7 +246,7 @@ TEST_P(GoldenTest, ExampleAssemblesToItsListFiles) {
     EXPECT_EQ(assemble(source, true), readFile(golden / (std::string(GetParam()) + ".listing.lst")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, GoldenTest, ::testing::Values("leds", "sum", "blink"));
+INSTANTIATE_TEST_SUITE_P(Examples, GoldenTest, ::testing::Values("leds", "sum", "blink", "segments", "stack"));
 
 }  // namespace
 }  // namespace tarvix
