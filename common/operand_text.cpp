@@ -1,6 +1,5 @@
 #include "common/operand_text.h"
 
-#include <array>
 #include <cctype>
 
 #include "common/text.h"
@@ -8,41 +7,6 @@
 namespace tarvix {
 
 namespace {
-
-struct RegisterName {
-    std::string_view name;
-    int size;
-    std::string_view code;
-};
-
-// 8086 register numbering: the reg and r/m fields use the same three bits.
-constexpr std::array<RegisterName, 16> kRegisters{{
-    {"ax", 2, "000"},
-    {"cx", 2, "001"},
-    {"dx", 2, "010"},
-    {"bx", 2, "011"},
-    {"sp", 2, "100"},
-    {"bp", 2, "101"},
-    {"si", 2, "110"},
-    {"di", 2, "111"},
-    {"al", 1, "000"},
-    {"cl", 1, "001"},
-    {"dl", 1, "010"},
-    {"bl", 1, "011"},
-    {"ah", 1, "100"},
-    {"ch", 1, "101"},
-    {"dh", 1, "110"},
-    {"bh", 1, "111"},
-}};
-
-const RegisterName* findRegister(std::string_view text) {
-    for (const RegisterName& reg : kRegisters) {
-        if (equalsIgnoreCase(text, reg.name)) {
-            return &reg;
-        }
-    }
-    return nullptr;
-}
 
 std::string_view dropLeadingZeros(std::string_view text) {
     while (text.size() >= 2 && text.front() == '0') {
@@ -100,24 +64,53 @@ std::uint16_t parseHex(std::string_view text) {
     return static_cast<std::uint16_t>(value);
 }
 
+RegisterRef registerRef(std::string_view text) {
+    // Every executed instruction asks this several times: two folded letters, no loops.
+    if (text.size() != 2) {
+        return {};
+    }
+    const char first = asciiLower(text[0]);
+    const char second = asciiLower(text[1]);
+    if (second == 'p' && (first == 's' || first == 'b')) {
+        return {2, first == 's' ? 4 : 5};
+    }
+    if (second == 'i' && (first == 's' || first == 'd')) {
+        return {2, first == 's' ? 6 : 7};
+    }
+    constexpr std::string_view kPairs = "acdb";  // the 8086 numbers A, C, D, B from 0
+    const std::size_t pair = kPairs.find(first);
+    if (pair == std::string_view::npos) {
+        return {};
+    }
+    const int code = static_cast<int>(pair);
+    switch (second) {
+        case 'x':
+            return {2, code};
+        case 'l':
+            return {1, code};
+        case 'h':
+            return {1, code + 4};
+        default:
+            return {};
+    }
+}
+
 int registerSize(std::string_view text) {
-    const RegisterName* reg = findRegister(text);
-    return reg ? reg->size : 0;
+    return registerRef(text).size;
 }
 
 int accumulatorSize(std::string_view text) {
-    if (equalsIgnoreCase(text, "ax")) {
-        return 2;
-    }
-    if (equalsIgnoreCase(text, "al")) {
-        return 1;
-    }
-    return 0;
+    const RegisterRef reg = registerRef(text);
+    return reg.code == 0 ? reg.size : 0;
 }
 
 std::string registerCode(std::string_view text) {
-    const RegisterName* reg = findRegister(text);
-    return reg ? std::string(reg->code) : std::string("reg");
+    const RegisterRef reg = registerRef(text);
+    if (reg.size == 0) {
+        return "reg";
+    }
+    return {static_cast<char>('0' + (reg.code >> 2 & 1)),
+            static_cast<char>('0' + (reg.code >> 1 & 1)), static_cast<char>('0' + (reg.code & 1))};
 }
 
 bool hasBracket(std::string_view text) {

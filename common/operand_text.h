@@ -16,6 +16,14 @@ bool isHexNumber(std::string_view text);
 // modulo 10000H and "-" gives the two's complement. No digits give 0.
 std::uint16_t parseHex(std::string_view text);
 
+// A register name's size in bytes (0 when the text is no register name) and its 8086 register
+// number: AX/AL 0, CX/CL 1, DX/DL 2, BX/BL 3, SP/AH 4, BP/CH 5, SI/DH 6, DI/BH 7.
+struct RegisterRef {
+    int size = 0;
+    int code = 0;
+};
+RegisterRef registerRef(std::string_view text);
+
 // 2 for AX..SP, 1 for AL..DH, 0 otherwise. The whole text must be the name.
 int registerSize(std::string_view text);
 

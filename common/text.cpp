@@ -1,19 +1,10 @@
 #include "common/text.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace tarvix {
 
 namespace {
-
-char lowerChar(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-char upperChar(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -23,13 +14,13 @@ bool isBlank(char c) {
 
 std::string toLower(std::string_view text) {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), lowerChar);
+    std::transform(out.begin(), out.end(), out.begin(), asciiLower);
     return out;
 }
 
 std::string toUpper(std::string_view text) {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), upperChar);
+    std::transform(out.begin(), out.end(), out.begin(), asciiUpper);
     return out;
 }
 
@@ -53,7 +44,7 @@ bool contains(std::string_view text, std::string_view part) {
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lowerChar(x) == lowerChar(y);
+               return asciiLower(x) == asciiLower(y);
            });
 }
 

@@ -7,6 +7,14 @@
 
 namespace tarvix {
 
+// ASCII folding: the kit's names and keywords are ASCII, other bytes stay as they are.
+inline char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
+}
+inline char asciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c & ~0x20) : c;
+}
+
 std::string toLower(std::string_view text);
 std::string toUpper(std::string_view text);
 

@@ -1,34 +1,6 @@
 #include "simulator/cpu_registers.h"
 
-#include <array>
-
-#include "common/text.h"
-
 namespace tarvix {
-
-namespace {
-
-constexpr std::array<std::string_view, 8> kWordNames = {"ax", "cx", "dx", "bx",
-                                                        "sp", "bp", "si", "di"};
-constexpr std::array<std::string_view, 8> kByteNames = {"al", "cl", "dl", "bl",
-                                                        "ah", "ch", "dh", "bh"};
-
-}  // namespace
-
-RegisterRef registerRef(std::string_view name) {
-    if (name.size() != 2) {
-        return {};
-    }
-    for (int code = 0; code < 8; ++code) {
-        if (equalsIgnoreCase(name, kWordNames[static_cast<std::size_t>(code)])) {
-            return {2, code};
-        }
-        if (equalsIgnoreCase(name, kByteNames[static_cast<std::size_t>(code)])) {
-            return {1, code};
-        }
-    }
-    return {};
-}
 
 std::uint8_t& CpuRegisters::byteRegister(int code) {
     switch (code & 7) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/message_box.h"
+#include "common/operand_text.h"
 
 namespace tarvix {
 
@@ -61,13 +62,5 @@ private:
 
     MessageBoxSink* boxes_ = nullptr;
 };
-
-// The 8086 register number of a name (0..7), with its size in bytes; size 0 when the text is
-// not a register name.
-struct RegisterRef {
-    int size = 0;
-    int code = 0;
-};
-RegisterRef registerRef(std::string_view name);
 
 }  // namespace tarvix
