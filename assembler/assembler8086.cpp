@@ -110,10 +110,11 @@ bool Assembler8086::defineDataBytes(std::string_view line, std::string& byteText
     if (m != "db" && m != "dw") {
         return false;
     }
-    std::string text = toLower(line);
-    // The directive follows the label's colon, if the line has one before its comment.
+    // The comment is no data: read through, its digits and commas would become bytes.
+    std::string text = toLower(line.substr(0, line.find(';')));
+    // The directive follows the label's colon, if the line has one.
     const std::size_t colon = text.find(':');
-    const std::size_t from = colon < text.find(';') ? colon + 1 : 0;
+    const std::size_t from = colon == std::string::npos ? 0 : colon + 1;
     text = trim(std::string_view(text).substr(text.find(m, from) + m.size()));
     replaceAll(text, "\t", " ");
 
