@@ -52,6 +52,14 @@ bool loadLine(Kit& kit, std::string_view line) {
     return true;
 }
 
+// A file the assembler could not open would otherwise end the command without a word.
+bool reportFileError(Kit& kit) {
+    if (!kit.pane.errorLatched() && !kit.assembler.fileError().empty()) {
+        kit.pane.reportError("Unable to assemble: " + kit.assembler.fileError(), WithLine::No);
+    }
+    return false;
+}
+
 }  // namespace
 
 bool assembleAndLoad(Kit& kit, int editorLines, RunHost& host) {
@@ -64,11 +72,7 @@ bool assembleAndLoad(Kit& kit, int editorLines, RunHost& host) {
     }
     kit.assembler.setListingMode(false);
     if (!kit.assembler.assemble(path, editorLines)) {
-        // A file the assembler could not open would otherwise end the run without a word.
-        if (!kit.pane.errorLatched() && !kit.assembler.fileError().empty()) {
-            kit.pane.reportError("Unable to assemble: " + kit.assembler.fileError(), WithLine::No);
-        }
-        return false;
+        return reportFileError(kit);
     }
     std::ifstream list(listFilePath(path), std::ios::binary);
     if (!list) {
@@ -80,6 +84,29 @@ bool assembleAndLoad(Kit& kit, int editorLines, RunHost& host) {
             return false;
         }
     }
+    return true;
+}
+
+bool assembleForListing(Kit& kit, CX86TextBuffer& buffer, RunHost& host, std::string& listPath) {
+    // Cleared first, as Run does: an error left from before would hide the refusal.
+    kit.pane.clearStatus();
+    if (buffer.line(0).empty() && buffer.lineCount() <= 1) {
+        return kit.pane.reportError(MessageId::TypeProgram, WithLine::No);
+    }
+    if (buffer.lineCount() > kMaxSourceLines) {
+        return kit.pane.reportError("Large file", WithLine::No);
+    }
+    const std::string path(trimRight(host.saveDocument()));
+    if (path.empty()) {
+        return kit.pane.reportError("Please save the File", WithLine::No);
+    }
+    kit.assembler.setListingMode(true);
+    const bool assembled = kit.assembler.assemble(path, buffer.lineCount());
+    buffer.setNeedsAssembly(true);
+    if (!assembled) {
+        return reportFileError(kit);
+    }
+    listPath = listFilePath(path);
     return true;
 }
 

@@ -57,5 +57,31 @@ TEST_F(ProgramLoaderTest, FailuresSayWhy) {
     EXPECT_FALSE(buildProgramImage(kit, (folder / "never.asm").string()));
 }
 
+TEST_F(ProgramLoaderTest, RunRightAfterAssembleReassembles) {
+    load("again: jmp over\nover: call done\nhlt\ndone: ret\n");
+    driver.run();
+    ASSERT_EQ(driver.lastEnding(), RunEnding::Halted) << sink.text;
+
+    // The listing overwrites the run-mode file; a Run must not read its lines as a line map.
+    std::string listPath;
+    ASSERT_TRUE(assembleForListing(kit, buffer, host, listPath));
+    EXPECT_EQ(listPath, (folder / "prog.lst").string());
+    EXPECT_TRUE(buffer.needsAssembly());
+    driver.run();
+    EXPECT_EQ(driver.lastEnding(), RunEnding::Halted) << sink.text;
+    EXPECT_EQ(driver.lastInstructionCount(), 3u);
+}
+
+TEST_F(ProgramLoaderTest, AssembleRefusals) {
+    std::string listPath;
+    pane.reportError("an earlier error", WithLine::No);
+    load("");
+    EXPECT_FALSE(assembleForListing(kit, buffer, host, listPath));
+    EXPECT_EQ(sink.text, "Error: Please type the Assembly Language Program");
+    load("nop\nbad ax\n");
+    EXPECT_FALSE(assembleForListing(kit, buffer, host, listPath));
+    EXPECT_EQ(sink.text, "Line 2 Error: Unrecognized/unsupported instruction");
+}
+
 }  // namespace
 }  // namespace tarvix
