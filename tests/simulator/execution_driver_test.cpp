@@ -85,7 +85,7 @@ TEST_F(ExecutionDriverTest, InstructionLimit) {
 
 TEST_F(ExecutionDriverTest, HardwareInterruptsNeedTheirHandlers) {
     clock.millisPerReading = 5;
-    clock.ticksPerReading = 1000;  // a second per reading
+    clock.ticksPerReading = 1000;        // a second per reading
     driver.setInstructionLimit(100000);  // a missed interrupt must not hang the test
     kit.hwTimerEnabled = true;
     run("again: jmp again");
