@@ -34,32 +34,32 @@ bool isRegisterOrMemory(std::string_view operand) {
 }
 
 template <JumpKind kind>
-Outcome jump(Cpu8086& cpu) {
-    return cpu.execJump(kind) ? Outcome::Executed : Outcome::Failed;
+Outcome jump(Kit& kit) {
+    return kit.cpu.execJump(kind) ? Outcome::Executed : Outcome::Failed;
 }
 
 Outcome outcome(bool ok) {
     return ok ? Outcome::Executed : Outcome::Failed;
 }
 
-Outcome setFlag(Cpu8086& cpu, std::uint16_t mask, bool on) {
-    cpu.regs.setFlag(mask, on);
+Outcome setFlag(Kit& kit, std::uint16_t mask, bool on) {
+    kit.cpu.regs.setFlag(mask, on);
     return Outcome::Executed;
 }
 
 const std::unordered_map<std::string_view, Executor>& executors() {
     static const std::unordered_map<std::string_view, Executor> table = {
-        {"mov", [](Cpu8086& c) { return outcome(c.execMov()); }},
+        {"mov", [](Kit& k) { return outcome(k.cpu.execMov()); }},
         {"loop", jump<JumpKind::Loop>},
         {"call",
-         [](Cpu8086& c) {
-             return outcome(
-                 c.execCallRet(isRegisterOrMemory(c.dest) ? CallKind::Indirect : CallKind::Direct));
+         [](Kit& k) {
+             return outcome(k.cpu.execCallRet(isRegisterOrMemory(k.cpu.dest) ? CallKind::Indirect
+                                                                             : CallKind::Direct));
          }},
         {"jmp",
-         [](Cpu8086& c) {
-             return outcome(c.execJump(isRegisterOrMemory(c.dest) ? JumpKind::JmpIndirect
-                                                                  : JumpKind::JmpDirect));
+         [](Kit& k) {
+             return outcome(k.cpu.execJump(isRegisterOrMemory(k.cpu.dest) ? JumpKind::JmpIndirect
+                                                                          : JumpKind::JmpDirect));
          }},
         {"jne", jump<JumpKind::Jne>},
         {"jnz", jump<JumpKind::Jne>},
@@ -88,35 +88,35 @@ const std::unordered_map<std::string_view, Executor>& executors() {
         {"jnp", jump<JumpKind::Jnp>},
         {"jpo", jump<JumpKind::Jnp>},
         {"jcxz", jump<JumpKind::Jcxz>},
-        {"xchg", [](Cpu8086& c) { return outcome(c.execXchg()); }},
-        {"xlat", [](Cpu8086& c) { return outcome(c.execXlat()); }},
-        {"ret", [](Cpu8086& c) { return outcome(c.execCallRet(CallKind::Ret)); }},
-        {"int", [](Cpu8086& c) { return outcome(c.execInt(true, c.dest)); }},
-        {"iret", [](Cpu8086& c) { return outcome(c.execInt(false, "")); }},
-        {"push", [](Cpu8086& c) { return outcome(c.execPushPop(true)); }},
-        {"pop", [](Cpu8086& c) { return outcome(c.execPushPop(false)); }},
-        {"hlt", [](Cpu8086&) { return Outcome::Halted; }},
+        {"xchg", [](Kit& k) { return outcome(k.cpu.execXchg()); }},
+        {"xlat", [](Kit& k) { return outcome(k.cpu.execXlat()); }},
+        {"ret", [](Kit& k) { return outcome(k.cpu.execCallRet(CallKind::Ret)); }},
+        {"int", [](Kit& k) { return outcome(k.cpu.execInt(true, k.cpu.dest)); }},
+        {"iret", [](Kit& k) { return outcome(k.cpu.execInt(false, "")); }},
+        {"push", [](Kit& k) { return outcome(k.cpu.execPushPop(true)); }},
+        {"pop", [](Kit& k) { return outcome(k.cpu.execPushPop(false)); }},
+        {"hlt", [](Kit&) { return Outcome::Halted; }},
         {"loope", jump<JumpKind::LoopE>},
         {"loopz", jump<JumpKind::LoopE>},
         {"loopne", jump<JumpKind::LoopNE>},
         {"loopnz", jump<JumpKind::LoopNE>},
-        {"sti", [](Cpu8086& c) { return setFlag(c, kInterruptFlag, true); }},
-        {"cli", [](Cpu8086& c) { return setFlag(c, kInterruptFlag, false); }},
-        {"lea", [](Cpu8086& c) { return outcome(c.execLea()); }},
-        {"nop", [](Cpu8086&) { return Outcome::Executed; }},
-        {"clc", [](Cpu8086& c) { return setFlag(c, kCarryFlag, false); }},
-        {"cmc", [](Cpu8086& c) { return setFlag(c, kCarryFlag, !c.regs.testFlag(kCarryFlag)); }},
-        {"stc", [](Cpu8086& c) { return setFlag(c, kCarryFlag, true); }},
-        {"cld", [](Cpu8086& c) { return setFlag(c, kDirectionFlag, false); }},
-        {"std", [](Cpu8086& c) { return setFlag(c, kDirectionFlag, true); }},
-        {"popf", [](Cpu8086& c) { return outcome(c.execPushfPopf(false)); }},
-        {"pushf", [](Cpu8086& c) { return outcome(c.execPushfPopf(true)); }},
+        {"sti", [](Kit& k) { return setFlag(k, kInterruptFlag, true); }},
+        {"cli", [](Kit& k) { return setFlag(k, kInterruptFlag, false); }},
+        {"lea", [](Kit& k) { return outcome(k.cpu.execLea()); }},
+        {"nop", [](Kit&) { return Outcome::Executed; }},
+        {"clc", [](Kit& k) { return setFlag(k, kCarryFlag, false); }},
+        {"cmc", [](Kit& k) { return setFlag(k, kCarryFlag, !k.cpu.regs.testFlag(kCarryFlag)); }},
+        {"stc", [](Kit& k) { return setFlag(k, kCarryFlag, true); }},
+        {"cld", [](Kit& k) { return setFlag(k, kDirectionFlag, false); }},
+        {"std", [](Kit& k) { return setFlag(k, kDirectionFlag, true); }},
+        {"popf", [](Kit& k) { return outcome(k.cpu.execPushfPopf(false)); }},
+        {"pushf", [](Kit& k) { return outcome(k.cpu.execPushfPopf(true)); }},
         {"into",
-         [](Cpu8086& c) {
-             if (!c.regs.testFlag(kOverflowFlag)) {
+         [](Kit& k) {
+             if (!k.cpu.regs.testFlag(kOverflowFlag)) {
                  return Outcome::ExecutedQuietly;
              }
-             return outcome(c.execInt(true, "4"));
+             return outcome(k.cpu.execInt(true, "4"));
          }},
     };
     return table;
@@ -199,7 +199,7 @@ Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
     if (line.executor == nullptr) {
         kit_.pane.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     } else {
-        result = line.executor(cpu);
+        result = line.executor(kit_);
     }
     switch (result) {
         case Outcome::Failed:

@@ -21,7 +21,8 @@ enum class Outcome {
     Halted,           // HLT: the run stops without a message
 };
 
-using Executor = Outcome (*)(Cpu8086&);
+// Executors reach the whole kit: the processor, and for IN, OUT and connect its devices.
+using Executor = Outcome (*)(Kit&);
 
 // The executor of a mnemonic in any case, or null for a mnemonic the kit does not know.
 Executor findExecutor(std::string_view mnemonic);
