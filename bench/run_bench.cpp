@@ -13,6 +13,7 @@
 #include "common/operand_text.h"
 #include "editor/x86_text_buffer.h"
 #include "simulator/execution_driver.h"
+#include "simulator/headless_run_host.h"
 #include "simulator/kit.h"
 
 namespace {
@@ -35,29 +36,6 @@ constexpr const char* kProgram =
     "next:   xchg cx,dx\n"
     "        jmp outer\n";
 
-class BenchHost : public RunHost {
-public:
-    explicit BenchHost(std::string path) : path_(std::move(path)) {}
-    std::string saveDocument() override { return path_; }
-    std::string documentPath() override { return path_; }
-    void openDialog(bool) override {}
-    void closeDialog() override {}
-    void setStatusText(std::string_view) override {}
-    void pump() override {}
-    bool takeStopRequest() override { return false; }
-    bool takeNextRequest() override { return true; }
-    void clearNextRequest() override {}
-    bool takeKey(std::uint8_t&) override { return false; }
-    void refreshRegisters() override {}
-    void invalidateMemory() override {}
-    void scrollToTop() override {}
-    void keepLineVisible(int) override {}
-    void playDoneSound() override {}
-
-private:
-    std::string path_;
-};
-
 fs::path sourcePath() {
     static const fs::path path = [] {
         const fs::path folder =
@@ -79,7 +57,7 @@ struct HeadlessKit {
     MemoryOutputSink sink;
     OutputPane pane{sink};
     Kit kit{pane};
-    BenchHost host{sourcePath().string()};
+    HeadlessRunHost host{sourcePath().string()};
     SteadyClock clock;
     ExecutionDriver driver{kit, buffer, host, clock};
 };
