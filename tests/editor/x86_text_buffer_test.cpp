@@ -174,7 +174,10 @@ TEST_F(TextBufferTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
         {"write cut short", target,
          [](const std::string&) {
              std::signal(SIGXFSZ, SIG_IGN);
-             const rlimit small{4, 4};
+             // Only the soft limit: a lowered hard limit could not be raised again.
+             rlimit small{};
+             ::getrlimit(RLIMIT_FSIZE, &small);
+             small.rlim_cur = 4;
              ::setrlimit(RLIMIT_FSIZE, &small);
          }},
     };
