@@ -1,5 +1,6 @@
 // tarvix-run: runs a kit program headless, exactly as the Run (or Step) command does, and
-// reports how it ended: the pane's text, the registers, optionally memory, as text or JSON.
+// reports how it ended: the pane's text, the registers, optionally memory, and what the
+// devices show, as text or JSON.
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/batch_devices.h"
+#include "cli/device_report.h"
+#include "cli/json_text.h"
+#include "cli/kit_time_clock.h"
 #include "common/format.h"
 #include "common/message_box.h"
 #include "common/operand_text.h"
@@ -17,6 +22,7 @@
 #include "common/text.h"
 #include "editor/x86_text_buffer.h"
 #include "simulator/execution_driver.h"
+#include "simulator/headless_run_host.h"
 #include "simulator/kit.h"
 #include "simulator/register_text.h"
 
@@ -32,6 +38,10 @@ struct Options {
     std::string path;
     std::uint64_t maxSteps = 0;
     double timeoutSeconds = 0;
+    std::string keys;
+    std::uint64_t keyInterval = 1000;
+    bool hwTimer = false;
+    bool terminal = true;
     bool step = false;
     bool trace = false;
     bool json = false;
@@ -45,6 +55,11 @@ int usage(std::string_view problem) {
     std::cerr << "usage: tarvix-run [options] FILE.asm\n"
                  "  --max-steps N      stop after N executed instructions (exit 3)\n"
                  "  --timeout SECONDS  stop after that much wall time (exit 3)\n"
+                 "  --keys TEXT        key presses delivered during the run, one character each,\n"
+                 "                     one key every --key-interval instructions (default 1000)\n"
+                 "  --key-interval N   instructions between two keys\n"
+                 "  --hwtimer          connect the 1 Hz NMI timer before the run\n"
+                 "  --no-terminal      run with no terminal program listening\n"
                  "  --step             run as Step does (no interrupts), without waiting\n"
                  "  --memory A-B       include the bytes from address A to B (hex) in the report\n"
                  "  --trace            print each executed line with the registers after it\n"
@@ -108,10 +123,21 @@ std::string parseOptions(const std::vector<std::string_view>& args, Options& opt
             options.trace = true;
         } else if (arg == "--json") {
             options.json = true;
-        } else if (arg == "--keys" || arg == "--key-interval" || arg == "--hwtimer" ||
-                   arg == "--no-terminal") {
-            return std::string(arg) +
-                   " needs the kit's peripheral devices, which this version does not have yet";
+        } else if (arg == "--keys") {
+            options.keys = hasValue ? std::string(args[++i]) : std::string();
+            if (options.keys.empty()) {
+                return "--keys needs the characters to press";
+            }
+        } else if (arg == "--key-interval") {
+            const auto count = hasValue ? parseCount(args[++i]) : std::nullopt;
+            if (!count) {
+                return "--key-interval needs a positive whole number";
+            }
+            options.keyInterval = *count;
+        } else if (arg == "--hwtimer") {
+            options.hwTimer = true;
+        } else if (arg == "--no-terminal") {
+            options.terminal = false;
         } else if (arg.starts_with("-")) {
             return "unknown option " + std::string(arg);
         } else if (options.path.empty()) {
@@ -130,20 +156,19 @@ public:
 };
 
 // The execution dialog of a batch run: nobody presses Next, so it is always pressed, and Stop
-// comes from the wall-clock limit.
-class HeadlessRunHost : public RunHost {
+// comes from the wall-clock limit. Its pump lets the devices' time pass.
+class BatchRunHost : public HeadlessRunHost {
 public:
-    HeadlessRunHost(std::string path, double timeoutSeconds)
-        : path_(std::move(path)), timeoutSeconds_(timeoutSeconds) {}
+    BatchRunHost(std::string path, double timeoutSeconds, BatchDevices& devices, Ppi8255& ppi)
+        : HeadlessRunHost(std::move(path)),
+          timeoutSeconds_(timeoutSeconds),
+          devices_(devices),
+          ppi_(ppi) {}
 
     bool timedOut() const { return timedOut_; }
 
-    std::string saveDocument() override { return path_; }
-    std::string documentPath() override { return path_; }
     void openDialog(bool) override { started_ = std::chrono::steady_clock::now(); }
-    void closeDialog() override {}
-    void setStatusText(std::string_view) override {}
-    void pump() override {}
+    void pump() override { devices_.pump(ppi_); }
     bool takeStopRequest() override {
         if (timeoutSeconds_ > 0 && !timedOut_) {
             const std::chrono::duration<double> elapsed =
@@ -152,37 +177,19 @@ public:
         }
         return timedOut_;
     }
-    bool takeNextRequest() override { return !takeStopRequest(); }
-    void clearNextRequest() override {}
-    bool takeKey(std::uint8_t&) override { return false; }
-    void refreshRegisters() override {}
-    void invalidateMemory() override {}
-    void scrollToTop() override {}
-    void keepLineVisible(int) override {}
-    void playDoneSound() override {}
+    // Step never pumps: each instruction it waits for is the moment to.
+    bool takeNextRequest() override {
+        pump();
+        return !takeStopRequest();
+    }
 
 private:
-    std::string path_;
     double timeoutSeconds_;
+    BatchDevices& devices_;
+    Ppi8255& ppi_;
     bool timedOut_ = false;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
-
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            out += formatText("\\u%04x", byte);
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 struct RegisterValue {
     const char* name;
@@ -247,19 +254,30 @@ int main(int argc, char** argv) {
 
     MemoryOutputSink sink;
     OutputPane pane(sink);
-    Kit kit(pane);
+    KitTimeClock clock;
+    std::string terminalProblem;
+    BatchDevices devices(clock, options.terminal, terminalProblem);
+    if (!terminalProblem.empty()) {
+        std::cerr << "tarvix-run: no terminal: " << terminalProblem << '\n';
+    }
+    Kit kit(pane, devices.host());
+    kit.hwTimerEnabled = options.hwTimer;
     sink.lineSource = &kit.currentLine;
     StderrMessageBoxes boxes;
     kit.cpu.regs.setMessageBoxSink(&boxes);
-    HeadlessRunHost host(options.path, options.timeoutSeconds);
-    SteadyClock clock;
+    BatchRunHost host(options.path, options.timeoutSeconds, devices, kit.devices.ppi);
     ExecutionDriver driver(kit, buffer, host, clock);
+    clock.follow(driver);
     driver.setInstructionLimit(options.maxSteps);
+    if (!options.keys.empty()) {
+        driver.setScriptedKeys(options.keys, options.keyInterval);
+    }
     if (options.trace) {
         driver.setInstructionObserver(
             [&](int line) { std::cout << traceLine(buffer, line, kit) << '\n'; });
     }
     options.step ? driver.step() : driver.run();
+    devices.settle(kit.devices.ppi);
 
     const RunEnding ending = driver.lastEnding();
     const char* status = statusName(ending, host.timedOut());
@@ -281,7 +299,7 @@ int main(int argc, char** argv) {
             json << ", \"memory\": {\"start\": \"" << formatText("%04X", options.memory->first)
                  << "\", \"bytes\": \"" << memoryBytes(kit, *options.memory) << "\"}";
         }
-        json << "}\n";
+        json << ", \"devices\": " << devicesJson(devices) << "}\n";
         std::cout << json.str();
     } else {
         std::cout << sink.text << '\n';
@@ -292,6 +310,9 @@ int main(int argc, char** argv) {
         if (options.memory) {
             std::cout << formatText("%04X: ", options.memory->first)
                       << memoryBytes(kit, *options.memory) << '\n';
+        }
+        for (const std::string& line : deviceLines(devices)) {
+            std::cout << line << '\n';
         }
     }
 

@@ -50,6 +50,13 @@ Outcome setFlag(Kit& kit, std::uint16_t mask, bool on) {
 const std::unordered_map<std::string_view, Executor>& executors() {
     static const std::unordered_map<std::string_view, Executor> table = {
         {"mov", [](Kit& k) { return outcome(k.cpu.execMov()); }},
+        {"in", [](Kit& k) { return outcome(k.ports.execInOut(true, k.cpu.dest, k.cpu.source)); }},
+        {"out", [](Kit& k) { return outcome(k.ports.execInOut(false, k.cpu.dest, k.cpu.source)); }},
+        {"connect",
+         [](Kit& k) {
+             k.ports.connect(k.cpu.dest);
+             return Outcome::ExecutedQuietly;  // changes no register, so nothing to refresh
+         }},
         {"loop", jump<JumpKind::Loop>},
         {"call",
          [](Kit& k) {

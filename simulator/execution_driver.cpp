@@ -1,5 +1,7 @@
 #include "simulator/execution_driver.h"
 
+#include <limits>
+
 #include "common/format.h"
 #include "common/text.h"
 #include "simulator/program_loader.h"
@@ -12,6 +14,7 @@ namespace {
 // a few milliseconds have passed: often enough for a person, rarely enough for speed.
 constexpr unsigned kLinesBetweenClockChecks = 256;
 constexpr std::uint64_t kMillisecondsBetweenPumps = 5;
+constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
 }  // namespace
 
@@ -41,6 +44,8 @@ void ExecutionDriver::clearMarkers() {
 // Reset, clear the pane, and hold the source still for the run.
 void ExecutionDriver::prepare(bool forRun) {
     kit_.cpu.reset();
+    kit_.devices.ppi.reset();
+    kit_.devices.usart.reset();
     kit_.pane.clearStatus();
     host_.refreshRegisters();
     host_.scrollToTop();
@@ -61,6 +66,11 @@ void ExecutionDriver::finish() {
 
 bool ExecutionDriver::deliverInterrupt(std::string_view type) {
     return kit_.cpu.execInt(true, type);
+}
+
+// A new key in lastKey interrupts the program only while it allows interrupts.
+bool ExecutionDriver::keyPressed() {
+    return !kit_.cpu.regs.testFlag(kInterruptFlag) || deliverInterrupt("40");
 }
 
 void ExecutionDriver::afterInstruction(int line) {
@@ -105,18 +115,21 @@ void ExecutionDriver::run() {
     }
 
     kit_.currentLine = 0;
+    kit_.lastKey = 0;  // no key pressed yet in this run
     dispatcher_.startRun();
-    const bool timer = highResTimer && kit_.hwTimerEnabled;
     std::int64_t lastTick = clock_.counter();
     const std::uint64_t start = clock_.milliseconds();
     std::uint64_t lastPump = start;
     unsigned untilClockCheck = 0;
+    std::size_t nextScriptedKey = 0;
+    std::uint64_t scriptedKeyDue = scriptedKeys_.empty() ? kNever : keyInterval_;
     bool stopped = false;
     bool limited = false;
     for (;;) {
         if (untilClockCheck-- == 0) {
             untilClockCheck = kLinesBetweenClockChecks - 1;
-            if (timer) {
+            // Read each time: a connect statement can switch the timer on during the run.
+            if (highResTimer && kit_.hwTimerEnabled) {
                 const std::int64_t now = clock_.counter();
                 if (now >= lastTick + frequency) {
                     if (!deliverInterrupt("2")) {
@@ -133,11 +146,17 @@ void ExecutionDriver::run() {
                     stopped = true;
                     break;
                 }
-                const bool keyPending = host_.takeKey(kit_.lastKey);
-                if (keyPending && kit_.cpu.regs.testFlag(kInterruptFlag) &&
-                    !deliverInterrupt("40")) {
+                if (host_.takeKey(kit_.lastKey) && !keyPressed()) {
                     break;
                 }
+            }
+        }
+        if (instructions_ >= scriptedKeyDue) {
+            kit_.lastKey = static_cast<std::uint8_t>(scriptedKeys_[nextScriptedKey++]);
+            scriptedKeyDue =
+                nextScriptedKey < scriptedKeys_.size() ? scriptedKeyDue + keyInterval_ : kNever;
+            if (!keyPressed()) {
+                break;
             }
         }
         lastLine_ = kit_.currentLine;
@@ -242,6 +261,7 @@ void ExecutionDriver::step() {
 void ExecutionDriver::resetCpu() {
     kit_.currentLine = 0;
     kit_.cpu.reset();
+    kit_.devices.ppi.reset();  // the 8251 keeps its state
     kit_.pane.clearStatus();
     host_.refreshRegisters();
     host_.scrollToTop();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "editor/x86_text_buffer.h"
 #include "simulator/clock.h"
@@ -30,6 +31,12 @@ public:
 
     // Ends a run after this many executed instructions; 0 for no limit.
     void setInstructionLimit(std::uint64_t limit) { instructionLimit_ = limit; }
+    // Keys a batch run presses: one every `interval` executed instructions, as if typed at
+    // the execution dialog. Step takes no keys.
+    void setScriptedKeys(std::string keys, std::uint64_t interval) {
+        scriptedKeys_ = std::move(keys);
+        keyInterval_ = interval;
+    }
     // Called after each executed instruction with its 0-based line; for tracing.
     void setInstructionObserver(std::function<void(int)> observer) {
         observer_ = std::move(observer);
@@ -48,6 +55,7 @@ private:
     void clearMarkers();
     void finish();
     bool deliverInterrupt(std::string_view type);
+    bool keyPressed();
     void afterInstruction(int line);
 
     Kit& kit_;
@@ -57,6 +65,8 @@ private:
     Dispatcher dispatcher_;
     std::uint64_t instructionLimit_ = 0;
     std::function<void(int)> observer_;
+    std::string scriptedKeys_;
+    std::uint64_t keyInterval_ = 1;
     RunEnding ending_ = RunEnding::NotStarted;
     std::uint64_t instructions_ = 0;
     int lastLine_ = 0;

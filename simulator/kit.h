@@ -1,11 +1,15 @@
 // One training kit: the assembler with its labels, the processor with its memory, the
-// program image and the line-based instruction pointer they share.
+// program image and the line-based instruction pointer they share, and the peripheral chips
+// on the port bus.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "assembler/assembler8086.h"
 #include "common/output_pane.h"
+#include "devices/kit_devices.h"
+#include "devices/port_bus.h"
 #include "simulator/cpu8086.h"
 #include "simulator/program_image.h"
 
@@ -13,10 +17,13 @@ namespace tarvix {
 
 class Kit {
 public:
+    // A kit whose devices nobody watches: recorded panels and sound, no terminal.
     explicit Kit(OutputPane& outputPane)
-        : pane(outputPane),
-          assembler(outputPane, &currentLine),
-          cpu(outputPane, image, currentLine, assembler.symbols()) {}
+        : Kit(outputPane, std::make_unique<HeadlessDeviceHost>(), nullptr) {}
+
+    // A kit whose devices the front end shows.
+    Kit(OutputPane& outputPane, const DeviceHost& deviceHost)
+        : Kit(outputPane, nullptr, &deviceHost) {}
 
     Kit(const Kit&) = delete;
     Kit& operator=(const Kit&) = delete;
@@ -30,6 +37,22 @@ public:
     bool hwTimerEnabled = false;
     // Instructions since the last screen refresh of a Run; kept across runs.
     int refreshCounter = 0;
+
+private:
+    Kit(OutputPane& outputPane, std::unique_ptr<HeadlessDeviceHost> headless,
+        const DeviceHost* deviceHost)
+        : pane(outputPane),
+          assembler(outputPane, &currentLine),
+          cpu(outputPane, image, currentLine, assembler.symbols()),
+          headless_(std::move(headless)),
+          devices(outputPane, deviceHost ? *deviceHost : headless_->host()),
+          ports(outputPane, cpu.regs, devices, lastKey, hwTimerEnabled) {}
+
+    std::unique_ptr<HeadlessDeviceHost> headless_;  // owns the devices' host when none is given
+
+public:
+    KitDevices devices;
+    PortBus ports;
 };
 
 }  // namespace tarvix

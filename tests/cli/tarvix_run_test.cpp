@@ -86,7 +86,15 @@ TEST_F(TarvixRun, ExitStatus) {
         {"--step " + source("step.asm", "nop\nhlt\n"), 0,
          "In Single-Step Mode. ;Disabling HW interrupts."},
         {"'" + (folder / "missing.asm").string() + "'", 2, ""},
-        {"--keys abc " + source("k.asm", "hlt\n"), 2, ""},
+        {"--keys abc " + source("k.asm", "hlt\n"), 0, "Done. [ 0 instrns @ "},
+        {"--keys '' " + source("k2.asm", "hlt\n"), 2, ""},
+        {"--keys ab --key-interval 0 " + source("k3.asm", "hlt\n"), 2, ""},
+        {"--key-interval " + source("k4.asm", "hlt\n"), 2, ""},
+        {"--hwtimer --max-steps 600000 " + source("nmi.asm", "l: jmp l\n"), 1,
+         "Error: Undefined Symbol 'int2'"},
+        {"--no-terminal " +
+             source("t.asm", "mov al,ca\nout 61,al\nmov al,11\nout 61,al\nout 60,al\nhlt\n"),
+         1, "Line 5 Error: Terminal program not running"},
         {"--memory 0-10 " + source("m.asm", "hlt\n"), 2, ""},
         {"--max-steps x " + source("s.asm", "hlt\n"), 2, ""},
         {"--bogus", 2, ""},
@@ -102,6 +110,32 @@ TEST_F(TarvixRun, ExitStatus) {
             EXPECT_NE(outcome.output.find("tarvix-run: "), std::string::npos) << c.arguments;
         }
     }
+}
+
+// The text report ends with what a watcher would notice of the devices.
+TEST_F(TarvixRun, TextReportShowsTheDevices) {
+    const Outcome outcome = runTool(
+        TARVIX_RUN, source("d.asm",
+                           "connect led55\nconnect speaker\nmov al,80\nout 26,al\nmov al,fe\n"
+                           "out 22,al\nmov al,3f\nout 20,al\nmov al,ca\nout 61,al\nmov al,11\n"
+                           "out 61,al\nmov al,21\nout 60,al\nhlt\n"));
+    EXPECT_EQ(outcome.status, 0) << outcome.output;
+    const std::string tail = "led55: 00 00 00 00 00 00 00 3F\nspeaker: silent\nterminal: !\n";
+    ASSERT_GE(outcome.output.size(), tail.size()) << outcome.output;
+    EXPECT_EQ(outcome.output.substr(outcome.output.size() - tail.size()), tail) << outcome.output;
+}
+
+// Keys arrive by instruction count: the same run gives the same report on any machine.
+TEST_F(TarvixRun, KeysArriveEveryKeyInterval) {
+    const std::string program = source("keys.asm",
+                                       "again: in al,50\n"
+                                       "       xchg al,[1800]\n"
+                                       "       jmp again\n");
+    const Outcome outcome = runTool(
+        TARVIX_RUN, "--keys xyz --key-interval 3 --max-steps 8 --memory 1800-1800 " + program);
+    EXPECT_EQ(outcome.status, 3);
+    // Key x arrives after the third instruction, y after the sixth; the eighth stores y.
+    EXPECT_NE(outcome.output.find("1800: 79"), std::string::npos) << outcome.output;
 }
 
 TEST_F(TarvixRun, TraceShowsEachLineWithTheRegistersAfterIt) {

@@ -1,0 +1,49 @@
+// The devices of a batch run: panels and speaker as plain records, and a terminal that is an
+// in-process receiver on the 8251's socket protocol, listening in a private folder so that
+// parallel runs and a real terminal never meet.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "devices/device_panels.h"
+#include "devices/kit_devices.h"
+#include "devices/sound_output.h"
+#include "devices/terminal_launcher.h"
+#include "devices/terminal_link.h"
+#include "devices/terminal_receiver.h"
+
+namespace tarvix {
+
+class BatchDevices {
+public:
+    // Without a terminal the 8251 finds nobody listening. `problem` tells why a wanted
+    // terminal could not be set up; the run then goes on without one.
+    BatchDevices(Clock& clock, bool withTerminal, std::string& problem);
+    ~BatchDevices();
+
+    BatchDevices(const BatchDevices&) = delete;
+    BatchDevices& operator=(const BatchDevices&) = delete;
+
+    DeviceHost host() { return {panels, sound, *link_, launcher, clock_}; }
+
+    // What time does between instructions: blanking timers run out, the terminal reads.
+    void pump(Ppi8255& ppi);
+    // After the run: everything sent has arrived, every timer due has run out.
+    void settle(Ppi8255& ppi);
+
+    const std::string& terminalText() const;
+
+    RecordedPanels panels;
+    RecordedSound sound;
+    NoTerminalLauncher launcher;  // `connect terminal` starts nothing: the receiver is here
+
+private:
+    Clock& clock_;
+    std::filesystem::path folder_;
+    std::unique_ptr<SocketTerminalLink> link_;
+    std::unique_ptr<TerminalReceiver> receiver_;
+};
+
+}  // namespace tarvix
