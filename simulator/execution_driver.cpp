@@ -73,11 +73,22 @@ bool ExecutionDriver::keyPressed() {
     return !kit_.cpu.regs.testFlag(kInterruptFlag) || deliverInterrupt("40");
 }
 
-void ExecutionDriver::afterInstruction(int line) {
+ExecutionDriver::LineStep ExecutionDriver::executeLine(bool refreshEachInstruction) {
+    lastLine_ = kit_.currentLine;
+    switch (dispatcher_.executeNextLine(refreshEachInstruction)) {
+        case Dispatcher::Stop:
+            return LineStep::Stopped;
+        case Dispatcher::NoInstruction:
+            return LineStep::Continue;
+        case Dispatcher::Executed:
+            break;
+    }
     ++instructions_;
     if (observer_) {
-        observer_(line);
+        observer_(lastLine_);
     }
+    return instructionLimit_ != 0 && instructions_ >= instructionLimit_ ? LineStep::LimitReached
+                                                                        : LineStep::Continue;
 }
 
 void ExecutionDriver::run() {
@@ -159,15 +170,9 @@ void ExecutionDriver::run() {
                 break;
             }
         }
-        lastLine_ = kit_.currentLine;
-        const Dispatcher::Result result = dispatcher_.executeNextLine(false);
-        if (result == Dispatcher::Executed) {
-            afterInstruction(lastLine_);
-            if (instructionLimit_ != 0 && instructions_ >= instructionLimit_) {
-                limited = true;
-                break;
-            }
-        } else if (result == Dispatcher::Stop) {
+        const LineStep result = executeLine(false);
+        if (result != LineStep::Continue) {
+            limited = result == LineStep::LimitReached;
             break;
         }
     }
@@ -237,15 +242,11 @@ void ExecutionDriver::step() {
         if (stopped) {
             break;
         }
-        lastLine_ = kit_.currentLine;
-        const Dispatcher::Result result = dispatcher_.executeNextLine(true);
-        if (result == Dispatcher::Executed) {
-            afterInstruction(lastLine_);
-            if (instructionLimit_ != 0 && instructions_ >= instructionLimit_) {
+        const LineStep result = executeLine(true);
+        if (result != LineStep::Continue) {
+            if (result == LineStep::LimitReached) {
                 ending_ = RunEnding::Limit;
-                break;
             }
-        } else if (result == Dispatcher::Stop) {
             break;
         }
     }

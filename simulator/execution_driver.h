@@ -56,7 +56,9 @@ private:
     void finish();
     bool deliverInterrupt(std::string_view type);
     bool keyPressed();
-    void afterInstruction(int line);
+    // One line through the dispatcher, counting and reporting an executed instruction.
+    enum class LineStep { Continue, Stopped, LimitReached };
+    LineStep executeLine(bool refreshEachInstruction);
 
     Kit& kit_;
     CX86TextBuffer& buffer_;
