@@ -8,22 +8,12 @@
 
 #include "assembler/assembler8086.h"
 #include "assembler/list_file.h"
+#include "tests/scratch_folder.h"
 
 namespace tarvix {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::tm clockAt(int hour, int minute) {
     std::tm t{};
@@ -39,13 +29,8 @@ class TwoPassTest : public ::testing::Test {
 protected:
     TwoPassTest() {
         sink.lineSource = &currentLine;
-        folder = fs::temp_directory_path() /
-                 ("two_pass_test_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder);
         assembler.setClock([] { return clockAt(3, 25); });
     }
-    ~TwoPassTest() override { fs::remove_all(folder); }
 
     // Assembles the text as a saved source; the list file's text, or "" on failure.
     std::string assemble(const std::string& source, bool listing = false) {
@@ -58,7 +43,7 @@ protected:
         return ok ? readFile(folder / "prog.lst") : std::string();
     }
 
-    fs::path folder;
+    ScratchFolder folder;
     int currentLine = 0;
     MemoryOutputSink sink;
     OutputPane pane{sink};

@@ -8,6 +8,10 @@
 #include <cstdio>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "tests/scratch_folder.h"
+
 struct Outcome {
     int status;
     std::string output;  // standard output and standard error together
@@ -29,3 +33,15 @@ inline Outcome runTool(const std::string& tool, const std::string& arguments) {
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
 }
+
+// A test of a tool, with a folder for the sources it is given.
+class ToolTest : public ::testing::Test {
+protected:
+    // Writes a source and gives its path, quoted for the shell.
+    std::string source(const std::string& name, const std::string& text) {
+        tarvix::writeFile(folder / name, text);
+        return "'" + (folder / name).string() + "'";
+    }
+
+    tarvix::ScratchFolder folder;
+};

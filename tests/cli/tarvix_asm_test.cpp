@@ -13,22 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TarvixAsm : public ::testing::Test {
-protected:
-    TarvixAsm()
-        : folder(fs::temp_directory_path() / ("tarvix_asm_test_" + std::to_string(::getpid()))) {
-        fs::create_directories(folder);
-    }
-    ~TarvixAsm() override { fs::remove_all(folder); }
-
-    std::string source(const std::string& name, const std::string& text) {
-        const fs::path path = folder / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return "'" + path.string() + "'";
-    }
-
-    fs::path folder;
-};
+using TarvixAsm = ToolTest;
 
 TEST_F(TarvixAsm, ExitStatusAndMessages) {
     struct Case {
@@ -50,7 +35,7 @@ TEST_F(TarvixAsm, ExitStatusAndMessages) {
         {source("dup.asm", "a: nop\n\na: nop\n"), 1, "Line 3 Error: Duplicate symbol found\n"},
         {source("big.asm", large), 1, "Error: Large file\n"},
         {"'" + (folder / "missing.asm").string() + "'", 2, ""},
-        {"'" + folder.string() + "'", 2, ""},
+        {"'" + folder.path().string() + "'", 2, ""},
         {"", 2, ""},
         {"--bogus x.asm", 2, ""},
     };

@@ -14,34 +14,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using tarvix::readFile;
 
 // The rate depends on the machine; everything else in a report is fixed.
 std::string withoutRate(const std::string& report) {
     return std::regex_replace(report, std::regex("@ [0-9]+ ins/sec"), "@ * ins/sec");
 }
 
-class TarvixRun : public ::testing::Test {
-protected:
-    TarvixRun()
-        : folder(fs::temp_directory_path() / ("tarvix_run_test_" + std::to_string(::getpid()))) {
-        fs::create_directories(folder);
-    }
-    ~TarvixRun() override { fs::remove_all(folder); }
-
-    std::string source(const std::string& name, const std::string& text) {
-        const fs::path path = folder / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return "'" + path.string() + "'";
-    }
-
-    fs::path folder;
-};
+using TarvixRun = ToolTest;
 
 // Every report under tests/cli/golden: NAME.json is what `tarvix-run --json` prints for
 // examples/NAME.asm, run with the options in NAME.args.

@@ -12,6 +12,7 @@
 #include "simulator/execution_driver.h"
 #include "simulator/kit.h"
 #include "tests/devices/device_fakes.h"
+#include "tests/scratch_folder.h"
 #include "tests/simulator/fake_clock.h"
 #include "tests/simulator/recording_run_host.h"
 
@@ -20,24 +21,19 @@ namespace tarvix {
 class DeviceKitFixture : public ::testing::Test {
 protected:
     DeviceKitFixture() {
-        folder = std::filesystem::temp_directory_path() /
-                 ("device_test_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder);
         sink.lineSource = &kit.currentLine;
         host.path = (folder / "prog.asm").string();
     }
-    ~DeviceKitFixture() override { std::filesystem::remove_all(folder); }
 
     void run(const std::string& source) {
-        std::ofstream(host.path, std::ios::binary) << source;
+        writeFile(host.path, source);
         ASSERT_TRUE(buffer.loadFile(host.path));
         driver.run();
     }
 
     bool visible(Panel panel) const { return panels.isVisible(panel); }
 
-    std::filesystem::path folder;
+    ScratchFolder folder;
     MemoryOutputSink sink;
     OutputPane pane{sink};
     FakeClock clock;

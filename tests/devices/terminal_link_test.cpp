@@ -291,7 +291,7 @@ public:
 TEST_F(TerminalLinkTest, LauncherReportsAMissingProgram) {
     RecordingBoxes boxes;
     SocketTerminalLink link(socketPath);
-    ProgramTerminalLauncher starter(folder, link, pane, boxes);
+    ProgramTerminalLauncher starter(folder.path(), link, pane, boxes);
     starter.launch();
     EXPECT_EQ(boxes.shown,
               std::vector<std::string>{"'tarvix-terminal' not found. Find and run it manually."});
@@ -303,7 +303,7 @@ TEST_F(TerminalLinkTest, LauncherStartsTheProgramInItsFolder) {
     fs::permissions(program, fs::perms::owner_all);
     RecordingBoxes boxes;
     SocketTerminalLink link(socketPath);
-    ProgramTerminalLauncher starter(folder, link, pane, boxes);
+    ProgramTerminalLauncher starter(folder.path(), link, pane, boxes);
     starter.launch();
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(sink.text, "Waiting for tarvix-terminal...");
@@ -317,7 +317,7 @@ TEST_F(TerminalLinkTest, LauncherLeavesARunningTerminalAlone) {
     RawListener listener(socketPath);
     RecordingBoxes boxes;
     SocketTerminalLink link(socketPath);
-    ProgramTerminalLauncher starter(folder, link, pane, boxes);
+    ProgramTerminalLauncher starter(folder.path(), link, pane, boxes);
     starter.launch();
     EXPECT_TRUE(boxes.shown.empty()) << "no program needed, none missing";
     EXPECT_EQ(sink.text, "");

@@ -12,6 +12,7 @@
 #include "editor/x86_text_buffer.h"
 #include "simulator/execution_driver.h"
 #include "simulator/kit.h"
+#include "tests/scratch_folder.h"
 #include "tests/simulator/fake_clock.h"
 #include "tests/simulator/recording_run_host.h"
 
@@ -20,18 +21,13 @@ namespace tarvix {
 class KitFixture : public ::testing::Test {
 protected:
     KitFixture() {
-        folder = std::filesystem::temp_directory_path() /
-                 ("kit_test_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder);
         sink.lineSource = &kit.currentLine;
         host.path = (folder / "prog.asm").string();
     }
-    ~KitFixture() override { std::filesystem::remove_all(folder); }
 
     // Saves the program and loads it into the buffer, as a document just opened.
     void load(const std::string& source) {
-        std::ofstream(host.path, std::ios::binary) << source;
+        writeFile(host.path, source);
         ASSERT_TRUE(buffer.loadFile(host.path));
     }
 
@@ -40,7 +36,7 @@ protected:
         driver.run();
     }
 
-    std::filesystem::path folder;
+    ScratchFolder folder;
     MemoryOutputSink sink;
     OutputPane pane{sink};
     Kit kit{pane};
