@@ -89,6 +89,27 @@ public:
     bool execPushPop(bool isPush);
     bool execPushfPopf(bool isPushf);
 
+    // Arithmetic, logic, shifts and rotates, multiply and divide, adjust and string
+    // instructions. Their FLAGS follow the flag image rule of flag_image.h.
+    enum class LogicOp { And, Or, Xor, Test, Not, Neg };
+    enum class ShiftKind { Shl, Shr, Rol, Ror, Rcl, Rcr, Sar };
+    enum class MulDivKind { Mul, Div, Imul, Idiv };
+    enum class AdjustKind { Aaa, Daa, Das, Aad, Aam, Aas, Cbw, Cwd };
+    bool execAdd();
+    bool execSub(bool store);  // false for CMP
+    bool execIncDec(bool isInc);
+    bool execAdcSbb(bool isAdc);
+    bool execLogic(LogicOp op);
+    bool execShiftRotate(ShiftKind kind);
+    bool execMulDiv(MulDivKind kind);
+    bool execAdjust(AdjustKind kind);
+    bool execScas(bool isWord);
+    bool execCmps(bool isWord);
+    bool execStos(bool isWord);
+    bool execLods(bool isWord);
+    bool execMovs(bool isWord);
+    bool execRepeat(bool isRepne);
+
     OutputPane& pane() { return pane_; }
     ProgramImage& image() { return image_; }
     int& currentLine() { return currentLine_; }

@@ -47,6 +47,12 @@ Outcome setFlag(Kit& kit, std::uint16_t mask, bool on) {
     return Outcome::Executed;
 }
 
+// An executor method called with fixed arguments, its selector.
+template <auto method, auto... selector>
+Outcome call(Kit& kit) {
+    return outcome((kit.cpu.*method)(selector...));
+}
+
 const std::unordered_map<std::string_view, Executor>& executors() {
     static const std::unordered_map<std::string_view, Executor> table = {
         {"mov", [](Kit& k) { return outcome(k.cpu.execMov()); }},
@@ -125,6 +131,51 @@ const std::unordered_map<std::string_view, Executor>& executors() {
              }
              return outcome(k.cpu.execInt(true, "4"));
          }},
+        {"inc", call<&Cpu8086::execIncDec, true>},
+        {"dec", call<&Cpu8086::execIncDec, false>},
+        {"cmp", call<&Cpu8086::execSub, false>},
+        {"add", call<&Cpu8086::execAdd>},
+        {"sub", call<&Cpu8086::execSub, true>},
+        {"adc", call<&Cpu8086::execAdcSbb, true>},
+        {"sbb", call<&Cpu8086::execAdcSbb, false>},
+        {"and", call<&Cpu8086::execLogic, Cpu8086::LogicOp::And>},
+        {"or", call<&Cpu8086::execLogic, Cpu8086::LogicOp::Or>},
+        {"xor", call<&Cpu8086::execLogic, Cpu8086::LogicOp::Xor>},
+        {"not", call<&Cpu8086::execLogic, Cpu8086::LogicOp::Not>},
+        {"neg", call<&Cpu8086::execLogic, Cpu8086::LogicOp::Neg>},
+        {"test", call<&Cpu8086::execLogic, Cpu8086::LogicOp::Test>},
+        {"mul", call<&Cpu8086::execMulDiv, Cpu8086::MulDivKind::Mul>},
+        {"div", call<&Cpu8086::execMulDiv, Cpu8086::MulDivKind::Div>},
+        {"imul", call<&Cpu8086::execMulDiv, Cpu8086::MulDivKind::Imul>},
+        {"idiv", call<&Cpu8086::execMulDiv, Cpu8086::MulDivKind::Idiv>},
+        {"shl", call<&Cpu8086::execShiftRotate, Cpu8086::ShiftKind::Shl>},
+        {"sal", call<&Cpu8086::execShiftRotate, Cpu8086::ShiftKind::Shl>},
+        {"shr", call<&Cpu8086::execShiftRotate, Cpu8086::ShiftKind::Shr>},
+        {"rol", call<&Cpu8086::execShiftRotate, Cpu8086::ShiftKind::Rol>},
+        {"ror", call<&Cpu8086::execShiftRotate, Cpu8086::ShiftKind::Ror>},
+        {"rcl", call<&Cpu8086::execShiftRotate, Cpu8086::ShiftKind::Rcl>},
+        {"rcr", call<&Cpu8086::execShiftRotate, Cpu8086::ShiftKind::Rcr>},
+        {"sar", call<&Cpu8086::execShiftRotate, Cpu8086::ShiftKind::Sar>},
+        {"scasb", call<&Cpu8086::execScas, false>},
+        {"scasw", call<&Cpu8086::execScas, true>},
+        {"stosw", call<&Cpu8086::execStos, true>},
+        {"stosb", call<&Cpu8086::execStos, false>},
+        {"lodsw", call<&Cpu8086::execLods, true>},
+        {"lodsb", call<&Cpu8086::execLods, false>},
+        {"cmpsb", call<&Cpu8086::execCmps, false>},
+        {"cmpsw", call<&Cpu8086::execCmps, true>},
+        {"movsw", call<&Cpu8086::execMovs, true>},
+        {"movsb", call<&Cpu8086::execMovs, false>},
+        {"repe", call<&Cpu8086::execRepeat, false>},
+        {"repne", call<&Cpu8086::execRepeat, true>},
+        {"aaa", call<&Cpu8086::execAdjust, Cpu8086::AdjustKind::Aaa>},
+        {"daa", call<&Cpu8086::execAdjust, Cpu8086::AdjustKind::Daa>},
+        {"das", call<&Cpu8086::execAdjust, Cpu8086::AdjustKind::Das>},
+        {"aad", call<&Cpu8086::execAdjust, Cpu8086::AdjustKind::Aad>},
+        {"aam", call<&Cpu8086::execAdjust, Cpu8086::AdjustKind::Aam>},
+        {"aas", call<&Cpu8086::execAdjust, Cpu8086::AdjustKind::Aas>},
+        {"cbw", call<&Cpu8086::execAdjust, Cpu8086::AdjustKind::Cbw>},
+        {"cwd", call<&Cpu8086::execAdjust, Cpu8086::AdjustKind::Cwd>},
     };
     return table;
 }

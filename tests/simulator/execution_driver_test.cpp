@@ -111,11 +111,8 @@ TEST_F(ExecutionDriverTest, HandlersRunAndReturn) {
     kit.hwTimerEnabled = true;
     driver.setInstructionLimit(2000);
     run("again: jmp again\nint2: inc dx\niret\n");
-    // INC belongs to the arithmetic; until then the handler itself fails.
-    EXPECT_EQ(sink.text, "Line 2 Error: Unrecognized/unsupported instruction");
-    run("again: jmp again\nint2: mov dx,1\niret\n");
     EXPECT_EQ(driver.lastEnding(), RunEnding::Limit);
-    EXPECT_EQ(kit.cpu.regs.word(2), 1);
+    EXPECT_GT(kit.cpu.regs.word(2), 1) << "the handler counts the interrupts";
     EXPECT_EQ(kit.cpu.regs.SP, 0x2000) << "every interrupt returned";
 }
 

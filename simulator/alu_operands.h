@@ -1,0 +1,57 @@
+// Operands of the arithmetic, logic, shift and multiply executors, resolved once from their
+// texts into registers, addresses and immediates, then read and written at a width.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "common/messages.h"
+#include "simulator/cpu8086.h"
+#include "simulator/flag_image.h"
+
+namespace tarvix {
+
+enum class OperandKind { Register, Memory, Immediate };
+
+struct Operand {
+    OperandKind kind = OperandKind::Register;
+    std::uint16_t where = 0;  // the register number, the address or the immediate's value
+};
+
+struct OperandPair {
+    Operand dest;
+    Operand source;
+    int size = 0;  // bytes
+};
+
+// A refused memory access has reported itself: a read yields 0, a write leaves memory as it was.
+std::uint16_t readOperand(Cpu8086& cpu, Operand operand, int size);
+void writeOperand(Cpu8086& cpu, Operand operand, int size, std::uint16_t value);
+
+// The two-operand forms: a register with an immediate (cut to its width), a register of its
+// width or memory; memory with a register, or with an immediate when a size prefix says the
+// width (61207 without one). Anything else is 61206. The forms cannot overlap, so the order
+// in which each executor's ladder tries them decides nothing. False after reporting.
+bool resolvePair(Cpu8086& cpu, std::string_view dest, std::string_view source, OperandPair& pair);
+
+// How a one-operand instruction treats memory: the message for a missing size prefix, and
+// whether a failed address is also reported as 61206 (behind the first, latched report).
+struct TargetRule {
+    MessageId missingPrefix;
+    bool reportFailedAddress;
+};
+
+// The one operand of NOT, NEG, the shifts, the multiplications and divisions: a register, or
+// memory with a size prefix. False after reporting.
+bool resolveTarget(Cpu8086& cpu, std::string_view text, TargetRule rule, Operand& target,
+                   int& size);
+
+// An operation on the destination's and the source's values; `flags` is FLAGS before it.
+using BinaryOperation = AluResult (*)(std::uint16_t a, std::uint16_t b, std::uint16_t flags,
+                                      int size);
+
+// Reads both operands, computes, stores the result into the destination unless `store` is
+// false (CMP, TEST), then FLAGS by the flag image rule.
+void applyPair(Cpu8086& cpu, const OperandPair& pair, BinaryOperation operation, bool store);
+
+}  // namespace tarvix

@@ -1,0 +1,69 @@
+// ADD, SUB, CMP, INC, DEC, ADC and SBB: one operand ladder, addition or subtraction at the
+// width, and FLAGS by the flag image rule.
+#include "simulator/add_subtract.h"
+#include "simulator/alu_operands.h"
+#include "simulator/cpu8086.h"
+
+namespace tarvix {
+
+namespace {
+
+bool carryIn(std::uint16_t flags) {
+    return (flags & kCarryFlag) != 0;
+}
+
+// INC and DEC leave CF as it was.
+AluResult keepCarry(AluResult result, std::uint16_t flags) {
+    result.status =
+        static_cast<std::uint16_t>((result.status & ~kCarryFlag) | (flags & kCarryFlag));
+    return result;
+}
+
+AluResult addOperation(std::uint16_t a, std::uint16_t b, std::uint16_t, int size) {
+    return add(a, b, false, size);
+}
+AluResult subOperation(std::uint16_t a, std::uint16_t b, std::uint16_t, int size) {
+    return subtract(a, b, false, size);
+}
+AluResult adcOperation(std::uint16_t a, std::uint16_t b, std::uint16_t flags, int size) {
+    return add(a, b, carryIn(flags), size);
+}
+AluResult sbbOperation(std::uint16_t a, std::uint16_t b, std::uint16_t flags, int size) {
+    return subtract(a, b, carryIn(flags), size);
+}
+AluResult incOperation(std::uint16_t a, std::uint16_t b, std::uint16_t flags, int size) {
+    return keepCarry(add(a, b, false, size), flags);
+}
+AluResult decOperation(std::uint16_t a, std::uint16_t b, std::uint16_t flags, int size) {
+    return keepCarry(subtract(a, b, false, size), flags);
+}
+
+bool execute(Cpu8086& cpu, std::string_view source, BinaryOperation operation, bool store) {
+    OperandPair pair;
+    if (!resolvePair(cpu, cpu.dest, source, pair)) {
+        return false;
+    }
+    applyPair(cpu, pair, operation, store);
+    return true;
+}
+
+}  // namespace
+
+bool Cpu8086::execAdd() {
+    return execute(*this, source, addOperation, true);
+}
+
+bool Cpu8086::execSub(bool store) {
+    return execute(*this, source, subOperation, store);
+}
+
+// The ADD or SUB ladder with the source "1", whatever the line says after the operand.
+bool Cpu8086::execIncDec(bool isInc) {
+    return execute(*this, "1", isInc ? incOperation : decOperation, true);
+}
+
+bool Cpu8086::execAdcSbb(bool isAdc) {
+    return execute(*this, source, isAdc ? adcOperation : sbbOperation, true);
+}
+
+}  // namespace tarvix

@@ -1,0 +1,76 @@
+// AND, OR, XOR, TEST, NOT and NEG. NOT and NEG without a second operand work on their one
+// operand; with one they meet the two-operand forms, where they do nothing.
+#include "common/operand_text.h"
+#include "simulator/add_subtract.h"
+#include "simulator/alu_operands.h"
+#include "simulator/cpu8086.h"
+
+namespace tarvix {
+
+namespace {
+
+// CF and OF cleared; AF cleared too, as Unicorn's processor does.
+AluResult bitwise(unsigned value, int size) {
+    const auto result = static_cast<std::uint16_t>(value & widthMask(size));
+    return {result, resultFlags(result, size)};
+}
+
+AluResult andOperation(std::uint16_t a, std::uint16_t b, std::uint16_t, int size) {
+    return bitwise(a & b, size);
+}
+AluResult orOperation(std::uint16_t a, std::uint16_t b, std::uint16_t, int size) {
+    return bitwise(a | b, size);
+}
+AluResult xorOperation(std::uint16_t a, std::uint16_t b, std::uint16_t, int size) {
+    return bitwise(a ^ b, size);
+}
+
+AluResult unary(Cpu8086::LogicOp op, std::uint16_t value, std::uint16_t flags, int size) {
+    if (op == Cpu8086::LogicOp::Not) {
+        return {static_cast<std::uint16_t>(~value & widthMask(size)), flags};
+    }
+    return subtract(0, value, false, size);
+}
+
+}  // namespace
+
+bool Cpu8086::execLogic(LogicOp op) {
+    const bool isUnary = op == LogicOp::Not || op == LogicOp::Neg;
+    if (isUnary && source.empty() && (registerSize(dest) != 0 || isMemoryOperand(dest))) {
+        Operand target;
+        int size = 0;
+        if (!resolveTarget(*this, dest, {MessageId::SpecifyPointerSize, false}, target, size)) {
+            return false;
+        }
+        const std::uint16_t flags = regs.FLAGS;
+        const AluResult result = unary(op, readOperand(*this, target, size), flags, size);
+        writeOperand(*this, target, size, result.value);
+        storeFlags(regs, result.status);
+        return true;
+    }
+
+    OperandPair pair;
+    if (!resolvePair(*this, dest, source, pair)) {
+        return false;
+    }
+    switch (op) {
+        case LogicOp::And:
+            applyPair(*this, pair, andOperation, true);
+            break;
+        case LogicOp::Test:
+            applyPair(*this, pair, andOperation, false);
+            break;
+        case LogicOp::Or:
+            applyPair(*this, pair, orOperation, true);
+            break;
+        case LogicOp::Xor:
+            applyPair(*this, pair, xorOperation, true);
+            break;
+        case LogicOp::Not:
+        case LogicOp::Neg:
+            break;  // a second operand makes NOT and NEG do nothing
+    }
+    return true;
+}
+
+}  // namespace tarvix

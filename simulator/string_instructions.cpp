@@ -1,0 +1,159 @@
+// SCAS, CMPS, STOS, LODS and MOVS on the elements at SI and DI, stepped by DF, and the REPE and
+// REPNE prefixes, written as instructions of their own with the string instruction as operand.
+#include <array>
+#include <string_view>
+
+#include "common/text.h"
+#include "simulator/add_subtract.h"
+#include "simulator/cpu8086.h"
+
+namespace tarvix {
+
+namespace {
+
+enum class StringOp { Scas, Cmps, Stos, Lods, Movs };
+
+struct Repeatable {
+    std::string_view name;
+    StringOp op;
+    bool isWord;
+};
+
+// LODS is missing on purpose: repeating a load only keeps the last element.
+constexpr std::array<Repeatable, 8> kRepeatable{{
+    {"scasb", StringOp::Scas, false},
+    {"scasw", StringOp::Scas, true},
+    {"cmpsb", StringOp::Cmps, false},
+    {"cmpsw", StringOp::Cmps, true},
+    {"stosb", StringOp::Stos, false},
+    {"stosw", StringOp::Stos, true},
+    {"movsw", StringOp::Movs, true},
+    {"movsb", StringOp::Movs, false},
+}};
+
+// Every segment is 0000H, so an element's address is the index register itself; it must lie
+// in the memory window, as the operand text "[si]" or "[di]" would.
+std::uint16_t elementAddress(Cpu8086& cpu, std::uint16_t index) {
+    if (!KitMemory::isValidAddress(index, true)) {
+        cpu.pane().reportError(MessageId::AddressOutsideMemory, WithLine::Yes);
+        return 0;
+    }
+    return index;
+}
+
+std::uint16_t readElement(KitMemory& memory, std::uint16_t address, bool isWord) {
+    return isWord ? memory.readWord(address) : memory.readByte(address);
+}
+
+void writeElement(KitMemory& memory, std::uint16_t address, bool isWord, std::uint16_t value) {
+    if (isWord) {
+        memory.writeWord(address, value);
+    } else {
+        memory.writeByte(address, static_cast<std::uint8_t>(value & 0xFF));
+    }
+}
+
+void step(CpuRegisters& regs, std::uint16_t& index, bool isWord) {
+    const int size = isWord ? 2 : 1;
+    index = static_cast<std::uint16_t>(index + (regs.testFlag(kDirectionFlag) ? -size : size));
+}
+
+void compare(CpuRegisters& regs, std::uint16_t a, std::uint16_t b, bool isWord) {
+    storeFlags(regs, subtract(a, b, false, isWord ? 2 : 1).status);
+}
+
+// One pass. The addresses come first: if one is outside the window nothing changes.
+bool execute(Cpu8086& cpu, StringOp op, bool isWord) {
+    CpuRegisters& regs = cpu.regs;
+    const bool usesDi = op != StringOp::Lods;
+    const bool usesSi = op == StringOp::Cmps || op == StringOp::Lods || op == StringOp::Movs;
+    const std::uint16_t di = usesDi ? elementAddress(cpu, regs.DI) : 0;
+    const std::uint16_t si = usesSi ? elementAddress(cpu, regs.SI) : 0;
+    if ((usesDi && di == 0) || (usesSi && si == 0)) {
+        return false;
+    }
+    const std::uint16_t accumulator = isWord ? regs.word(0) : regs.AL;
+    switch (op) {
+        case StringOp::Scas:
+            compare(regs, accumulator, readElement(cpu.memory, di, isWord), isWord);
+            break;
+        case StringOp::Cmps: {
+            const std::uint16_t source = readElement(cpu.memory, si, isWord);
+            compare(regs, source, readElement(cpu.memory, di, isWord), isWord);
+            break;
+        }
+        case StringOp::Stos:
+            writeElement(cpu.memory, di, isWord, accumulator);
+            break;
+        case StringOp::Lods: {
+            const std::uint16_t value = readElement(cpu.memory, si, isWord);
+            if (isWord) {
+                regs.setWord(0, value);
+            } else {
+                regs.AL = static_cast<std::uint8_t>(value);
+            }
+            break;
+        }
+        case StringOp::Movs:
+            writeElement(cpu.memory, di, isWord, readElement(cpu.memory, si, isWord));
+            break;
+    }
+    if (usesDi) {
+        step(regs, regs.DI, isWord);
+    }
+    if (usesSi) {
+        step(regs, regs.SI, isWord);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Cpu8086::execScas(bool isWord) {
+    return execute(*this, StringOp::Scas, isWord);
+}
+
+bool Cpu8086::execCmps(bool isWord) {
+    return execute(*this, StringOp::Cmps, isWord);
+}
+
+bool Cpu8086::execStos(bool isWord) {
+    return execute(*this, StringOp::Stos, isWord);
+}
+
+bool Cpu8086::execLods(bool isWord) {
+    return execute(*this, StringOp::Lods, isWord);
+}
+
+bool Cpu8086::execMovs(bool isWord) {
+    return execute(*this, StringOp::Movs, isWord);
+}
+
+// The whole repetition is one instruction: CX is tested before every pass, and a pass that
+// fails does not end it; the first pass's outcome is the instruction's.
+bool Cpu8086::execRepeat(bool isRepne) {
+    const Repeatable* named = nullptr;
+    for (const Repeatable& r : kRepeatable) {
+        if (equalsIgnoreCase(dest, r.name)) {
+            named = &r;
+        }
+    }
+    if (named == nullptr) {
+        return fail(MessageId::ErrorInInstructionFormat);
+    }
+    const bool tested = named->op == StringOp::Scas || named->op == StringOp::Cmps;
+    bool firstOutcome = true;
+    for (bool first = true; regs.word(1) != 0; first = false) {
+        const bool outcome = execute(*this, named->op, named->isWord);
+        if (first) {
+            firstOutcome = outcome;
+        }
+        regs.setWord(1, static_cast<std::uint16_t>(regs.word(1) - 1));
+        if (tested && regs.testFlag(kZeroFlag) == isRepne) {
+            break;
+        }
+    }
+    return firstOutcome;
+}
+
+}  // namespace tarvix
