@@ -11,6 +11,7 @@
 #include "common/format.h"
 #include "common/text.h"
 #include "simulator/cpu_registers.h"
+#include "tests/differential/instruction_cases.h"
 
 namespace tarvix::test {
 
@@ -142,6 +143,9 @@ private:
     int popfLoop(const Context& ctx, int available);
     int jumpOverData();
     int deadCode(const Context& ctx, int available);
+    int computation(const Context& ctx);
+    int division(const Context& ctx, int available);
+    int stringStatement(const Context& ctx, int available);
     bool canPush(int words) const { return static_cast<int>(stack_.size()) + words <= stackLimit_; }
     void pushed(Item item) {
         stack_.push_back(item);
@@ -366,7 +370,7 @@ int Generator::simple(const Context& ctx, int available, std::size_t mark) {
                                                       "ah", "ch", "dh", "bh"};
     static const std::vector<std::string> pointerRegs = {"bx", "bp", "si", "di"};
     for (;;) {
-        switch (below(18)) {
+        switch (below(24)) {
             case 0: {  // register, immediate
                 if (chance(50)) {
                     const std::string reg = chance(60) ? pick(words) : pick(pointerRegs);
@@ -483,15 +487,163 @@ int Generator::simple(const Context& ctx, int available, std::size_t mark) {
                     emit("mov " + operands(pick(words), "sp"));
                 }
                 return 1;
-            default:
+            case 17:
                 if (canPush(1) && available >= 2 && chance(30)) {
                     emit("push sp");
                     pushed(Item::Any);
                     return 1;
                 }
                 break;
+            case 18:
+            case 19:
+            case 20:
+                return computation(ctx);
+            case 21:
+                if (const int used = division(ctx, available); used != 0) {
+                    return used;
+                }
+                break;
+            default:
+                if (const int used = stringStatement(ctx, available); used != 0) {
+                    return used;
+                }
+                break;
         }
     }
+}
+
+// Arithmetic, logic, shifts, multiplications and adjustments of what a statement may write;
+// where the conditions must stay, only those that keep CF, PF, ZF, SF and OF.
+int Generator::computation(const Context& ctx) {
+    static const std::vector<std::string> allWords = {"ax", "cx", "dx", "bx",
+                                                      "sp", "bp", "si", "di"};
+    static const std::vector<std::string> allBytes = {"al", "cl", "dl", "bl",
+                                                      "ah", "ch", "dh", "bh"};
+    const int size = chance(50) ? 2 : 1;
+    const std::vector<std::string>& all = size == 2 ? allWords : allBytes;
+    const std::string reg = pick(size == 2 ? writableWords(ctx) : writableBytes(ctx));
+    const bool toMemory = chance(30);
+    const std::string dest = toMemory ? memoryWithPrefix(size, true) : reg;
+    const auto immediate = [&] {
+        return hex(static_cast<unsigned>(below(size == 2 ? 0x10000 : 0x100)));
+    };
+    if (ctx.keepConditions) {
+        emit(chance(50) ? "not " + dest : chance(50) ? "cbw" : "cwd");
+        return 1;
+    }
+    switch (below(5)) {
+        case 0: {
+            static const std::vector<std::string> twoOperands = {"add", "sub", "cmp", "adc", "sbb",
+                                                                 "and", "or",  "xor", "test"};
+            std::string source = chance(40) ? immediate() : pick(all);
+            if (!toMemory && chance(30)) {
+                source = memoryWithPrefix(size, false);
+            }
+            emit(pick(twoOperands) + " " + operands(dest, source));
+            return 1;
+        }
+        case 1: {
+            static const std::vector<std::string> oneOperand = {"inc", "dec", "not", "neg"};
+            emit(pick(oneOperand) + " " + dest);
+            return 1;
+        }
+        case 2: {
+            static const std::vector<std::string> shifts = {"shl", "sal", "shr", "sar",
+                                                            "rol", "ror", "rcl", "rcr"};
+            emit(pick(shifts) + " " + operands(dest, chance(50) ? "1" : "cl"));
+            return 1;
+        }
+        case 3: {
+            static const std::vector<std::string> multiplications = {"mul", "imul"};
+            emit(pick(multiplications) + " " +
+                 (chance(60) ? pick(all) : memoryWithPrefix(size, true)));
+            return 1;
+        }
+        default: {
+            static const std::vector<std::string> adjustments = {"aaa", "aas", "daa", "das",
+                                                                 "aam", "aad", "cbw", "cwd"};
+            emit(pick(adjustments));
+            return 1;
+        }
+    }
+}
+
+// DIV or IDIV of a dividend that fits the divisor: byte division by DL or DH, word division
+// by a memory word set just before.
+int Generator::division(const Context& ctx, int available) {
+    if (ctx.keepConditions || available < 4) {
+        return 0;
+    }
+    const bool isSigned = chance(50);
+    const std::string mnemonic = isSigned ? "idiv" : "div";
+    const int size = chance(50) ? 2 : 1;
+    std::uint16_t divisor = 0;
+    while ((divisor & (size == 2 ? 0xFFFF : 0xFF)) == 0) {
+        divisor = static_cast<std::uint16_t>(below(size == 2 ? 0x10000 : 0x100));
+    }
+    const std::uint32_t dividend = fittingDividend(rng_, divisor, isSigned, size);
+    if (size == 1) {
+        const std::string reg = chance(50) ? "dl" : "dh";
+        emit("mov " + operands("ax", hex(dividend & 0xFFFF)));
+        emit("mov " + operands(reg, hex(divisor)));
+        emit(mnemonic + " " + reg);
+        return 3;
+    }
+    const std::string mem = memory();
+    emit("mov " + operands("dx", hex(dividend >> 16)));
+    emit("mov " + operands("ax", hex(dividend & 0xFFFF)));
+    emit("mov " + operands("wptr " + mem, hex(divisor)));
+    emit(mnemonic + " " + (chance(50) ? "wptr " : "wptr") + mem);
+    return 4;
+}
+
+// A string instruction, repeated or not, over elements in the data area; SI and DI (and CX
+// where it is reserved) are saved around it, so their roles hold.
+int Generator::stringStatement(const Context& ctx, int available) {
+    static const std::vector<std::string> repeatable = {"scasb", "scasw", "cmpsb", "cmpsw",
+                                                        "stosb", "stosw", "movsb", "movsw"};
+    static const std::vector<std::string> keeping = {"stosb", "stosw", "movsb",
+                                                     "movsw", "lodsb", "lodsw"};
+    const bool repeated = chance(50);
+    const bool saveCx = repeated && ctx.cxReserved;
+    const int words = saveCx ? 3 : 2;
+    const int lines = 2 * words + 3 + (repeated ? 1 : 0);
+    if (available < lines || !canPush(words)) {
+        return 0;
+    }
+    std::string op;
+    if (ctx.keepConditions) {
+        op = pick(keeping);
+        if (repeated && op.starts_with("lods")) {
+            op = "movsb";  // a repeated LODS is refused
+        }
+    } else {
+        op = pick(repeatable);
+        if (!repeated && chance(25)) {
+            op = chance(50) ? "lodsb" : "lodsw";
+        }
+    }
+    emit("push si");
+    emit("push di");
+    if (saveCx) {
+        emit("push cx");
+    }
+    deepest_ = std::max(deepest_, static_cast<int>(stack_.size()) + words);
+    // At most 20H word elements either way, whatever DF holds.
+    emit("mov " + operands("si", hex(between(kPointerFirst + 0x40, kStackFloor - 0x42))));
+    emit("mov " + operands("di", hex(between(kPointerFirst + 0x40, kStackFloor - 0x42))));
+    if (repeated) {
+        emit("mov " + operands("cx", hex(between(0, 0x1F))));
+        emit((chance(50) ? "repe " : "repne ") + op);
+    } else {
+        emit(op);
+    }
+    if (saveCx) {
+        emit("pop cx");
+    }
+    emit("pop di");
+    emit("pop si");
+    return lines;
 }
 
 void Generator::push() {

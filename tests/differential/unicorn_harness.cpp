@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include "common/format.h"
 #include "common/message_box.h"
@@ -33,11 +34,13 @@ namespace {
 using enum KitDifference;
 using enum Handling;
 
-constexpr std::array<DeliberateDifference, 11> kDifferences{{
+constexpr std::array<DeliberateDifference, 15> kDifferences{{
     {FlagsReservedBits,
      "FLAGS reserved bits",
      "The kit keeps FLAGS as a plain word: 0 after reset (a processor holds bit 1 at 1), and "
-     "POPF loads and PUSHF stores bits 1, 3, 5 and 12-15 as they are.",
+     "POPF loads and PUSHF stores bits 1, 3, 5 and 12-15 as they are. The arithmetic, logic, "
+     "shift, multiply, adjust and compare instructions set bit 1, clear bits 3, 5, 12, 13 and "
+     "15 and keep bit 14; after them only bits 12 and 13 (Unicorn's IOPL) are masked.",
      Masked,
      {},
      {}},
@@ -109,7 +112,39 @@ constexpr std::array<DeliberateDifference, 11> kDifferences{{
      Masked,
      {},
      {}},
+    {DivideErrorStops,
+     "A divide error stops the run",
+     "DIV or IDIV by 0, or with a quotient too large, reports the type-0 interrupt and stops "
+     "with registers and FLAGS unchanged, instead of entering a handler through the vector "
+     "table at 0000H.",
+     Recognised,
+     {},
+     "type-0 interrupt"},
+    {RefusedForms,
+     "Forms the kit refuses",
+     "REP, REPZ and REPNZ are no kit mnemonics, and REPE or REPNE before LODSB or LODSW, which "
+     "would only keep the last element, is refused, although the assembler encodes them all.",
+     Recognised,
+     {MessageId::UnsupportedInstruction, MessageId::ErrorInInstructionFormat},
+     {}},
+    {IdivQuotientRange,
+     "IDIV quotient range",
+     "IDIV accepts the quotients -128 (byte) and -32768 (word), as processors from the 80286 "
+     "on do; the 8086 raises a divide error for them.",
+     AsUnicorn,
+     {},
+     {}},
+    {ShiftCountModulo32,
+     "Shift counts modulo 32",
+     "Shifts and rotates by CL count only its low five bits (RCL and RCR then modulo 9 or 17), "
+     "as processors from the 80186 on do; the 8086 shifts by the whole of CL.",
+     AsUnicorn,
+     {},
+     {}},
 }};
+
+// Bits 12 and 13: IOPL on Unicorn's processor, which keeps them where the kit clears them.
+constexpr std::uint16_t kIoplBits = 0x3000;
 
 constexpr std::uint16_t kAllArithmeticFlags =
     kCarryFlag | kParityFlag | kAuxCarryFlag | kZeroFlag | kSignFlag | kOverflowFlag;
@@ -211,12 +246,13 @@ struct Access {
 
 class Unicorn {
 public:
-    Unicorn() {
+    // Without `watchAccesses`, `accesses` stays empty.
+    explicit Unicorn(bool watchAccesses = true) {
         error_ = uc_open(UC_ARCH_X86, UC_MODE_16, &uc_);
         if (error_ == UC_ERR_OK) {
             error_ = uc_mem_map(uc_, 0, 0x10000, UC_PROT_ALL);
         }
-        if (error_ == UC_ERR_OK) {
+        if (error_ == UC_ERR_OK && watchAccesses) {
             error_ = uc_hook_add(uc_, &hook_, UC_HOOK_MEM_READ | UC_HOOK_MEM_WRITE,
                                  reinterpret_cast<void*>(&Unicorn::onAccess), this, 1, 0);
         }
@@ -266,9 +302,36 @@ public:
         return r;
     }
 
-    uc_err step() {
+    // Unicorn 2.0 spoils the status flags of SHL, SHR and SAR of memory by CL while a write
+    // hook exists (a value is lost across the hook's call). Such a step takes its FLAGS from
+    // an engine without hooks, run from the same registers and memory.
+    uc_err stepWithUnhookedFlags() {
+        if (!unhooked_) {
+            unhooked_ = std::make_unique<Unicorn>(false);
+        }
+        const auto bytes = window();
+        unhooked_->writeMemory(kMemoryFirst, bytes.data(), bytes.size());
+        for (const int id : kUnicornRegs) {
+            unhooked_->setReg(id, reg(id));
+        }
+        const uc_err unhookedError = unhooked_->step(false);
+        const uc_err error = step(false);
+        if (error == UC_ERR_OK && unhookedError == UC_ERR_OK) {
+            setReg(UC_X86_REG_EFLAGS, unhooked_->reg(UC_X86_REG_EFLAGS));
+        }
+        return error;
+    }
+
+    // A repeated string instruction runs to its end: Unicorn stops after each pass.
+    uc_err step(bool wholeRepetition) {
         accesses.clear();
-        return uc_emu_start(uc_, reg(UC_X86_REG_IP), 0x10000, 0, 1);
+        const std::uint16_t start = reg(UC_X86_REG_IP);
+        for (;;) {
+            const uc_err error = uc_emu_start(uc_, start, 0x10000, 0, 1);
+            if (error != UC_ERR_OK || !wholeRepetition || reg(UC_X86_REG_IP) != start) {
+                return error;
+            }
+        }
     }
 
 private:
@@ -282,6 +345,7 @@ private:
     uc_engine* uc_ = nullptr;
     uc_hook hook_ = 0;
     uc_err error_ = UC_ERR_OK;
+    std::unique_ptr<Unicorn> unhooked_;
 };
 
 // --- The lockstep comparison -------------------------------------------------------------
@@ -321,6 +385,10 @@ public:
         if (kit_.pane.errorLatched()) {
             // A refusal the kit reports and runs on from (a word read at 1FFFH loads 0).
             classifyRefusal(line);
+            return;
+        }
+        if (divideError_) {
+            fail(line, "Unicorn raised a divide error, the kit divided");
             return;
         }
         std::uint16_t kitIp = 0;
@@ -377,41 +445,80 @@ private:
         return false;
     }
 
-    std::string mnemonicOf(int line) const {
-        return toLower(decodeLine(buffer_.line(line)).mnemonic);
+    // Lines as the dispatcher reads them, mnemonics in lower case; read once each.
+    const DecodedLine& decoded(int line) {
+        auto& slot = decoded_[static_cast<std::size_t>(line)];
+        if (!slot) {
+            slot = decodeLine(buffer_.line(line));
+            slot->mnemonic = toLower(slot->mnemonic);
+        }
+        return *slot;
     }
 
-    // Runs Unicorn over the instruction the kit executed on `line`.
+    // Runs Unicorn over the instruction the kit executed on `line`. A divide error is no
+    // failure yet: the kit's outcome decides.
     bool stepUnicorn(int line) {
         before_ = uc_.registers();
+        divideError_ = false;
         const int ucLine = lineOf(before_[IP]);
         if (ucLine != line) {
             fail(line, formatText("the kit executed line %d, Unicorn is at %04XH (line %d)",
                                   line + 1, before_[IP], ucLine + 1));
             return false;
         }
-        if (const uc_err error = uc_.step(); error != UC_ERR_OK) {
+        const DecodedLine& instruction = decoded(line);
+        const std::string& mnemonic = instruction.mnemonic;
+        const bool shiftsMemoryByCl = isOneOf(mnemonic, {"shl", "sal", "shr", "sar"}) &&
+                                      contains(instruction.dest, "[") &&
+                                      equalsIgnoreCase(instruction.source, "cl");
+        const uc_err error =
+            shiftsMemoryByCl ? uc_.stepWithUnhookedFlags() : uc_.step(mnemonic.starts_with("rep"));
+        if (error == UC_ERR_EXCEPTION && isOneOf(mnemonic, {"div", "idiv"})) {
+            divideError_ = true;
+            return true;
+        }
+        if (error != UC_ERR_OK) {
             fail(line, std::string("Unicorn stopped: ") + uc_strerror(error));
             return false;
         }
         return true;
     }
 
-    void compare(int line, const Registers& kit) {
-        const std::string mnemonic = mnemonicOf(line);
-        const DecodedLine decoded = decodeLine(buffer_.line(line));
-        const std::uint16_t undefined =
-            undefinedFlags(mnemonic, decoded.source, static_cast<std::uint8_t>(before_[CX]));
-        const Registers uc = uc_.registers();
+    // The registers that differ, FLAGS through flagsMask_; IP only when asked.
+    std::string registerDifferences(const Registers& kit, const Registers& uc, bool withIp) const {
         std::string problems;
-        flagsMask_ = static_cast<std::uint16_t>(~(kReservedFlagBits | undefined));
         for (int i = 0; i < kRegCount; ++i) {
             const auto index = static_cast<std::size_t>(i);
             const std::uint16_t mask = i == FLAGS ? flagsMask_ : 0xFFFF;
-            if ((kit[index] & mask) != (uc[index] & mask)) {
+            if ((i != IP || withIp) && (kit[index] & mask) != (uc[index] & mask)) {
                 problems += formatText("%s kit %04X, Unicorn %04X (compared bits %04X); ",
                                        kRegNames[index], kit[index], uc[index], mask);
             }
+        }
+        return problems;
+    }
+
+    void compare(int line, const Registers& kit) {
+        const DecodedLine& instruction = decoded(line);
+        const std::string& mnemonic = instruction.mnemonic;
+        const Registers uc = uc_.registers();
+        std::string problems;
+        // Under the flag image rule bits 1, 3, 5, 14 and 15 are as on Unicorn, whose IOPL
+        // bits 12 and 13 survive the arithmetic while the kit clears them.
+        const bool image = followsFlagImage(mnemonic, instruction.dest, before_[CX]);
+        flagsMask_ = static_cast<std::uint16_t>(~(image ? kIoplBits : kReservedFlagBits));
+        if (image && (kit[FLAGS] & kIoplBits) != 0) {
+            problems += "FLAGS bits 12 and 13 not cleared by the flag image rule; ";
+        }
+        problems += registerDifferences(kit, uc, true);
+        const std::uint16_t undefined =
+            undefinedFlags(mnemonic, instruction.source, static_cast<std::uint8_t>(before_[CX]));
+        const auto flagDifference =
+            static_cast<std::uint16_t>((kit[FLAGS] ^ uc[FLAGS]) & flagsMask_);
+        if (flagDifference != 0 && (flagDifference & ~undefined) == 0) {
+            problems +=
+                "(only flags the 8086 leaves undefined differ; the kit means to take "
+                "Unicorn's values for them, see simulator/flag_image.h); ";
         }
         for (const Access& access : uc_.accesses) {
             if (access.address < kMemoryFirst ||
@@ -430,13 +537,6 @@ private:
         if (!problems.empty()) {
             fail(line, problems, &kit, &uc);
             return;
-        }
-        if (undefined != 0) {
-            // Any value is right for an undefined flag; Unicorn takes the kit's so that both
-            // go on alike.
-            const auto flags =
-                static_cast<std::uint16_t>((uc[FLAGS] & ~undefined) | (kit[FLAGS] & undefined));
-            uc_.setReg(UC_X86_REG_EFLAGS, flags);
         }
         ++result_.instructions;
     }
@@ -489,7 +589,7 @@ private:
                             driver.lastLine() + 1, ip, uc_.byteAt(ip)));
             return;
         }
-        if (const uc_err error = uc_.step(); error != UC_ERR_OK) {
+        if (const uc_err error = uc_.step(false); error != UC_ERR_OK) {
             fail(driver.lastLine(), std::string("Unicorn stopped on HLT: ") + uc_strerror(error));
             return;
         }
@@ -508,7 +608,8 @@ private:
     // The kit refused the instruction on `line`; Unicorn has run it. Explained when Unicorn's
     // step is the case of a rule and the kit said that rule's message.
     void classifyRefusal(int line) {
-        const std::string mnemonic = mnemonicOf(line);
+        const DecodedLine& instruction = decoded(line);
+        const std::string& mnemonic = instruction.mnemonic;
         const bool pushes = isOneOf(mnemonic, {"push", "pushf", "call", "int", "into"});
         const bool pops = isOneOf(mnemonic, {"pop", "popf", "ret", "iret"});
         const bool wroteCode =
@@ -521,13 +622,20 @@ private:
             });
         const bool offLine = lineOf(uc_.reg(UC_X86_REG_IP)) == -1;
 
+        const bool repeatedLoad = isOneOf(mnemonic, {"repe", "repne"}) &&
+                                  isOneOf(toLower(instruction.dest), {"lodsb", "lodsw"});
+
         std::optional<KitDifference> rule;
-        if ((pushes && before_[SP] <= kMemoryFirst) || (pops && before_[SP] >= kStackTop)) {
+        if (isOneOf(mnemonic, {"rep", "repz", "repnz"}) || repeatedLoad) {
+            rule = RefusedForms;
+        } else if ((pushes && before_[SP] <= kMemoryFirst) || (pops && before_[SP] >= kStackTop)) {
             rule = StackBounds;
         } else if (wroteCode) {
             rule = CodeWriteRefused;
         } else if (outside) {
             rule = MemoryWindow;
+        } else if (divideError_) {
+            rule = DivideErrorStops;
         } else if (offLine) {
             rule = TargetsAreLines;
         }
@@ -536,6 +644,17 @@ private:
             bool said = !d.otherMessage.empty() && contains(sink_.text, d.otherMessage);
             for (const auto& id : d.messages) {
                 said = said || (id && contains(sink_.text, messageText(*id)));
+            }
+            if (said && rule == DivideErrorStops) {
+                // Unicorn stopped before the instruction: the kit must have changed nothing.
+                flagsMask_ = static_cast<std::uint16_t>(~kReservedFlagBits);
+                const Registers kit = kitRegisters(kit_.cpu.regs, before_[IP]);
+                const Registers uc = uc_.registers();
+                const std::string problems = registerDifferences(kit, uc, false) + compareMemory();
+                if (!problems.empty()) {
+                    fail(line, "the divide error changed the kit: " + problems, &kit, &uc);
+                    return;
+                }
             }
             if (said) {
                 done_ = true;
@@ -592,9 +711,12 @@ private:
     Registers before_{};
     std::uint16_t flagsMask_ = 0xFFFF;  // the FLAGS bits the last comparison looked at
     std::vector<std::uint16_t> flagWords_;
+    std::vector<std::optional<DecodedLine>> decoded_ =
+        std::vector<std::optional<DecodedLine>>(static_cast<std::size_t>(buffer_.lineCount()));
     std::deque<TraceEntry> trace_;
     std::uint64_t steps_ = 0;
     bool done_ = false;
+    bool divideError_ = false;  // Unicorn's last step raised a divide error
 };
 
 DifferentialResult failed(std::string why) {
@@ -619,7 +741,8 @@ std::string describeDeliberateDifferences() {
     for (const DeliberateDifference& d : kDifferences) {
         const char* how = d.handling == Masked       ? "masked"
                           : d.handling == Recognised ? "recognised"
-                                                     : "avoided";
+                          : d.handling == Avoided    ? "avoided"
+                                                     : "as Unicorn";
         text += formatText("  %-30s [%s] %s\n", std::string(d.name).c_str(), how,
                            std::string(d.reason).c_str());
     }
@@ -659,6 +782,17 @@ std::uint16_t undefinedFlags(std::string_view mnemonic, std::string_view source,
         return kOverflowFlag | kAuxCarryFlag | kCarryFlag;
     }
     return 0;
+}
+
+bool followsFlagImage(std::string_view mnemonic, std::string_view dest, std::uint16_t cx) {
+    const std::string m = toLower(mnemonic);
+    if (isOneOf(m, {"repe", "repne"})) {
+        return cx != 0 && isOneOf(toLower(trim(dest)), {"scasb", "scasw", "cmpsb", "cmpsw"});
+    }
+    return isOneOf(m, {"add", "sub",  "cmp", "inc", "dec",   "adc",   "sbb",   "and",  "or",
+                       "xor", "test", "not", "neg", "shl",   "sal",   "shr",   "sar",  "rol",
+                       "ror", "rcl",  "rcr", "mul", "imul",  "div",   "idiv",  "aaa",  "aas",
+                       "daa", "das",  "aam", "aad", "scasb", "scasw", "cmpsb", "cmpsw"});
 }
 
 DifferentialResult runDifferential(const DifferentialCase& program,

@@ -1,8 +1,10 @@
 // Differential execution: a kit program runs once the kit's way (source lines through the
 // execution driver's Step) and once as its machine code on Unicorn, in lockstep. After each
 // instruction the harness compares the executed line, AX..DI, SP, BP, the next IP, the 4 KB
-// memory window and FLAGS: every bit but the reserved ones and those the instruction leaves
-// undefined, so an instruction that must leave a flag alone is held to that too.
+// memory window and FLAGS: every bit but the reserved ones, so an instruction that must leave
+// a flag alone is held to that too. Flags the 8086 leaves undefined are compared as well: the
+// kit takes their values from the processor Unicorn models. After an instruction that stores
+// FLAGS by the flag image rule the reserved bits are held to that rule too.
 // Where the kit differs from a processor on purpose, the difference is named in one table and
 // either masked in the comparison, recognised when the kit refuses an instruction, or avoided
 // by the programs.
@@ -33,6 +35,10 @@ enum class KitDifference {
     NoSegmentRegisters,
     NoTrapInterrupt,
     HaltedIpDisplay,
+    DivideErrorStops,
+    RefusedForms,
+    IdivQuotientRange,
+    ShiftCountModulo32,
 };
 
 // How the harness deals with a difference.
@@ -41,6 +47,7 @@ enum class Handling {
     Recognised,  // the kit refuses the instruction; the harness checks Unicorn did what the rule
                  // says
     Avoided,     // the generator never writes such a program
+    AsUnicorn,   // only the 8086 differs: Unicorn's later processor does as the kit does
 };
 
 struct DeliberateDifference {
@@ -62,8 +69,12 @@ const DeliberateDifference& deliberateDifference(KitDifference id);
 inline constexpr std::uint16_t kReservedFlagBits = 0xF02A;
 
 // The flags an instruction leaves undefined on the 8086, given its operand text and CL
-// before it; they are not compared, and Unicorn takes the kit's values so both go on alike.
+// before it. They are compared all the same; a report names them when they are the difference.
 std::uint16_t undefinedFlags(std::string_view mnemonic, std::string_view source, std::uint8_t cl);
+
+// Whether the instruction stores FLAGS by the flag image rule (bit 1 set; bits 3, 5, 12, 13
+// and 15 clear), given its mnemonic and first operand texts and CX before it.
+bool followsFlagImage(std::string_view mnemonic, std::string_view dest, std::uint16_t cx);
 
 struct MemoryBlock {
     std::uint16_t address = 0;
