@@ -139,11 +139,7 @@ bool Cpu8086::execCallRet(CallKind kind) {
         }
     }
 
-    std::uint16_t returnAddress = 0;
-    if (!image_.addressAtOrAfterLine(currentLine_, returnAddress)) {
-        return fail("Invalid IP");
-    }
-    if (!push(returnAddress)) {
+    if (!pushReturnAddress()) {
         return false;
     }
     if (kind == CallKind::Indirect) {
@@ -157,6 +153,15 @@ bool Cpu8086::execCallRet(CallKind kind) {
     return true;
 }
 
+// The address of the next instruction, where RET and IRET come back to.
+bool Cpu8086::pushReturnAddress() {
+    std::uint16_t returnAddress = 0;
+    if (!image_.addressAtOrAfterLine(currentLine_, returnAddress)) {
+        return fail("Invalid IP");
+    }
+    return push(returnAddress);
+}
+
 bool Cpu8086::execInt(bool isInt, std::string_view typeText) {
     if (isInt) {
         const int handlerLine = lineOfSymbol("int" + std::string(trim(typeText)));
@@ -167,11 +172,7 @@ bool Cpu8086::execInt(bool isInt, std::string_view typeText) {
         if (!push(regs.FLAGS) || !push(0)) {
             return false;
         }
-        std::uint16_t returnAddress = 0;
-        if (!image_.addressAtOrAfterLine(currentLine_, returnAddress)) {
-            return fail("Invalid IP");
-        }
-        if (!push(returnAddress)) {
+        if (!pushReturnAddress()) {
             return false;
         }
         currentLine_ = handlerLine;

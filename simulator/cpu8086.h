@@ -115,6 +115,7 @@ public:
     int& currentLine() { return currentLine_; }
 
 private:
+    bool pushReturnAddress();
     // `reported` tells a failure already reported from a text that is no register form.
     std::uint16_t effectiveAddress(std::string_view text, bool& reported);
 

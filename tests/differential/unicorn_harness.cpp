@@ -22,6 +22,7 @@
 #include "simulator/cpu_registers.h"
 #include "simulator/dispatcher.h"
 #include "simulator/execution_driver.h"
+#include "simulator/headless_run_host.h"
 #include "simulator/kit.h"
 #include "simulator/kit_memory.h"
 #include "simulator/program_loader.h"
@@ -163,30 +164,6 @@ bool isOneOf(std::string_view word, std::initializer_list<std::string_view> word
 }
 
 // --- The kit's side ----------------------------------------------------------------------
-
-// Step's dialog: Next is always pressed, Stop never.
-class HeadlessHost : public RunHost {
-public:
-    explicit HeadlessHost(std::string path) : path_(std::move(path)) {}
-    std::string saveDocument() override { return path_; }
-    std::string documentPath() override { return path_; }
-    void openDialog(bool) override {}
-    void closeDialog() override {}
-    void setStatusText(std::string_view) override {}
-    void pump() override {}
-    bool takeStopRequest() override { return false; }
-    bool takeNextRequest() override { return true; }
-    void clearNextRequest() override {}
-    bool takeKey(std::uint8_t&) override { return false; }
-    void refreshRegisters() override {}
-    void invalidateMemory() override {}
-    void scrollToTop() override {}
-    void keepLineVisible(int) override {}
-    void playDoneSound() override {}
-
-private:
-    std::string path_;
-};
 
 // Step reads no clock.
 class StillClock : public Clock {
@@ -820,7 +797,7 @@ DifferentialResult runDifferential(const DifferentialCase& program,
     sink.lineSource = &kit.currentLine;
     CollectedBoxes boxes;
     kit.cpu.regs.setMessageBoxSink(&boxes);
-    HeadlessHost host(path);
+    HeadlessRunHost host(path);
     StillClock clock;
     ExecutionDriver driver(kit, buffer, host, clock);
 
