@@ -1,5 +1,5 @@
-// The run loop's speed: a tight program of nested LOOPs around register and memory moves,
-// executed by the kit's driver as Run executes it, and the same program's machine code
+// The run loop's speed: tight programs of nested loops around register and memory moves,
+// executed by the kit's driver as Run executes them, and the same programs' machine code
 // executed by Unicorn in the same run, for the ratio.
 #include <benchmark/benchmark.h>
 #include <unicorn/unicorn.h>
@@ -21,8 +21,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tarvix;
 
-// About 10.5 million instructions: 40 outer passes of 65535 inner passes of four.
-constexpr const char* kProgram =
+// About 10.5 million instructions each: 40 outer passes of 65535 inner passes of four.
+constexpr const char* kPrograms[] = {
+    // LOOP around moves and exchanges.
     "        mov si,1800\n"
     "        mov dx,28\n"
     "outer:  mov cx,ffff\n"
@@ -34,36 +35,50 @@ constexpr const char* kProgram =
     "        loop next\n"
     "        hlt\n"
     "next:   xchg cx,dx\n"
-    "        jmp outer\n";
+    "        jmp outer\n",
+    // DEC/JNZ around an ADD from memory, which sets every flag.
+    "        mov si,1800\n"
+    "        mov dx,28\n"
+    "outer:  mov cx,ffff\n"
+    "inner:  add ax,[si]\n"
+    "        mov [si+2],ax\n"
+    "        dec cx\n"
+    "        jnz inner\n"
+    "        dec dx\n"
+    "        jnz outer\n"
+    "        hlt\n",
+};
 
-fs::path sourcePath() {
-    static const fs::path path = [] {
-        const fs::path folder =
+fs::path sourcePath(std::size_t program) {
+    static const fs::path folder = [] {
+        const fs::path made =
             fs::temp_directory_path() / ("tarvix_run_bench_" + std::to_string(::getpid()));
-        fs::create_directories(folder);
-        std::ofstream(folder / "loop.asm") << kProgram;
-        return folder / "loop.asm";
+        fs::create_directories(made);
+        for (std::size_t i = 0; i < std::size(kPrograms); ++i) {
+            std::ofstream(made / ("loop" + std::to_string(i) + ".asm")) << kPrograms[i];
+        }
+        return made;
     }();
-    return path;
+    return folder / ("loop" + std::to_string(program) + ".asm");
 }
 
 // A kit with the program loaded in its buffer, driven as the Run command drives it.
 struct HeadlessKit {
-    HeadlessKit() {
-        buffer.loadFile(sourcePath().string());
+    explicit HeadlessKit(std::size_t program) : host(sourcePath(program).string()) {
+        buffer.loadFile(sourcePath(program).string());
         sink.lineSource = &kit.currentLine;
     }
     CX86TextBuffer buffer;
     MemoryOutputSink sink;
     OutputPane pane{sink};
     Kit kit{pane};
-    HeadlessRunHost host{sourcePath().string()};
+    HeadlessRunHost host;
     SteadyClock clock;
     ExecutionDriver driver{kit, buffer, host, clock};
 };
 
 void BM_KitRun(benchmark::State& state) {
-    HeadlessKit headless;
+    HeadlessKit headless(static_cast<std::size_t>(state.range(0)));
     std::uint64_t instructions = 0;
     for (auto _ : state) {
         headless.driver.run();
@@ -77,19 +92,17 @@ void BM_KitRun(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(instructions), benchmark::Counter::kIsRate);
 }
 
-// The instructions the program executes, as the kit counts them (HLT not counted).
-std::uint64_t programInstructions() {
-    static const std::uint64_t count = [] {
-        HeadlessKit headless;
-        headless.driver.run();
-        return headless.driver.lastInstructionCount();
-    }();
-    return count;
+// The instructions a program executes, as the kit counts them (HLT not counted); the run also
+// writes the list file its machine code is read from.
+std::uint64_t programInstructions(std::size_t program) {
+    HeadlessKit headless(program);
+    headless.driver.run();
+    return headless.driver.lastInstructionCount();
 }
 
 // The machine code of the same program, from the run-mode list file the kit wrote.
-std::string programBytes(std::uint16_t& haltAddress) {
-    std::ifstream list(listFilePath(sourcePath().string()));
+std::string programBytes(std::size_t program, std::uint16_t& haltAddress) {
+    std::ifstream list(listFilePath(sourcePath(program).string()));
     std::string bytes;
     std::string line;
     while (std::getline(list, line)) {
@@ -114,9 +127,10 @@ std::string programBytes(std::uint16_t& haltAddress) {
 }
 
 void BM_UnicornRun(benchmark::State& state) {
-    const std::uint64_t count = programInstructions();  // also writes the list file
+    const auto program = static_cast<std::size_t>(state.range(0));
+    const std::uint64_t count = programInstructions(program);
     std::uint16_t halt = 0;
-    const std::string code = programBytes(halt);
+    const std::string code = programBytes(program, halt);
     std::uint64_t instructions = 0;
     for (auto _ : state) {
         uc_engine* uc = nullptr;
@@ -135,8 +149,12 @@ void BM_UnicornRun(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(instructions), benchmark::Counter::kIsRate);
 }
 
-BENCHMARK(BM_KitRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_UnicornRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_KitRun)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_UnicornRun)
+    ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 }  // namespace
 
