@@ -17,10 +17,13 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
+constexpr const char* kUsage =
+    "usage: tarvix-asm [--listing] FILE.asm   assemble into FILE.lst (run mode, or\n"
+    "                                        listing mode with --listing)\n"
+    "       tarvix-asm --encode 'STATEMENT'  print the bytes of one statement\n";
+
 int usage() {
-    std::cerr << "usage: tarvix-asm [--listing] FILE.asm   assemble into FILE.lst (run mode, or\n"
-                 "                                        listing mode with --listing)\n"
-                 "       tarvix-asm --encode 'STATEMENT'  print the bytes of one statement\n";
+    std::cerr << kUsage;
     return kExitUsage;
 }
 
@@ -79,6 +82,10 @@ int assembleFile(const std::string& path, bool listing) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--help") {
+        std::cout << kUsage;
+        return 0;
+    }
     if (args.size() == 2 && args[0] == "--encode") {
         return encode(args[1]);
     }

@@ -48,22 +48,22 @@ struct Options {
     std::optional<std::pair<std::uint16_t, std::uint16_t>> memory;
 };
 
+constexpr const char* kUsage =
+    "usage: tarvix-run [options] FILE.asm\n"
+    "  --max-steps N      stop after N executed instructions (exit 3)\n"
+    "  --timeout SECONDS  stop after that much wall time (exit 3)\n"
+    "  --keys TEXT        key presses delivered during the run, one character each,\n"
+    "                     one key every --key-interval instructions (default 1000)\n"
+    "  --key-interval N   instructions between two keys\n"
+    "  --hwtimer          connect the 1 Hz NMI timer before the run\n"
+    "  --no-terminal      run with no terminal program listening\n"
+    "  --step             run as Step does (no interrupts), without waiting\n"
+    "  --memory A-B       include the bytes from address A to B (hex) in the report\n"
+    "  --trace            print each executed line with the registers after it\n"
+    "  --json             print the final report as one JSON object\n";
+
 int usage(std::string_view problem) {
-    if (!problem.empty()) {
-        std::cerr << "tarvix-run: " << problem << '\n';
-    }
-    std::cerr << "usage: tarvix-run [options] FILE.asm\n"
-                 "  --max-steps N      stop after N executed instructions (exit 3)\n"
-                 "  --timeout SECONDS  stop after that much wall time (exit 3)\n"
-                 "  --keys TEXT        key presses delivered during the run, one character each,\n"
-                 "                     one key every --key-interval instructions (default 1000)\n"
-                 "  --key-interval N   instructions between two keys\n"
-                 "  --hwtimer          connect the 1 Hz NMI timer before the run\n"
-                 "  --no-terminal      run with no terminal program listening\n"
-                 "  --step             run as Step does (no interrupts), without waiting\n"
-                 "  --memory A-B       include the bytes from address A to B (hex) in the report\n"
-                 "  --trace            print each executed line with the registers after it\n"
-                 "  --json             print the final report as one JSON object\n";
+    std::cerr << "tarvix-run: " << problem << '\n' << kUsage;
     return kExitUsage;
 }
 
@@ -239,6 +239,10 @@ const char* statusName(RunEnding ending, bool timedOut) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--help") {
+        std::cout << kUsage;
+        return 0;
+    }
     Options options;
     if (const std::string problem = parseOptions({argv + 1, argv + argc}, options);
         !problem.empty()) {

@@ -53,4 +53,13 @@ TEST_F(TarvixAsm, ExitStatusAndMessages) {
     EXPECT_FALSE(fs::exists(folder / "dup.lst")) << "a failed assembly writes no list file";
 }
 
+TEST(CommandLineHelp, BothToolsPrintTheirUsageAndSucceed) {
+    for (const auto& [tool, usage] : {std::pair{TARVIX_ASM, "usage: tarvix-asm "},
+                                      std::pair{TARVIX_RUN, "usage: tarvix-run "}}) {
+        const Outcome outcome = runTool(tool, "--help");
+        EXPECT_EQ(outcome.status, 0) << tool;
+        EXPECT_EQ(outcome.output.rfind(usage, 0), 0u) << outcome.output;
+    }
+}
+
 }  // namespace
