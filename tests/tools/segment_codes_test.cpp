@@ -1,0 +1,49 @@
+#include "tools/segment_codes.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvix {
+namespace {
+
+// A digit lights the segments drawn for it: a top, b top right, c bottom right, d bottom,
+// e bottom left, f top left, g middle.
+TEST(SegmentCodesTest, DigitCodesLightTheirDrawnSegments) {
+    const char* const drawn[16] = {"abcdef", "bc",    "abdeg",   "abcdg",  "bcfg",   "acdfg",
+                                   "acdefg", "abc",   "abcdefg", "abcdfg", "abcefg", "cdefg",
+                                   "adef",   "bcdeg", "adefg",   "aefg"};
+    for (int digit = 0; digit < 16; ++digit) {
+        std::array<bool, kSegmentCount> lit{};
+        for (const char* s = drawn[digit]; *s != '\0'; ++s) {
+            lit[static_cast<std::size_t>(*s - 'a')] = true;
+        }
+        EXPECT_EQ(digitSegmentCode(digit), segmentCode(lit)) << digit;
+    }
+}
+
+TEST(SegmentCodesTest, DigitTable) {
+    EXPECT_EQ(digitTableText(),
+              "Num Code\n 0  3F\n 1  06\n 2  5B\n 3  4F\n 4  66\n 5  6D\n 6  7D\n 7  07\n"
+              " 8  7F\n 9  6F\n A  77\n B  7C\n C  39\n D  5E\n E  79\n F  71\n");
+}
+
+TEST(SegmentCodesTest, CodeTexts) {
+    struct Case {
+        std::array<bool, kSegmentCount> lit;
+        const char* hex;
+        const char* binary;
+    };
+    const Case cases[] = {
+        {{}, "00 H", "00000000 B"},
+        {{true, true, true}, "07 H", "00000111 B"},
+        {{false, false, false, false, false, false, false, true}, "80 H", "10000000 B"},
+        {{true, true, true, true, true, true, true, true}, "FF H", "11111111 B"},
+    };
+    for (const Case& c : cases) {
+        const std::uint8_t code = segmentCode(c.lit);
+        EXPECT_EQ(codeHexText(code), c.hex);
+        EXPECT_EQ(codeBinaryText(code), c.binary);
+    }
+}
+
+}  // namespace
+}  // namespace tarvix
