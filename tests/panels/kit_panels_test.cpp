@@ -1,0 +1,149 @@
+#include "panels/kit_panels.h"
+
+#include <QtTest>
+
+#include "devices/ppi8255.h"
+#include "devices/scope_trace.h"
+#include "panels/led8255_panel.h"
+#include "panels/led8279_panel.h"
+#include "panels/scope_panel.h"
+#include "panels/scope_view.h"
+#include "panels/stepper_motor_view.h"
+#include "panels/stepper_panel.h"
+#include "tests/panels/windowed_kit.h"
+
+namespace tarvix {
+
+class KitPanelsTest : public QObject {
+    Q_OBJECT
+
+private:
+    // The 8255 with every port an output and the LED display connected.
+    static void connectLeds(WindowedKit& w) {
+        w.panels.setVisible(Panel::Led8255, true);
+        QVERIFY(w.kit.devices.ppi.write(Ppi8255::kControlPort, 0x80));
+    }
+
+    // The rotor moves when the motor is painted, on screen or not.
+    static void paint(QWidget* widget) { widget->grab(); }
+
+    static bool writeB(WindowedKit& w, std::uint8_t value) {
+        return w.kit.devices.ppi.write(Ppi8255::kPortB, value);
+    }
+
+private slots:
+    void panelsStartHiddenAndShowOnlyWhenAsked() {
+        KitPanels panels(nullptr);
+        for (const Panel panel :
+             {Panel::Scope, Panel::Stepper, Panel::Led8255, Panel::Led8279, Panel::Speaker}) {
+            QVERIFY(!panels.isVisible(panel));
+            QVERIFY(panels.window(panel)->isWindow());
+            panels.setVisible(panel, true);
+            QVERIFY(panels.isVisible(panel));
+            panels.window(panel)->close();  // the close box disconnects the device
+            QVERIFY(!panels.isVisible(panel));
+        }
+    }
+
+    void captionsAreTheKits() {
+        KitPanels panels(nullptr);
+        QCOMPARE(panels.window(Panel::Led8255)->windowTitle(), QString("Display1 - 8255"));
+        QCOMPARE(panels.window(Panel::Led8279)->windowTitle(), QString("Display2 -8279"));
+        QCOMPARE(panels.window(Panel::Stepper)->windowTitle(), QString("StepperMotor- 8255"));
+        QCOMPARE(panels.window(Panel::Scope)->windowTitle(), QString("DAC+Oscilloscope - 8255"));
+        QCOMPARE(panels.window(Panel::Speaker)->windowTitle(), QString("Audio Speaker - 8254"));
+    }
+
+    void digitsKeepTheirPatterns() {
+        KitPanels panels(nullptr);
+        panels.setLed8255Digit(7, 0x06);
+        panels.setLed8279Digit(15, 0xFF);
+        panels.setLed8279Digit(16, 0x3F);  // no such digit
+        QCOMPARE(int(panels.led8255().segments(7)), 0x06);
+        QCOMPARE(int(panels.led8279().segments(15)), 0xFF);
+        QCOMPARE(panels.led8279().digitCount(), 16);
+        QCOMPARE(panels.led8255().digitCount(), 8);
+    }
+
+    void deselectedDigitGoesDarkAfterItsTimer() {
+        WindowedKit w;
+        connectLeds(w);
+        QVERIFY(writeB(w, 0xFE));
+        QVERIFY(w.kit.devices.ppi.write(Ppi8255::kPortA, 0x06));
+        QCOMPARE(int(w.panels.led8255().segments(7)), 0x06);
+        QVERIFY(writeB(w, 0xFF));
+        QVERIFY(w.panels.led8255().blankTimerArmed(7));
+        QCOMPARE(int(w.panels.led8255().segments(7)), 0x06);  // still glowing
+        QTRY_COMPARE(int(w.panels.led8255().segments(7)), 0);
+        QVERIFY(!w.panels.led8255().blankTimerArmed(7));
+    }
+
+    void digitSelectedAgainStaysLit() {
+        WindowedKit w;
+        connectLeds(w);
+        QVERIFY(writeB(w, 0xFE));
+        QVERIFY(w.kit.devices.ppi.write(Ppi8255::kPortA, 0x06));
+        QVERIFY(writeB(w, 0xFF));
+        QVERIFY(writeB(w, 0xFE));
+        QTRY_VERIFY(!w.panels.led8255().blankTimerArmed(7));
+        QCOMPARE(int(w.panels.led8255().segments(7)), 0x06);
+    }
+
+    void timerWaitsWhileThePanelIsHidden() {
+        WindowedKit w;
+        connectLeds(w);
+        QVERIFY(writeB(w, 0xFE));
+        QVERIFY(w.kit.devices.ppi.write(Ppi8255::kPortA, 0x06));
+        QVERIFY(writeB(w, 0xFF));
+        w.panels.setVisible(Panel::Led8255, false);
+        QTest::qWait(3 * Led8255Panel::kBlankMilliseconds);
+        QVERIFY(w.panels.led8255().blankTimerArmed(7));
+        QCOMPARE(int(w.panels.led8255().segments(7)), 0x06);
+        w.panels.setVisible(Panel::Led8255, true);
+        QTRY_COMPARE(int(w.panels.led8255().segments(7)), 0);
+    }
+
+    void portBTurnedInputLeavesTheDigitAndSaysWhy() {
+        WindowedKit w;
+        connectLeds(w);
+        QVERIFY(writeB(w, 0xFE));
+        QVERIFY(w.kit.devices.ppi.write(Ppi8255::kPortA, 0x06));
+        QVERIFY(writeB(w, 0xFF));
+        QVERIFY(w.kit.devices.ppi.write(Ppi8255::kControlPort, 0x82));  // B input
+        QTRY_VERIFY(!w.panels.led8255().blankTimerArmed(7));
+        QCOMPARE(int(w.panels.led8255().segments(7)), 0x06);
+        QVERIFY(w.sink.text.find("8255 port -not in output mode") != std::string::npos);
+    }
+
+    void stepperTurnsWhenItRepaints() {
+        KitPanels panels(nullptr);
+        panels.setVisible(Panel::Stepper, true);
+        panels.setCoils(0x01);
+        paint(panels.stepper().motor());
+        panels.setCoils(0x32);
+        QCOMPARE(int(panels.stepper().motor()->coils()), 0x32);
+        paint(panels.stepper().motor());
+        QCOMPARE(panels.stepper().motor()->rotor().toothAngles()[2], 90);
+        const auto settled = panels.stepper().motor()->rotor().toothAngles();
+        paint(panels.stepper().motor());
+        QCOMPARE(panels.stepper().motor()->rotor().toothAngles(), settled);
+    }
+
+    void scopeSamplesTheDacOnlyWhileShown() {
+        KitPanels panels(nullptr);
+        ScopePanel& scope = panels.scope();
+        panels.setDacValue(0xFF);
+        scope.sample();
+        QCOMPARE(scope.view()->previous(), 1.0);  // hidden: nothing sampled
+        panels.setVisible(Panel::Scope, true);
+        scope.sample();
+        QCOMPARE(scope.view()->current(), scopeLevel(0xFF));
+        panels.setDacValue(0x00);
+        QTRY_COMPARE(scope.view()->current(), scopeLevel(0x00));  // the sampling timer
+    }
+};
+
+}  // namespace tarvix
+
+QTEST_MAIN(tarvix::KitPanelsTest)
+#include "kit_panels_test.moc"
