@@ -48,6 +48,7 @@ DelayRoutineDialog::DelayRoutineDialog(QWidget* parent)
     preview_->setReadOnly(true);
     preview_->setFont(toolDialogFont());
     preview_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    preview_->setTabStopDistance(8 * preview_->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
     preview_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     preview_->setMinimumSize(360, 220);
 

@@ -15,20 +15,21 @@ namespace {
 
 // Where each segment sits in a digit drawn on a grid of three columns and five rows, with the
 // decimal point outside at the bottom right.
+enum class SegmentShape { Horizontal, Vertical, Point };
 struct SegmentPlace {
     int row;
     int column;
-    bool horizontal;
+    SegmentShape shape;
 };
 constexpr std::array<SegmentPlace, kSegmentCount> kSegmentPlaces{{
-    {0, 1, true},   // a
-    {1, 2, false},  // b
-    {3, 2, false},  // c
-    {4, 1, true},   // d
-    {3, 0, false},  // e
-    {1, 0, false},  // f
-    {2, 1, true},   // g
-    {4, 3, false},  // h
+    {0, 1, SegmentShape::Horizontal},  // a
+    {1, 2, SegmentShape::Vertical},    // b
+    {3, 2, SegmentShape::Vertical},    // c
+    {4, 1, SegmentShape::Horizontal},  // d
+    {3, 0, SegmentShape::Vertical},    // e
+    {1, 0, SegmentShape::Vertical},    // f
+    {2, 1, SegmentShape::Horizontal},  // g
+    {4, 3, SegmentShape::Point},       // h
 }};
 
 constexpr int kSegmentLength = 56;
@@ -62,10 +63,16 @@ SegmentCodesDialog::SegmentCodesDialog(QWidget* parent)
         segment->setObjectName(QStringLiteral("segment_") + segment->text());
         segment->setProperty("segment", true);
         segment->setCheckable(true);
-        if (place.horizontal) {
-            segment->setFixedSize(kSegmentLength, kSegmentThickness);
-        } else {
-            segment->setFixedSize(kSegmentThickness, kSegmentLength);
+        switch (place.shape) {
+            case SegmentShape::Horizontal:
+                segment->setFixedSize(kSegmentLength, kSegmentThickness);
+                break;
+            case SegmentShape::Vertical:
+                segment->setFixedSize(kSegmentThickness, kSegmentLength);
+                break;
+            case SegmentShape::Point:
+                segment->setFixedSize(kSegmentThickness, kSegmentThickness);
+                break;
         }
         digit->addWidget(segment, place.row, place.column, Qt::AlignCenter);
         connect(segment, &QPushButton::toggled, this, &SegmentCodesDialog::updateCode);
