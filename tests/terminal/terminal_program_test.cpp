@@ -10,7 +10,13 @@
 #include <QTest>
 #include <cstring>
 
+#include "common/output_pane.h"
+#include "devices/kit_devices.h"
 #include "devices/terminal_link.h"
+#include "editor/x86_text_buffer.h"
+#include "simulator/execution_driver.h"
+#include "simulator/kit.h"
+#include "tests/simulator/recording_run_host.h"
 
 namespace tarvix {
 
@@ -20,6 +26,7 @@ class TerminalProgramTest : public QObject {
 private slots:
     void init();
     void kitTextReachesTheScreen();
+    void kitProgramReachesTheScreen();
     void secondTerminalLeavesTheFirstInPlace();
     void staleSocketIsReplaced();
 
@@ -57,6 +64,35 @@ void TerminalProgramTest::kitTextReachesTheScreen() {
     QCOMPARE(terminal->exitCode(), 0);
     QCOMPARE(terminal->readAllStandardOutput(), QByteArray("HELLO\n"));
     QVERIFY(!QFile::exists(socketPath()));
+}
+
+// examples/hello.asm on a kit whose 8251 talks to the terminal, polling TxRDY in real time.
+void TerminalProgramTest::kitProgramReachesTheScreen() {
+    QProcess* terminal = startTerminal();
+    SocketTerminalLink link(socketPath().toStdString());
+    QTRY_VERIFY_WITH_TIMEOUT(link.isThere(), 10000);
+
+    MemoryOutputSink sink;
+    OutputPane pane(sink);
+    HeadlessDeviceHost headless;
+    NoTerminalLauncher launcher;
+    Kit kit(pane, DeviceHost{headless.panels, headless.sound, link, launcher, headless.clock});
+    sink.lineSource = &kit.currentLine;
+    CX86TextBuffer buffer;
+    RecordingRunHost host;
+    // A copy: running writes the list file beside the source.
+    host.path = folder_->filePath("hello.asm").toStdString();
+    QVERIFY(QFile::copy(TARVIX_SOURCE_DIR "/examples/hello.asm", folder_->filePath("hello.asm")));
+    QVERIFY(buffer.loadFile(host.path));
+    ExecutionDriver driver(kit, buffer, host, headless.clock);
+    driver.run();
+    QCOMPARE(driver.lastEnding(), RunEnding::Halted);
+    QVERIFY(link.flush());
+
+    QTest::qWait(200);
+    terminal->terminate();
+    QVERIFY(terminal->waitForFinished(10000));
+    QCOMPARE(terminal->readAllStandardOutput(), QByteArray("HELLO\n"));
 }
 
 void TerminalProgramTest::secondTerminalLeavesTheFirstInPlace() {
