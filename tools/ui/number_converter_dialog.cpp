@@ -27,6 +27,16 @@ const char* fieldName(NumberField field) {
     return "";
 }
 
+// The hexadecimal field shows its digits in upper case, also as they are typed.
+class UpperCaseValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
 std::size_t fieldIndex(NumberField field) {
     for (std::size_t i = 0; i < kNumberFields.size(); ++i) {
         if (kNumberFields[i] == field) {
@@ -56,6 +66,8 @@ NumberConverterDialog::NumberConverterDialog(QWidget* parent)
         fields_[fieldIndex(which)] = edit;
     }
     // The binary field takes digits only; the others stop reading at a foreign character.
+    field(NumberField::Hexadecimal)
+        ->setValidator(new UpperCaseValidator(field(NumberField::Hexadecimal)));
     field(NumberField::Binary)
         ->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")),
                                                        field(NumberField::Binary)));

@@ -115,6 +115,8 @@ void ToolsUiTest::converterRewritesTheOtherFields_data() {
     QTest::addColumn<QStringList>("shown");  // Hex, Dec, Bin
     QTest::newRow("8 bits cut the typing") << false << "Hex"
                                            << "12G" << QStringList{"12", "18", "00010010"};
+    QTest::newRow("lower case") << true << "Hex"
+                                << "abc" << QStringList{"ABC", "2748", "0000101010111100"};
     QTest::newRow("300 in 8 bits") << false << "Dec"
                                    << "300" << QStringList{"2C", "300", "00101100"};
     QTest::newRow("12G") << true << "Hex"
