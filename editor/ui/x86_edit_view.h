@@ -1,0 +1,66 @@
+// The editing layer of the source editor: typing, Enter with auto-indent, overwrite mode,
+// Delete and Backspace, block indent, the clipboard, undo and redo, and Replace. Every change
+// goes through the buffer, which records it for undo; a read-only buffer refuses them all.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "editor/ui/x86_text_view.h"
+
+namespace tarvix {
+
+class CX86EditView : public CX86TextView {
+    Q_OBJECT
+
+public:
+    explicit CX86EditView(QWidget* parent = nullptr);
+
+    bool canUndo() const override;
+    bool canRedo() const override;
+    bool canPaste() const override;
+
+    // Replaces the selection, or inserts at the cursor, as one undo group. "\n" and "\r"
+    // line ends become "\r\n".
+    void replaceSelection(const std::string& text);
+
+    bool isAutoIndent() const { return autoIndent_; }
+    void setAutoIndent(bool on) { autoIndent_ = on; }
+
+    void onTextChanged(TextBufferView* source, const TextChange& change) override;
+
+public slots:
+    void undo() override;
+    void redo() override;
+    void cut() override;
+    void paste() override;
+    void deleteSelection() override;
+    void replace() override;
+    void deleteForward() override;
+    void deleteBackward() override;
+    void indentSelection() override;
+    void unindentSelection() override;
+    void toggleOverwrite() override;
+
+protected:
+    void typeText(const QString& text) override;
+    void typeEnter() override;
+
+private:
+    bool isEditable() const;
+    // Runs `edit` as one undo group, joined to the previous one when `merge` is set.
+    template <typename Edit>
+    void asUndoGroup(bool merge, Edit edit);
+    // Deletes the selection when there is one; the position where text now goes.
+    TextPosition removeSelection(EditAction action);
+    void deleteOrStay(TextPosition start, TextPosition end);
+    // The lines a block command works on: every line the selection touches, or the cursor's.
+    std::pair<int, int> blockLines() const;
+
+    bool autoIndent_ = true;
+    // Where the last typed character ended while typing goes on: the next character typed
+    // there joins its undo group.
+    std::optional<TextPosition> typingEnd_;
+};
+
+}  // namespace tarvix

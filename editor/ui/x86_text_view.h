@@ -1,0 +1,217 @@
+// The display layer of the source editor: shows a CX86TextBuffer in syntax colours with a
+// marker margin, a caret and a selection, moves the cursor, scrolls, copies and finds. It
+// edits nothing; CX86EditView adds the commands that change the text.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QPoint>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/text_search.h"
+#include "editor/x86_text_buffer.h"
+
+class QPrinter;
+
+namespace tarvix {
+
+class LineLayout;
+
+enum class Movement {
+    CharLeft,
+    CharRight,
+    WordLeft,
+    WordRight,
+    LineUp,
+    LineDown,
+    PageUp,
+    PageDown,
+    LineEnd,
+    Home,
+    TextStart,
+    TextEnd,
+};
+
+class CX86TextView : public QAbstractScrollArea, public TextBufferView {
+    Q_OBJECT
+
+public:
+    static constexpr int kTabSize = 8;
+    static constexpr int kMarginWidth = 20;
+    static constexpr int kDragScrollMs = 100;
+
+    explicit CX86TextView(QWidget* parent = nullptr);
+    ~CX86TextView() override;
+
+    void attachBuffer(CX86TextBuffer* buffer);  // nullptr detaches
+    CX86TextBuffer* buffer() const { return buffer_; }
+
+    void setSourceFont(const QFont& font);
+    const QFont& sourceFont() const { return font_; }
+    // The view's default font: the platform's monospaced "courier", normal weight.
+    static QFont defaultSourceFont();
+
+    TextPosition cursorPosition() const { return cursor_; }
+    void setCursorPosition(TextPosition position);  // drops the selection
+    bool hasSelection() const { return !(selectionStart_ == selectionEnd_); }
+    TextPosition selectionStart() const { return selectionStart_; }
+    TextPosition selectionEnd() const { return selectionEnd_; }
+    // The cursor goes to `end`; the anchor stays at `start`.
+    void setSelection(TextPosition start, TextPosition end);
+    std::string selectedText() const;
+
+    void ensureLineVisible(int line);
+    void scrollToTop();
+    int firstVisibleLine() const;
+    int firstVisibleColumn() const;
+    int visibleLineCount() const;
+
+    void moveCursor(Movement movement, bool extend);
+    // Runs the command with this id (menu ids and the editor's own ids); false when the id
+    // is not one of the view's commands.
+    bool runCommand(int commandId);
+
+    bool isOverwriteMode() const { return overwrite_; }
+
+    virtual bool canUndo() const { return false; }
+    virtual bool canRedo() const { return false; }
+    virtual bool canPaste() const { return false; }
+
+    // The last search, and a direct search that shows the not-found message itself.
+    std::string lastSearchText() const { return lastSearch_.text; }
+    unsigned lastSearchFlags() const { return lastSearch_.flags; }
+    bool findAndSelect(const std::string& what, unsigned flags);
+
+    // Where message boxes go; tests replace it so that nothing blocks.
+    using MessageHandler = std::function<void(const QString&)>;
+    void setMessageHandler(MessageHandler handler) { messageHandler_ = std::move(handler); }
+    void showMessage(const QString& text);
+
+    // TextBufferView
+    void onTextChanged(TextBufferView* source, const TextChange& change) override;
+
+public slots:
+    void copy();
+    void selectAll();
+    void find();
+    void findNext();
+    void findPrevious();
+    void scrollLineUp();
+    void scrollLineDown();
+    void print();
+    void printPreview();
+    void pageSetup();
+
+    // Editing commands: the display layer leaves the text alone; CX86EditView edits.
+    virtual void undo() {}
+    virtual void redo() {}
+    virtual void cut() {}
+    virtual void paste() {}
+    virtual void deleteSelection() {}
+    virtual void replace() {}
+    virtual void deleteForward() {}
+    virtual void deleteBackward() {}
+    virtual void indentSelection() {}
+    virtual void unindentSelection() {}
+    virtual void toggleOverwrite() {}
+
+signals:
+    void positionTextChanged(const QString& text);
+    void contextMenuWanted(const QPoint& globalPos);
+    void editStateChanged();
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+    // Typed text and Enter reach the editing layer through these.
+    virtual void typeText(const QString& /*text*/) {}
+    virtual void typeEnter() {}
+
+    bool isMouseSelecting() const { return drag_ != Drag::None; }
+    void setOverwriteMode(bool overwrite);
+    // Moves the cursor after an edit: no selection, cursor shown, position text sent.
+    void placeCursorAfterEdit(TextPosition position);
+    // The current selection, or the text between the anchor and the cursor.
+    TextRange selectionRange() const { return {selectionStart_, selectionEnd_}; }
+    TextPosition endOfText() const;
+    TextPosition validPosition(TextPosition position) const;
+    LineLayout layoutOf(int line) const;
+    QPrinter& printer();
+
+private:
+    enum class Drag { None, Text, Words, Lines };
+
+    struct LastSearch {
+        std::string text;
+        unsigned flags = 0;
+        bool made = false;
+    };
+
+    int lineHeight() const { return lineHeight_; }
+    int visibleColumnCount() const;
+    TextPosition positionAt(QPoint point) const;
+    int lineAt(int y) const;
+    TextPosition computeMove(Movement movement) const;
+    void moveTo(TextPosition position, bool extend);
+    void setSelectionInternal(TextPosition anchor, TextPosition cursor);
+    void ensureCursorVisible();
+    void updateScrollBars();
+    void restartCaret();
+    void sendPosition();
+    std::uint32_t stateAtLine(int line);
+    void forgetStatesFrom(int line);
+    void updateWidestLine(int firstLine, int lastLine);
+    void dragTo(QPoint point);
+    void onDragTimer();
+    TextRange wordAt(TextPosition position) const;
+    TextRange lineRangeOf(int line) const;
+    void paintMargin(QPainter& painter, int line, int y);
+    void paintCaret(QPainter& painter);
+
+    CX86TextBuffer* buffer_ = nullptr;
+    QFont font_;        // as set, for printing
+    QFont screenFont_;  // the same in pixels
+    int charWidth_ = 8;
+    int lineHeight_ = 16;
+    int ascent_ = 12;
+
+    TextPosition cursor_;
+    TextPosition anchor_;
+    TextPosition selectionStart_;
+    TextPosition selectionEnd_;
+    int preferredColumn_ = -1;  // screen column kept by Up/Down; -1 once moved sideways
+    bool overwrite_ = false;
+
+    std::vector<std::uint32_t> lineStates_;  // classifier state at the start of each line
+    int widestLine_ = 0;                     // in screen columns
+
+    Drag drag_ = Drag::None;
+    TextRange dragOrigin_;  // the word or line the drag started on
+    QPoint dragPoint_;
+    QTimer dragTimer_;
+    QTimer caretTimer_;
+    bool caretShown_ = true;
+
+    LastSearch lastSearch_;
+    MessageHandler messageHandler_;
+    std::unique_ptr<QPrinter> printer_;
+};
+
+}  // namespace tarvix
