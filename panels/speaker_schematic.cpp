@@ -7,52 +7,52 @@ namespace tarvix {
 
 namespace {
 
-constexpr int kTextPixels = 9;
+constexpr int kTextPixels = 8;
 
 void drawTimer(QPainter& p) {
-    p.drawRect(28, 24, 40, 42);
-    p.drawText(QRect(28, 25, 40, 12), Qt::AlignCenter, "Timer 2");
-    p.drawText(QRect(30, 35, 30, 10), Qt::AlignLeft | Qt::AlignVCenter, "CLK");
-    p.drawText(QRect(30, 51, 30, 10), Qt::AlignLeft | Qt::AlignVCenter, "GATE");
-    p.drawText(QRect(36, 43, 30, 10), Qt::AlignRight | Qt::AlignVCenter, "OUT");
+    p.drawRect(36, 28, 40, 44);
+    p.drawText(QRect(36, 29, 40, 11), Qt::AlignCenter, "Timer 2");
+    p.drawText(QRect(38, 42, 36, 10), Qt::AlignLeft | Qt::AlignVCenter, "CLK");
+    p.drawText(QRect(38, 58, 36, 10), Qt::AlignLeft | Qt::AlignVCenter, "GATE");
+    p.drawText(QRect(38, 48, 36, 10), Qt::AlignRight | Qt::AlignVCenter, "OUT");
     // Clock and gate come in from the left, the output leaves to the right.
-    p.drawLine(6, 40, 28, 40);
-    p.drawText(QRect(0, 27, 40, 11), Qt::AlignLeft | Qt::AlignVCenter, "1.2 MHz");
-    p.drawLine(6, 56, 28, 56);
-    p.drawText(QRect(0, 58, 30, 11), Qt::AlignLeft | Qt::AlignVCenter, "+5 V");
-    p.drawLine(68, 48, 88, 48);
+    p.drawLine(2, 47, 36, 47);
+    p.drawText(QRect(0, 36, 36, 10), Qt::AlignLeft | Qt::AlignVCenter, "1.2 MHz");
+    p.drawLine(2, 63, 36, 63);
+    p.drawText(QRect(0, 65, 36, 10), Qt::AlignLeft | Qt::AlignVCenter, "+5 V");
+    p.drawLine(76, 53, 90, 53);
 }
 
-// A PNP transistor with its base at (88, 48): emitter up to the supply, collector down to
-// the speaker.
+// A PNP transistor with its base at (90, 53): emitter up to the supply rail, collector down
+// to the speaker.
 void drawTransistor(QPainter& p) {
-    p.drawEllipse(QPoint(95, 48), 10, 10);
-    p.drawLine(90, 41, 90, 55);
-    p.drawLine(90, 44, 100, 37);
-    p.drawLine(100, 37, 100, 10);
-    p.drawLine(90, 52, 100, 59);
-    p.drawLine(100, 59, 100, 66);
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPoint(96, 53), 9, 9);
+    p.drawLine(90, 46, 90, 60);
+    p.drawLine(90, 49, 100, 43);
+    p.drawLine(100, 43, 100, 12);
+    p.drawLine(90, 57, 100, 63);
+    p.drawLine(100, 63, 100, 70);
     // The emitter's arrow points in, towards the base.
     QPainterPath arrow;
-    arrow.moveTo(92, 43);
-    arrow.lineTo(97, 37);
+    arrow.moveTo(92, 48);
     arrow.lineTo(98, 42);
+    arrow.lineTo(99, 47);
     arrow.closeSubpath();
     p.fillPath(arrow, p.pen().color());
-    p.drawText(QRect(106, 43, 34, 11), Qt::AlignLeft | Qt::AlignVCenter, "2N2907");
-    // The supply rail.
-    p.drawLine(80, 10, 120, 10);
-    p.drawText(QRect(106, 0, 34, 10), Qt::AlignLeft | Qt::AlignVCenter, "+5 V");
+    p.drawText(QRect(107, 56, 33, 10), Qt::AlignLeft | Qt::AlignVCenter, "2N2907");
+    p.drawLine(86, 12, 116, 12);
+    p.drawText(QRect(118, 6, 22, 12), Qt::AlignLeft | Qt::AlignVCenter, "+5 V");
 }
 
 // The loudspeaker between the collector and ground.
 void drawSpeaker(QPainter& p) {
-    p.drawRect(96, 66, 8, 10);
-    const QPolygon cone{{104, 66}, {112, 60}, {112, 82}, {104, 76}};
+    p.drawRect(96, 70, 8, 8);
+    const QPolygon cone{{104, 70}, {111, 65}, {111, 83}, {104, 78}};
     p.drawPolygon(cone);
-    p.drawLine(100, 76, 100, 84);
-    p.drawLine(94, 84, 106, 84);
-    p.drawLine(96, 86, 104, 86);
+    p.drawLine(100, 78, 100, 82);
+    p.drawLine(94, 82, 106, 82);
+    p.drawLine(96, 85, 104, 85);
     p.drawLine(98, 88, 102, 88);
 }
 

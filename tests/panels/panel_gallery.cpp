@@ -1,0 +1,101 @@
+// Pictures of the panels for the README and for looking at them: runs the kit's examples into
+// the panel windows and saves each panel as a PNG in the folder given on the command line.
+#include <QApplication>
+#include <QDir>
+#include <QListView>
+
+#include "editor/x86_text_buffer.h"
+#include "panels/led8255_panel.h"
+#include "panels/led8279_panel.h"
+#include "panels/memory_list.h"
+#include "panels/ram_registers_panel.h"
+#include "panels/scope_panel.h"
+#include "panels/speaker_panel.h"
+#include "panels/stepper_panel.h"
+#include "simulator/execution_driver.h"
+#include "simulator/headless_run_host.h"
+#include "simulator/register_text.h"
+#include "tests/panels/windowed_kit.h"
+
+namespace tarvix {
+namespace {
+
+constexpr int kMaxSteps = 2'000'000;
+
+// An example run to its end (or to a step limit) on a kit with panel windows.
+struct Example {
+    WindowedKit kit;
+    CX86TextBuffer buffer;
+    std::string path;
+    HeadlessRunHost host;
+    ExecutionDriver driver;
+
+    explicit Example(const std::string& name)
+        : path(std::string(TARVIX_SOURCE_DIR) + "/examples/" + name + ".asm"),
+          host(path),
+          driver(kit.kit, buffer, host, kit.clock) {
+        if (!buffer.loadFile(path)) {
+            qFatal("cannot read %s", path.c_str());
+        }
+        driver.setInstructionLimit(kMaxSteps);
+        driver.run();
+    }
+};
+
+void save(QWidget& widget, const QDir& folder, const char* name) {
+    widget.grab().save(folder.filePath(QString(name) + ".png"));
+}
+
+// Square waves, then falling ramps: what examples/dac_waves.asm feeds the DAC, sampled slowly
+// enough to see.
+void drawDacWaves(ScopePanel& scope) {
+    scope.show();
+    for (int period = 0; period < 6; ++period) {
+        for (const int level : {0x00, 0xFF}) {
+            scope.setDacValue(static_cast<std::uint8_t>(level));
+            for (int i = 0; i < 8; ++i) {
+                scope.sample();
+            }
+        }
+    }
+    for (int tooth = 0; tooth < 4; ++tooth) {
+        for (int level = 0xFF; level > 0; level -= 0x11) {
+            scope.setDacValue(static_cast<std::uint8_t>(level));
+            scope.sample();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tarvix
+
+int main(int argc, char** argv) {
+    using namespace tarvix;
+    QApplication app(argc, argv);
+    const QDir folder(argc > 1 ? argv[1] : ".");
+
+    Example counter("led_counter");
+    RamRegistersPanel ramRegisters;
+    ramRegisters.resize(240, 320);
+    ramRegisters.setMemory(&counter.kit.kit.cpu.memory.bytes());
+    ramRegisters.showRegisters(registerLines(counter.kit.kit.cpu.regs, counter.driver.lastIP()));
+    QListView* rows = ramRegisters.memoryList()->view();
+    rows->scrollTo(rows->model()->index(0x8FC, 0), QAbstractItemView::PositionAtTop);
+    rows->setCurrentIndex(rows->model()->index(0x901, 0));
+    save(ramRegisters, folder, "ram_registers");
+    save(counter.kit.panels.led8255(), folder, "led8255");
+
+    Example message("message8279");
+    save(message.kit.panels.led8279(), folder, "led8279");
+
+    Example stepper("stepper");
+    save(stepper.kit.panels.stepper(), folder, "stepper");
+
+    Example tone("tone");
+    save(tone.kit.panels.speaker(), folder, "speaker");
+
+    WindowedKit scopeKit;
+    drawDacWaves(scopeKit.panels.scope());
+    save(scopeKit.panels.scope(), folder, "scope");
+    return 0;
+}
