@@ -1,0 +1,186 @@
+#include "app/execution_dialog.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <utility>
+
+#include "app/key_codes.h"
+
+namespace tarvix {
+
+namespace {
+
+constexpr unsigned long kIdleRestMilliseconds = 5;
+
+}  // namespace
+
+ExecutionDialog::ExecutionDialog(QWidget* parent)
+    : QDialog(parent ? parent->window() : nullptr,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint),
+      modeLine_(new QLabel("Executing...", this)),
+      statusLine_(new QLabel(this)),
+      next_(new QPushButton("Next >>", this)),
+      stop_(new QPushButton("Stop", this)) {
+    setWindowTitle("Tarvix v1.0");
+    auto* group = new QGroupBox(this);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(modeLine_, 0, 0, 1, 2);
+    grid->addWidget(statusLine_, 1, 0, 1, 2);
+    grid->addWidget(next_, 2, 0);
+    grid->addWidget(stop_, 2, 1);
+    statusLine_->setTextFormat(Qt::PlainText);
+    statusLine_->setMinimumWidth(fontMetrics().horizontalAdvance(QString(28, 'M')));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    next_->setDefault(true);
+    next_->setAutoDefault(true);
+    stop_->setAutoDefault(false);
+    connect(next_, &QPushButton::clicked, this, [this] { nextRequested_ = true; });
+    connect(stop_, &QPushButton::clicked, this, [this] { stopRequested_ = true; });
+    setFixedSize(sizeHint());
+}
+
+ExecutionDialog::~ExecutionDialog() {
+    destroy();
+}
+
+bool ExecutionDialog::create() {
+    lock_ = std::make_unique<OwnerLock>(parentWidget());
+    qApp->installEventFilter(this);
+    capturing_ = true;
+    show();
+    raise();
+    activateWindow();
+    return true;
+}
+
+void ExecutionDialog::destroy() {
+    if (capturing_) {
+        qApp->removeEventFilter(this);
+        capturing_ = false;
+    }
+    lock_.reset();
+    hide();
+}
+
+void ExecutionDialog::setMode(bool singleStep) {
+    singleStepMode_ = singleStep;
+    next_->setVisible(singleStep);
+    next_->setEnabled(singleStep);
+    modeLine_->setText(singleStep ? "Single-Stepping Mode" : "Running...");
+    if (singleStep) {
+        next_->setFocus();
+    }
+}
+
+void ExecutionDialog::setStatusText(const QString& text) {
+    statusLine_->setText(text);
+}
+
+QString ExecutionDialog::statusText() const {
+    return statusLine_->text();
+}
+
+void ExecutionDialog::pumpMessages() {
+    if (!singleStepMode_) {
+        QCoreApplication::processEvents();
+        return;
+    }
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    const bool handled = dispatcher != nullptr && dispatcher->processEvents(QEventLoop::AllEvents);
+    if (!handled && !nextRequested_ && !stopRequested_) {
+        QThread::msleep(kIdleRestMilliseconds);
+    }
+}
+
+bool ExecutionDialog::takeStopRequest() {
+    pumpMessages();
+    return std::exchange(stopRequested_, false);
+}
+
+bool ExecutionDialog::takeNextRequest() {
+    pumpMessages();
+    return std::exchange(nextRequested_, false);
+}
+
+bool ExecutionDialog::takeKey(std::uint8_t& key) {
+    key = keyCode_;
+    return std::exchange(keyPending_, false);
+}
+
+bool ExecutionDialog::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // No menu shortcut may start a command while the kit runs: the key goes on as a
+            // plain key press.
+            event->accept();
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            return captureKey(event);
+        default:
+            return QDialog::eventFilter(watched, event);
+    }
+}
+
+// Escape is Stop in both modes. While running every key is the kit's; while single-stepping
+// keys work the dialog as usual (Enter presses "Next >>").
+bool ExecutionDialog::captureKey(QEvent* event) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape) {
+        if (event->type() == QEvent::KeyPress) {
+            stopRequested_ = true;
+        }
+        return true;
+    }
+    if (singleStepMode_) {
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        if (const auto code = kitKeyCode(*key)) {
+            keyCode_ = *code;
+            keyPending_ = true;
+        }
+    }
+    return true;
+}
+
+void ExecutionDialog::reject() {
+    stopRequested_ = true;
+}
+
+void ExecutionDialog::closeEvent(QCloseEvent* event) {
+    stopRequested_ = true;
+    event->ignore();
+}
+
+// The dialog moves when dragged anywhere, as if by its caption.
+void ExecutionDialog::mousePressEvent(QMouseEvent* event) {
+    dragOffset_.reset();
+    if (event->button() != Qt::LeftButton) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    if (windowHandle() == nullptr || !windowHandle()->startSystemMove()) {
+        dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    }
+}
+
+void ExecutionDialog::mouseMoveEvent(QMouseEvent* event) {
+    if (dragOffset_ && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - *dragOffset_);
+        return;
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+}  // namespace tarvix

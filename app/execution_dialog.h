@@ -1,0 +1,77 @@
+// The dialog of a Run or Step: "Running..." or "Single-Stepping Mode", the instruction just
+// executed, "Next >>" and "Stop". It is where a run's event pump lives: while running it
+// takes every key press of the application as the kit's key; while single-stepping the kit
+// gets no keys. It locks its owner window while it exists.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include <QDialog>
+#include <QPoint>
+
+#include "app/owner_lock.h"
+
+class QLabel;
+class QPushButton;
+
+namespace tarvix {
+
+class ExecutionDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // The dialog belongs to the top-level window of `parent`.
+    explicit ExecutionDialog(QWidget* parent);
+    ~ExecutionDialog() override;
+
+    // Locks the owner, shows the dialog and starts taking keys.
+    bool create();
+    // Stops taking keys, unlocks the owner (if this dialog locked it) and hides the dialog.
+    void destroy();
+    bool ownerDisabled() const { return lock_ && lock_->ownerDisabled(); }
+
+    void setMode(bool singleStep);
+    bool singleStepMode() const { return singleStepMode_; }
+    void setStatusText(const QString& text);
+    QString statusText() const;
+
+    // Handles what is waiting, never waiting itself; while single-stepping with nothing to do
+    // it rests a few milliseconds, so that waiting for Next does not keep a core busy.
+    void pumpMessages();
+    bool takeStopRequest();
+    bool takeNextRequest();
+    void clearNextRequest() { nextRequested_ = false; }
+    // Whether a key was captured since the last call; `key` receives the last one either way.
+    bool takeKey(std::uint8_t& key);
+
+    QPushButton* nextButton() const { return next_; }
+    QPushButton* stopButton() const { return stop_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    bool captureKey(QEvent* event);
+
+    QLabel* modeLine_;
+    QLabel* statusLine_;
+    QPushButton* next_;
+    QPushButton* stop_;
+    std::unique_ptr<OwnerLock> lock_;
+    bool capturing_ = false;
+    std::optional<QPoint> dragOffset_;
+
+    bool stopRequested_ = false;
+    bool nextRequested_ = false;
+    std::uint8_t keyCode_ = 0;
+    bool keyPending_ = false;
+    bool singleStepMode_ = false;
+};
+
+}  // namespace tarvix

@@ -1,0 +1,21 @@
+// tarvix: the desktop program. Opens the file named on the command line, else an empty
+// document.
+#include <QApplication>
+
+#include "app/app_resources.h"
+#include "app/main_frame.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("Tarvix");
+    QApplication::setApplicationName("Tarvix");
+    tarvix::loadAppResources();
+
+    tarvix::CMainFrame frame;
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        frame.openDocument(arguments.at(1));
+    }
+    frame.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,32 @@
+#include "app/output_bar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+namespace tarvix {
+
+OutputBar::OutputBar(QWidget* parent) : QWidget(parent), line_(new QLabel(this)) {
+    QFont font("Courier New");
+    font.setStyleHint(QFont::Monospace);
+    line_->setFont(font);
+    line_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    line_->setTextFormat(Qt::PlainText);
+    line_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long message must not widen the window; it is cut at the pane's edge.
+    line_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    line_->setMinimumHeight(line_->fontMetrics().height() + 6);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(3, 2, 3, 2);
+    layout->addWidget(line_);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+QString OutputBar::text() const {
+    return line_->text();
+}
+
+void OutputBar::setText(const QString& text) {
+    line_->setText(text);
+}
+
+}  // namespace tarvix

@@ -1,0 +1,32 @@
+#include "app/owner_lock.h"
+
+#include <QDockWidget>
+
+namespace tarvix {
+
+OwnerLock::OwnerLock(QWidget* widget) {
+    if (widget == nullptr) {
+        return;
+    }
+    QWidget* owner = widget->window();
+    for (QObject* child : owner->children()) {
+        auto* part = qobject_cast<QWidget*>(child);
+        // Dialogs and panels are windows of their own; a floating pane is still the frame's.
+        if (part == nullptr || (part->isWindow() && qobject_cast<QDockWidget*>(part) == nullptr) ||
+            !part->isEnabled()) {
+            continue;
+        }
+        part->setEnabled(false);
+        disabled_.append(part);
+    }
+}
+
+OwnerLock::~OwnerLock() {
+    for (const QPointer<QWidget>& part : disabled_) {
+        if (part) {
+            part->setEnabled(true);
+        }
+    }
+}
+
+}  // namespace tarvix

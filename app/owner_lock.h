@@ -1,0 +1,29 @@
+// While a progress or execution dialog lives, the user may work only with it and the device
+// panels. Qt would disable a window's dialogs and panels together with the window, so the lock
+// disables the owner's own parts instead (menu bar, toolbars, docked panes, the editor, the
+// status bar) and gives back exactly what it took.
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+namespace tarvix {
+
+class OwnerLock {
+public:
+    // Locks the top-level window of `widget`.
+    explicit OwnerLock(QWidget* widget);
+    ~OwnerLock();
+
+    OwnerLock(const OwnerLock&) = delete;
+    OwnerLock& operator=(const OwnerLock&) = delete;
+
+    // Whether this lock disabled anything (a window already locked is left to its locker).
+    bool ownerDisabled() const { return !disabled_.isEmpty(); }
+
+private:
+    QList<QPointer<QWidget>> disabled_;
+};
+
+}  // namespace tarvix

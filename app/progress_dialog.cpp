@@ -1,0 +1,88 @@
+#include "app/progress_dialog.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace tarvix {
+
+namespace {
+
+// Often enough to see the bar move, rarely enough not to slow the assembler.
+constexpr qint64 kRepaintMilliseconds = 30;
+
+}  // namespace
+
+ProgressDialog::ProgressDialog(QWidget* parent)
+    : QDialog(parent ? parent->window() : nullptr, Qt::Dialog | Qt::WindowTitleHint),
+      bar_(new QProgressBar(this)) {
+    setWindowTitle("Tarvix v1.0");
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel("Assembling..Please Wait....", this));
+    layout->addWidget(bar_);
+    bar_->setTextVisible(false);
+    bar_->setRange(lower_, upper_);
+    bar_->setValue(lower_);
+    setFixedSize(sizeHint().expandedTo(QSize(240, 0)));
+}
+
+ProgressDialog::~ProgressDialog() {
+    destroy();
+}
+
+bool ProgressDialog::create() {
+    lock_ = std::make_unique<OwnerLock>(parentWidget());
+    show();
+    repaintNow();
+    return true;
+}
+
+void ProgressDialog::destroy() {
+    lock_.reset();
+    hide();
+}
+
+void ProgressDialog::setRange(int low, int high) {
+    lower_ = low;
+    upper_ = high;
+    bar_->setRange(lower_, upper_);
+    bar_->setValue(lower_);
+}
+
+void ProgressDialog::step() {
+    bar_->setValue(std::min(bar_->value() + stepSize_, upper_));
+    if (sinceRepaint_.hasExpired(kRepaintMilliseconds)) {
+        repaintNow();
+    }
+}
+
+int ProgressDialog::position() const {
+    return bar_->value();
+}
+
+void ProgressDialog::repaintNow() {
+    sinceRepaint_.start();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace tarvix
+
+namespace tarvix {
+
+void AssemblyProgress::setRange(int low, int high) {
+    if (!dialog_) {
+        dialog_ = std::make_unique<ProgressDialog>(parent_);
+        dialog_->setStep(1);
+        dialog_->create();
+    }
+    dialog_->setRange(low, high);
+}
+
+void AssemblyProgress::step() {
+    if (dialog_) {
+        dialog_->step();
+    }
+}
+
+}  // namespace tarvix

@@ -1,0 +1,99 @@
+// The simulation view: the source editor that also owns the kit and drives it. Run, Step,
+// Reset CPU, Reset Memory and Assemble are its commands; as the run host it gives the driver
+// the execution dialog, the register and RAM pane, the markers and the scrolling. While a Run
+// goes flat out the panes are brought up to date at each pump rather than at each refresh.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QPointer>
+
+#include "app/execution_dialog.h"
+#include "app/progress_dialog.h"
+#include "app/sample_doc.h"
+#include "app/user_prompts.h"
+#include "editor/ui/x86_edit_view.h"
+#include "panels/ram_registers_panel.h"
+#include "simulator/clock.h"
+#include "simulator/execution_driver.h"
+#include "simulator/kit.h"
+#include "simulator/run_host.h"
+
+namespace tarvix {
+
+class CSampleView : public CX86EditView, public RunHost {
+    Q_OBJECT
+
+public:
+    CSampleView(CSampleDoc& document, const DeviceHost& devices, UserPrompts& prompts,
+                QWidget* parent = nullptr);
+    ~CSampleView() override;
+
+    Kit& kit() { return kit_; }
+    const Kit& kit() const { return kit_; }
+    ExecutionDriver& driver() { return driver_; }
+    void setRegisterPanel(RamRegistersPanel* panel);
+    // The sound at the end of a Run and of an assembly.
+    void setDoneSound(std::function<void()> sound) { doneSound_ = std::move(sound); }
+
+    void run();
+    void step();
+    void resetCpu();
+    void resetMemory();
+    // Writes the listing of the source; its path, or empty after the reason was reported.
+    QString assembleListing();
+
+    bool isRunning() const { return running_; }
+    // Ends a Run or Step as Stop does.
+    void requestStop();
+    ExecutionDialog* executionDialog() const { return dialog_.get(); }
+    ProgressDialog* progressDialog() const { return progress_.dialog(); }
+
+    // RunHost
+    std::string saveDocument() override;
+    std::string documentPath() override;
+    void openDialog(bool singleStep) override;
+    void closeDialog() override;
+    void setStatusText(std::string_view text) override;
+    void pump() override;
+    bool takeStopRequest() override;
+    bool takeNextRequest() override;
+    void clearNextRequest() override;
+    bool takeKey(std::uint8_t& key) override;
+    void refreshRegisters() override;
+    void invalidateMemory() override;
+    void scrollToTop() override;
+    void keepLineVisible(int line) override;
+    void playDoneSound() override;
+
+signals:
+    void runningChanged(bool running);
+
+private:
+    // Runs a command of the kit with the view marked busy and the progress dialog closed after.
+    template <typename Command>
+    void busy(Command command);
+    bool deferring() const;
+    void flushDeferred();
+    void showRegistersNow();
+
+    CSampleDoc& document_;
+    UserPrompts& prompts_;
+    PromptMessageBoxes boxes_;
+    SteadyClock clock_;
+    Kit kit_;
+    ExecutionDriver driver_;
+    AssemblyProgress progress_;
+    std::unique_ptr<ExecutionDialog> dialog_;
+    QPointer<RamRegistersPanel> panel_;
+    std::function<void()> doneSound_;
+    bool running_ = false;
+    bool stopWanted_ = false;
+
+    bool registersDirty_ = false;
+    bool memoryDirty_ = false;
+    std::optional<std::string> pendingStatus_;
+};
+
+}  // namespace tarvix
