@@ -45,6 +45,21 @@ private slots:
         }
     }
 
+    // Where the window system cannot move the window itself, the panel follows the mouse.
+    void panelMovesWithTheMouseAnywhereInIt() {
+        KitPanels panels(nullptr);
+        panels.setVisible(Panel::Led8279, true);
+        QWidget* panel = panels.window(Panel::Led8279);
+        QVERIFY(QTest::qWaitForWindowExposed(panel));
+        const QPoint start = panel->pos();
+        QWidget* digit = panel->childAt(10, 10);  // a press on a digit moves the panel too
+        QVERIFY(digit != nullptr);
+        QTest::mousePress(digit, Qt::LeftButton, {}, {5, 5});
+        QTest::mouseMove(digit, {25, 15});
+        QTest::mouseRelease(digit, Qt::LeftButton, {}, {25, 15});
+        QCOMPARE(panel->pos(), start + QPoint(20, 10));
+    }
+
     void captionsAreTheKits() {
         KitPanels panels(nullptr);
         QCOMPARE(panels.window(Panel::Led8255)->windowTitle(), QString("Display1 - 8255"));
