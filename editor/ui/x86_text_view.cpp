@@ -224,6 +224,12 @@ void CX86TextView::moveCursor(Movement movement, bool extend) {
     if (!vertical) {
         preferredColumn_ = -1;
     }
+    if (movement == Movement::PageUp || movement == Movement::PageDown) {
+        // The page scrolls first, so the cursor keeps its place on the screen.
+        const int page = std::max(1, visibleLineCount() - 1);
+        verticalScrollBar()->setValue(firstVisibleLine() +
+                                      (movement == Movement::PageUp ? -page : page));
+    }
     if (!extend && hasSelection() &&
         (movement == Movement::CharLeft || movement == Movement::CharRight)) {
         // A sideways step collapses the selection onto the side it goes to.
