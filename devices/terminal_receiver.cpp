@@ -1,5 +1,7 @@
 #include "devices/terminal_receiver.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -53,6 +55,28 @@ TerminalReceiver::~TerminalReceiver() {
         ::close(listener_);
         ::unlink(path_.c_str());
     }
+    if (lock_ >= 0) {
+        ::close(lock_);
+    }
+}
+
+// Held for the receiver's life: between bind and listen a starting terminal refuses
+// connections like a dead one, and without the lock a second terminal would take its socket
+// for stale and unlink it.
+std::string TerminalReceiver::lockPath() {
+    const std::string path = path_ + ".lock";
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return "cannot open " + path + ": " + std::strerror(errno);
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const std::string why = errno == EWOULDBLOCK ? std::string("another terminal listens there")
+                                                     : std::string(std::strerror(errno));
+        ::close(fd);
+        return "cannot listen on " + path_ + ": " + why;
+    }
+    lock_ = fd;
+    return {};
 }
 
 std::string TerminalReceiver::listen() {
@@ -62,6 +86,11 @@ std::string TerminalReceiver::listen() {
     }
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
+    if (lock_ < 0) {
+        if (std::string why = lockPath(); !why.empty()) {
+            return why;
+        }
+    }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return std::string("cannot make a socket: ") + std::strerror(errno);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarvix {
@@ -25,6 +26,8 @@ public:
 
     // The characters received; bytes 0 to 255.
     const std::string& text() const { return text_; }
+    // The characters received since the last take, for a receiver that runs for long.
+    std::string takeText() { return std::exchange(text_, {}); }
 
 private:
     struct Connection {
@@ -33,9 +36,11 @@ private:
     };
 
     bool readFrom(Connection& connection);
+    std::string lockPath();
 
     std::string path_;
     int listener_ = -1;
+    int lock_ = -1;
     std::vector<Connection> connections_;
     std::string text_;
 };

@@ -33,13 +33,12 @@ TerminalWindow::TerminalWindow(TerminalReceiver& receiver, QWidget* parent)
 
 void TerminalWindow::receive() {
     receiver_.poll();
-    const std::string& text = receiver_.text();
-    if (text.size() == shown_) {
+    const std::string text = receiver_.takeText();
+    if (text.empty()) {
         return;
     }
     const int bells = screen_.bells();
-    screen_.write(std::string_view(text).substr(shown_));
-    shown_ = text.size();
+    screen_.write(text);
     view_->screenChanged(bells);
 }
 

@@ -28,7 +28,6 @@ private:
     TerminalReceiver& receiver_;
     TerminalScreen screen_;
     CrtView* view_;
-    std::size_t shown_ = 0;  // characters of the receiver's text already on the screen
     QTimer poll_;
 };
 

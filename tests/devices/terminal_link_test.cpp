@@ -3,7 +3,9 @@
 // receiver tarvix-run uses, and starting tarvix-terminal.
 #include "devices/terminal_link.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -280,6 +282,37 @@ TEST_F(TerminalLinkTest, ReceiverReplacesAStaleSocketButNotALiveOne) {
 
     TerminalReceiver tooLong((folder / std::string(120, 'x')).string());
     EXPECT_NE(tooLong.listen().find("is too long"), std::string::npos);
+}
+
+// A terminal between bind and listen refuses connections as a dead one does; its lock tells
+// the two apart, so a second terminal leaves its socket file alone.
+TEST_F(TerminalLinkTest, ReceiverLeavesTheSocketOfAStartingTerminal) {
+    {
+        RawListener starting(socketPath);  // refuses connections, like a socket not yet listening
+    }
+    const int lock = ::open((socketPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+
+    TerminalReceiver second(socketPath);
+    EXPECT_EQ(second.listen(),
+              "cannot listen on " + socketPath + ": another terminal listens there");
+    EXPECT_TRUE(fs::exists(socketPath));
+    ::close(lock);
+}
+
+TEST_F(TerminalLinkTest, TakeTextHandsOverWhatArrivedSinceTheLastTake) {
+    TerminalReceiver receiver(socketPath);
+    ASSERT_EQ(receiver.listen(), "");
+    RawClient client(socketPath);
+    ASSERT_TRUE(client.connected);
+    for (const char c : {'A', 'B'}) {
+        const auto m = message(0x400, static_cast<std::uint32_t>(c), 0);
+        client.send({m.begin(), m.end()});
+        receiver.poll();
+        EXPECT_EQ(receiver.takeText(), std::string(1, c));
+    }
+    EXPECT_EQ(receiver.text(), "");
 }
 
 class RecordingBoxes : public MessageBoxSink {
