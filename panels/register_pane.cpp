@@ -41,7 +41,6 @@ void RegisterPane::paintEvent(QPaintEvent*) {
         QPainter painter(&image);
         painter.setFont(font());
         painter.setPen(Qt::white);
-        painter.setBackground(kPaneColor);
         const auto drawAt = [&](TextPlace place, const std::string& text) {
             painter.drawText(QRect(place.x, place.y, width(), height()),
                              Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
