@@ -86,7 +86,7 @@ TextPosition CX86EditView::removeSelection(EditAction action) {
 // ---- typing ----
 
 void CX86EditView::typeText(const QString& text) {
-    if (!isEditable() || isMouseSelecting() || text.isEmpty()) {
+    if (!isEditable() || isMouseButtonHeld() || text.isEmpty()) {
         return;
     }
     const std::string bytes = text.toStdString();
@@ -111,7 +111,7 @@ void CX86EditView::typeText(const QString& text) {
 }
 
 void CX86EditView::typeEnter() {
-    if (!isEditable() || isMouseSelecting()) {
+    if (!isEditable() || isMouseButtonHeld()) {
         return;
     }
     const TextPosition cursor = cursorPosition();

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -600,6 +601,17 @@ void CX86TextView::keyPressEvent(QKeyEvent* event) {
     event->ignore();
 }
 
+void CX86TextView::inputMethodEvent(QInputMethodEvent* event) {
+    if (!event->commitString().isEmpty()) {
+        typeText(event->commitString());
+    }
+    event->accept();
+}
+
+bool CX86TextView::isMouseButtonHeld() const {
+    return drag_ != Drag::None || QGuiApplication::mouseButtons() != Qt::NoButton;
+}
+
 bool CX86TextView::runCommand(int commandId) {
     const ViewCommand* command = commandForId(commandId);
     if (command == nullptr) {
@@ -710,7 +722,11 @@ void CX86TextView::dragTo(QPoint point) {
 }
 
 void CX86TextView::onDragTimer() {
-    const QRect area = viewport()->rect();
+    // A line drag lives in the margin; any other drag scrolls left once the pointer enters it.
+    QRect area = viewport()->rect();
+    if (drag_ != Drag::Lines) {
+        area.setLeft(kMarginWidth);
+    }
     if (drag_ == Drag::None || area.contains(dragPoint_)) {
         return;
     }
@@ -719,10 +735,10 @@ void CX86TextView::onDragTimer() {
     } else if (dragPoint_.y() > area.bottom()) {
         scrollLineDown();
     }
-    if (dragPoint_.x() < area.left()) {
-        horizontalScrollBar()->setValue(firstVisibleColumn() - 1);
-    } else if (dragPoint_.x() > area.right()) {
-        horizontalScrollBar()->setValue(firstVisibleColumn() + 1);
+    if (drag_ != Drag::Lines) {
+        const int sideways =
+            dragPoint_.x() < area.left() ? -1 : (dragPoint_.x() > area.right() ? 1 : 0);
+        horizontalScrollBar()->setValue(firstVisibleColumn() + sideways);
     }
     dragTo(dragPoint_);
 }

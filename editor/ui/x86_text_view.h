@@ -131,6 +131,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -144,7 +145,8 @@ protected:
     virtual void typeText(const QString& /*text*/) {}
     virtual void typeEnter() {}
 
-    bool isMouseSelecting() const { return drag_ != Drag::None; }
+    // Typing waits while a mouse button is down, so a drag and a key never mix.
+    bool isMouseButtonHeld() const;
     void setOverwriteMode(bool overwrite);
     // Moves the cursor after an edit: no selection, cursor shown, position text sent.
     void placeCursorAfterEdit(TextPosition position);

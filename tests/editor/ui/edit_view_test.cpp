@@ -26,6 +26,7 @@ private slots:
     void wordMovesStopAtWordStarts();
     void marginClicksSelectLines();
     void doubleClickSelectsAWord();
+    void draggingBelowTheViewScrollsAndIgnoresTyping();
     void rightClickAsksForTheContextMenu();
 };
 
@@ -259,6 +260,27 @@ void EditViewTest::doubleClickSelectsAWord() {
     QTest::mouseClick(editor.view.viewport(), Qt::LeftButton, {}, onLabel);
     QVERIFY(!editor.view.hasSelection());
     QCOMPARE(editor.view.cursorPosition(), (TextPosition{0, 8}));
+}
+
+void EditViewTest::draggingBelowTheViewScrollsAndIgnoresTyping() {
+    std::string text;
+    for (int line = 0; line < 200; ++line) {
+        text += "line\r\n";
+    }
+    EditorFixture editor(text);
+    QWidget* area = editor.view.viewport();
+    QTest::mousePress(area, Qt::LeftButton, {}, editor.pointOnLine(1, 40));
+    QTest::mouseMove(area, QPoint(40, area->height() + 30));
+    QTest::keyClicks(&editor.view, "x");
+    const int top = editor.view.firstVisibleLine();
+    QTRY_VERIFY(editor.view.firstVisibleLine() > top + 1);  // the drag timer keeps scrolling
+    QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(40, area->height() + 30));
+    QCOMPARE(editor.view.selectionStart().line, 1);
+    QVERIFY(editor.view.selectionEnd().line >= editor.view.firstVisibleLine());
+    QCOMPARE(editor.line(1), std::string("line"));
+    const int stopped = editor.view.firstVisibleLine();
+    QTest::qWait(3 * CX86TextView::kDragScrollMs);
+    QCOMPARE(editor.view.firstVisibleLine(), stopped);
 }
 
 void EditViewTest::rightClickAsksForTheContextMenu() {
