@@ -224,6 +224,10 @@ void CX86TextView::moveCursor(Movement movement, bool extend) {
     const bool vertical = movement == Movement::LineUp || movement == Movement::LineDown;
     if (!vertical) {
         preferredColumn_ = -1;
+    } else if (preferredColumn_ < 0) {
+        // Up and Down keep to the column they started from, across shorter lines.
+        const LineLayout layout = layoutOf(cursor_.line);
+        preferredColumn_ = layout.columnOf(layout.characterAt(cursor_.column));
     }
     if (movement == Movement::PageUp || movement == Movement::PageDown) {
         // The page scrolls first, so the cursor keeps its place on the screen.
@@ -293,8 +297,7 @@ TextPosition CX86TextView::computeMove(Movement movement) const {
         case Movement::LineDown: {
             const int line =
                 std::clamp(cursor_.line + (movement == Movement::LineUp ? -1 : 1), 0, lastLine);
-            const int wanted =
-                preferredColumn_ >= 0 ? preferredColumn_ : layout.columnOf(character);
+            const int wanted = preferredColumn_;
             const LineLayout target = layoutOf(line);
             int chosen = target.characterNearColumn(wanted);
             while (chosen > 0 && target.columnOf(chosen) > wanted) {

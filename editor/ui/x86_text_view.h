@@ -150,12 +150,11 @@ protected:
     void setOverwriteMode(bool overwrite);
     // Moves the cursor after an edit: no selection, cursor shown, position text sent.
     void placeCursorAfterEdit(TextPosition position);
-    // The current selection, or the text between the anchor and the cursor.
+    // The selection, start before end; empty when there is none.
     TextRange selectionRange() const { return {selectionStart_, selectionEnd_}; }
     TextPosition endOfText() const;
     TextPosition validPosition(TextPosition position) const;
     LineLayout layoutOf(int line) const;
-    QPrinter& printer();
 
 private:
     enum class Drag { None, Text, Words, Lines };
@@ -166,8 +165,8 @@ private:
         bool made = false;
     };
 
-    int lineHeight() const { return lineHeight_; }
     int visibleColumnCount() const;
+    QPrinter& printer();
     TextPosition positionAt(QPoint point) const;
     int lineAt(int y) const;
     TextPosition computeMove(Movement movement) const;

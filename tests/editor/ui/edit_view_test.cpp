@@ -24,6 +24,7 @@ private slots:
     void readOnlyBufferRefusesEveryEdit();
     void cursorMovesReportTheirPosition();
     void wordMovesStopAtWordStarts();
+    void upAndDownKeepTheirScreenColumn();
     void marginClicksSelectLines();
     void doubleClickSelectsAWord();
     void draggingBelowTheViewScrollsAndIgnoresTyping();
@@ -234,6 +235,21 @@ void EditViewTest::wordMovesStopAtWordStarts() {
     QTest::keyClick(&editor.view, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(editor.view.cursorPosition(), (TextPosition{0, 11}));
     QCOMPARE(editor.view.selectionEnd(), (TextPosition{1, 0}));
+}
+
+void EditViewTest::upAndDownKeepTheirScreenColumn() {
+    EditorFixture editor("abcdefghij\r\nab\r\n\tx\r\nabcdefghij");
+    editor.view.setCursorPosition({0, 9});
+    const std::vector<TextPosition> stops{{1, 2}, {2, 2}, {3, 9}};
+    for (const TextPosition stop : stops) {
+        QTest::keyClick(&editor.view, Qt::Key_Down);
+        QCOMPARE(editor.view.cursorPosition(), stop);
+    }
+    QTest::keyClick(&editor.view, Qt::Key_Left);
+    QTest::keyClick(&editor.view, Qt::Key_Up);
+    QCOMPARE(editor.view.cursorPosition(), (TextPosition{2, 1}));  // the tab ends at column 8
+    QTest::keyClick(&editor.view, Qt::Key_Up);
+    QCOMPARE(editor.view.cursorPosition(), (TextPosition{1, 2}));
 }
 
 void EditViewTest::marginClicksSelectLines() {
