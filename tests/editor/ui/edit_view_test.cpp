@@ -276,6 +276,13 @@ void EditViewTest::doubleClickSelectsAWord() {
     QTest::mouseClick(editor.view.viewport(), Qt::LeftButton, {}, onLabel);
     QVERIFY(!editor.view.hasSelection());
     QCOMPARE(editor.view.cursorPosition(), (TextPosition{0, 8}));
+    // Ctrl widens a click, and a Shift-click from there, to whole words.
+    const QPoint onMov = editor.pointOnLine(0, CX86TextView::kMarginWidth + charWidth * 3);
+    QTest::mouseClick(editor.view.viewport(), Qt::LeftButton, Qt::ControlModifier, onMov);
+    QCOMPARE(editor.view.selectedText(), std::string("mov"));
+    QTest::mouseClick(editor.view.viewport(), Qt::LeftButton,
+                      Qt::ControlModifier | Qt::ShiftModifier, onLabel);
+    QCOMPARE(editor.view.selectedText(), std::string("mov loop_1"));
 }
 
 void EditViewTest::draggingBelowTheViewScrollsAndIgnoresTyping() {
