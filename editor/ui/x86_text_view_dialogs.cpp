@@ -1,4 +1,5 @@
-// The view's Find commands and its printing commands.
+// The view's commands that work through a dialog: Find, Print, Print Preview, Page Setup;
+// and the search that Find, F3 and Shift+F3 share.
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
