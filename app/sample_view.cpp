@@ -8,6 +8,13 @@
 
 namespace tarvix {
 
+namespace {
+
+// How often a Run shows its progress: smooth to the eye, cheap for the run.
+constexpr qint64 kRunRefreshMilliseconds = 40;
+
+}  // namespace
+
 CSampleView::CSampleView(CSampleDoc& document, const DeviceHost& devices, UserPrompts& prompts,
                          QWidget* parent)
     : CX86EditView(parent),
@@ -116,7 +123,9 @@ void CSampleView::setStatusText(std::string_view text) {
 }
 
 void CSampleView::pump() {
-    flushDeferred();
+    if (!deferring() || sinceFlush_.hasExpired(kRunRefreshMilliseconds)) {
+        flushDeferred();
+    }
     if (dialog_) {
         dialog_->pumpMessages();
     }
@@ -175,6 +184,7 @@ bool CSampleView::deferring() const {
 }
 
 void CSampleView::flushDeferred() {
+    sinceFlush_.start();
     if (pendingStatus_ && dialog_) {
         dialog_->setStatusText(QString::fromStdString(*pendingStatus_));
     }

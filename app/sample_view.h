@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 #include "app/execution_dialog.h"
@@ -94,6 +95,7 @@ private:
     bool registersDirty_ = false;
     bool memoryDirty_ = false;
     std::optional<std::string> pendingStatus_;
+    QElapsedTimer sinceFlush_;
 };
 
 }  // namespace tarvix

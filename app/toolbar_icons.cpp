@@ -30,7 +30,6 @@ constexpr std::array kStyleIcons = {
     StyleIcon{cmd::kRun, QStyle::SP_MediaPlay},
     StyleIcon{cmd::kStep, QStyle::SP_MediaSkipForward},
     StyleIcon{cmd::kResetCpu, QStyle::SP_BrowserReload},
-    StyleIcon{cmd::kHelp, QStyle::SP_DialogHelpButton},
     StyleIcon{cmd::kAbout, QStyle::SP_MessageBoxInformation},
 };
 
@@ -93,6 +92,23 @@ QIcon drawAssemble() {
     return QIcon(pixmap);
 }
 
+// A question mark in a blue disc.
+QIcon drawHelp() {
+    QPixmap pixmap = blankPixmap();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(40, 90, 170));
+    painter.drawEllipse(QRectF(1, 1, 14, 14));
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(11);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(0, 0, kIconSize, kIconSize), Qt::AlignCenter, "?");
+    return QIcon(pixmap);
+}
+
 }  // namespace
 
 QIcon commandIcon(int commandId, const QStyle& style) {
@@ -110,6 +126,8 @@ QIcon commandIcon(int commandId, const QStyle& style) {
             return drawPaste();
         case cmd::kAssemble:
             return drawAssemble();
+        case cmd::kHelp:
+            return drawHelp();
         default:
             return QIcon();
     }
