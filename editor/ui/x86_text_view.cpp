@@ -51,13 +51,14 @@ CX86TextView::CX86TextView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);  // for the arrow over the margin
     viewport()->setAutoFillBackground(false);
     dragTimer_.setInterval(kDragScrollMs);
     connect(&dragTimer_, &QTimer::timeout, this, &CX86TextView::onDragTimer);
     caretTimer_.setInterval(kCaretBlinkMs);
     connect(&caretTimer_, &QTimer::timeout, this, [this] {
         caretShown_ = !caretShown_;
-        viewport()->update();
+        viewport()->update(caretRect());
     });
     setSourceFont(defaultSourceFont());
     messageHandler_ = [this](const QString& text) {
@@ -510,24 +511,29 @@ void CX86TextView::paintMargin(QPainter& painter, int line, int y) {
     }
 }
 
+QRect CX86TextView::caretRect() const {
+    const LineLayout layout = layoutOf(cursor_.line);
+    const int column = layout.columnOf(layout.characterAt(cursor_.column));
+    const int x = kMarginWidth + (column - firstVisibleColumn()) * charWidth_;
+    const int y = (cursor_.line - firstVisibleLine()) * lineHeight_;
+    return QRect(x, y, overwrite_ ? charWidth_ : 2, lineHeight_);
+}
+
 void CX86TextView::paintCaret(QPainter& painter) {
     if (buffer_ == nullptr || !hasFocus() || !caretShown_) {
         return;
     }
-    const int y = (cursor_.line - firstVisibleLine()) * lineHeight_;
-    const LineLayout layout = layoutOf(cursor_.line);
-    const int character = layout.characterAt(cursor_.column);
-    const int x = kMarginWidth + (layout.columnOf(character) - firstVisibleColumn()) * charWidth_;
-    if (x < kMarginWidth || y < -lineHeight_ || y > viewport()->height()) {
-        return;
+    const QRect caret = caretRect();
+    if (caret.left() < kMarginWidth) {
+        return;  // scrolled out sideways: never over the margin
     }
-    const QColor caret = viewColour(kColourText);
     if (overwrite_) {
+        // A block that inverts the character under it.
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.fillRect(QRect(x, y, charWidth_, lineHeight_), Qt::white);
+        painter.fillRect(caret, Qt::white);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     } else {
-        painter.fillRect(QRect(x, y, 2, lineHeight_), caret);
+        painter.fillRect(caret, viewColour(kColourText));
     }
 }
 
@@ -692,6 +698,8 @@ void CX86TextView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CX86TextView::mouseMoveEvent(QMouseEvent* event) {
     if (drag_ == Drag::None) {
+        const bool overMargin = event->position().x() < kMarginWidth;
+        viewport()->setCursor(overMargin ? Qt::ArrowCursor : Qt::IBeamCursor);
         return;
     }
     dragPoint_ = event->position().toPoint();

@@ -184,6 +184,7 @@ private:
     TextRange wordAt(TextPosition position) const;
     TextRange lineRangeOf(int line) const;
     void paintMargin(QPainter& painter, int line, int y);
+    QRect caretRect() const;
     void paintCaret(QPainter& painter);
 
     CX86TextBuffer* buffer_ = nullptr;
