@@ -201,6 +201,25 @@ std::pair<int, int> CX86EditView::blockLines() const {
     return {selectionStart().line, last};
 }
 
+void CX86EditView::reselectBlock(TextRange before, bool cursorAtEnd, int firstLine,
+                                 const std::vector<int>& growth) {
+    const auto shifted = [&](TextPosition p) {
+        const int index = p.line - firstLine;
+        if (index < 0 || index >= static_cast<int>(growth.size())) {
+            return p;
+        }
+        const int change = growth[static_cast<std::size_t>(index)];
+        // A position at a line's start stays there, so the block takes in its new indent.
+        if (change > 0 && p.column == 0) {
+            return p;
+        }
+        return TextPosition{p.line, std::max(0, p.column + change)};
+    };
+    const TextPosition start = shifted(before.start);
+    const TextPosition end = shifted(before.end);
+    setSelection(cursorAtEnd ? start : end, cursorAtEnd ? end : start);
+}
+
 void CX86EditView::indentSelection() {
     if (!isEditable()) {
         return;
@@ -209,31 +228,31 @@ void CX86EditView::indentSelection() {
         typeText(QStringLiteral("\t"));
         return;
     }
+    const TextRange before = selectionRange();
+    const bool cursorAtEnd = cursorPosition() == before.end;
     const auto [first, last] = blockLines();
+    std::vector<int> growth;
     asUndoGroup(false, [&, first = first, last = last] {
         for (int line = first; line <= last; ++line) {
-            buffer()->insertTextAt(this, {line, 0}, "\t", EditAction::Indent);
+            const bool inserted =
+                buffer()->insertTextAt(this, {line, 0}, "\t", EditAction::Indent).has_value();
+            growth.push_back(inserted ? 1 : 0);
         }
     });
-    const auto shifted = [&](TextPosition p) {
-        return p.line >= first && p.line <= last && p.column > 0
-                   ? TextPosition{p.line, p.column + 1}
-                   : p;
-    };
-    const bool cursorAtEnd = cursorPosition() == selectionEnd();
-    const TextPosition start{first, 0};
-    const TextPosition end = shifted(selectionEnd());
-    setSelection(cursorAtEnd ? start : end, cursorAtEnd ? end : start);
+    reselectBlock(before, cursorAtEnd, first, growth);
 }
 
 void CX86EditView::unindentSelection() {
     if (!isEditable()) {
         return;
     }
+    const TextRange before = selectionRange();
+    const bool cursorAtEnd = cursorPosition() == before.end;
     const auto [first, last] = blockLines();
-    std::vector<int> removed;
+    std::vector<int> growth;
     asUndoGroup(false, [&, first = first, last = last] {
         for (int line = first; line <= last; ++line) {
+            // One level: a leading tab, or up to a tab's width of spaces.
             const std::string_view text = buffer()->line(line);
             int count = 0;
             if (!text.empty() && text[0] == '\t') {
@@ -244,21 +263,12 @@ void CX86EditView::unindentSelection() {
                     ++count;
                 }
             }
-            if (count > 0) {
-                buffer()->deleteRange(this, {line, 0}, {line, count}, EditAction::Indent);
-            }
-            removed.push_back(count);
+            const bool removed = count > 0 && buffer()->deleteRange(this, {line, 0}, {line, count},
+                                                                    EditAction::Indent);
+            growth.push_back(removed ? -count : 0);
         }
     });
-    const auto shifted = [&, first = first](TextPosition p) {
-        const bool inBlock = p.line >= first && p.line - first < static_cast<int>(removed.size());
-        const int cut = inBlock ? removed[static_cast<std::size_t>(p.line - first)] : 0;
-        return TextPosition{p.line, std::max(0, p.column - cut)};
-    };
-    const bool cursorAtEnd = cursorPosition() == selectionEnd();
-    const TextPosition start = shifted(selectionStart());
-    const TextPosition end = shifted(selectionEnd());
-    setSelection(cursorAtEnd ? start : end, cursorAtEnd ? end : start);
+    reselectBlock(before, cursorAtEnd, first, growth);
 }
 
 // ---- clipboard and replacing ----

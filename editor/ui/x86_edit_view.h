@@ -5,6 +5,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "editor/ui/x86_text_view.h"
 
@@ -56,6 +58,10 @@ private:
     void deleteOrStay(TextPosition start, TextPosition end);
     // The lines a block command works on: every line the selection touches, or the cursor's.
     std::pair<int, int> blockLines() const;
+    // Selects `before` again after each line of the block from `firstLine` on grew (or
+    // shrank) at its start by `growth[i]` characters.
+    void reselectBlock(TextRange before, bool cursorAtEnd, int firstLine,
+                       const std::vector<int>& growth);
 
     bool autoIndent_ = true;
     // Where the last typed character ended while typing goes on: the next character typed

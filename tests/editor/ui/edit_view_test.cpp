@@ -88,11 +88,17 @@ void EditViewTest::tabIndentsSelectedLinesAsOneUndoStep() {
     QCOMPARE(editor.line(2), std::string("c"));
 
     QTest::keyClick(&editor.view, Qt::Key_Y, Qt::ControlModifier);
-    editor.view.setSelection({0, 0}, {2, 2});
+    editor.view.setSelection({2, 2}, {0, 1});
     QTest::keyClick(&editor.view, Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(editor.line(0), std::string("a"));
     QCOMPARE(editor.line(1), std::string(" b"));
     QCOMPARE(editor.line(2), std::string("c"));
+    QCOMPARE(editor.view.selectionStart(), (TextPosition{0, 0}));
+    QCOMPARE(editor.view.selectionEnd(), (TextPosition{2, 1}));
+    QCOMPARE(editor.view.cursorPosition(), (TextPosition{0, 0}));
+    QTest::keyClick(&editor.view, Qt::Key_Backtab, Qt::ShiftModifier);  // " b" loses its space
+    QCOMPARE(editor.line(1), std::string("b"));
+    QTest::keyClick(&editor.view, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&editor.view, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(editor.line(1), std::string("\t b"));
 }
