@@ -457,6 +457,7 @@ bool CMainFrame::canSimulate(int) const {
 
 void CMainFrame::onDelayRoutine(int) {
     DelayRoutineDialog dialog(this);
+    dialog.setMessageHandler([this](const QString& text) { prompts_.showMessage(text); });
     if (dialog.exec() == QDialog::Accepted) {
         view_->replaceSelection(dialog.routineText());
     }

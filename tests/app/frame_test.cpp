@@ -3,11 +3,14 @@
 // before unsaved text is lost.
 #include <QDockWidget>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 #include <memory>
 
@@ -16,7 +19,9 @@
 #include "app/frame_settings.h"
 #include "app/help_window.h"
 #include "app/main_frame.h"
+#include "app/output_bar.h"
 #include "app/owner_lock.h"
+#include "app/progress_dialog.h"
 #include "app/sample_view.h"
 #include "tests/app/app_test_main.h"
 #include "tests/app/scripted_prompts.h"
@@ -260,6 +265,46 @@ private slots:
         first.reset();
         QVERIFY(frame_->menuBar()->isEnabled());
         QVERIFY(frame_->centralWidget()->isEnabled());
+    }
+
+    void peripheralCommandsShowTheirPanels() {
+        command(cmd::kLed8255);
+        QVERIFY(frame_->panels().isVisible(Panel::Led8255));
+        QVERIFY(frame_->commandAction(cmd::kLed8255)->isChecked());
+        QVERIFY(frame_->outputBar().text().startsWith("8255 Ports: A= 20H"));
+        command(cmd::kStepperMotor);  // the devices of port A exclude each other
+        QVERIFY(!frame_->commandAction(cmd::kLed8255)->isChecked());
+        QVERIFY(frame_->commandAction(cmd::kStepperMotor)->isChecked());
+    }
+
+    void theStatusBarShowsTheCursorPosition() {
+        type("mov al,1\r\nmov bl,2");
+        frame_->view().setCursorPosition({1, 3});
+        QCOMPARE(frame_->positionPane()->text(), QString("Ln 2, Col 4"));
+    }
+
+    void theDelayRoutineIsInsertedAtTheCursor() {
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            dialog->findChild<QLineEdit*>("delay")->setText("10");
+            dialog->accept();
+        });
+        command(cmd::kDelayRoutine);
+        QVERIFY(QString::fromStdString(frame_->document().buffer().text())
+                    .contains("Delay", Qt::CaseInsensitive));
+    }
+
+    void theProgressDialogLocksTheFrameWhileItLives() {
+        AssemblyProgress progress(&frame_->view());
+        progress.setRange(0, 3);
+        QVERIFY(progress.dialog()->ownerDisabled());
+        QVERIFY(!frame_->menuBar()->isEnabled());
+        progress.step();
+        progress.step();
+        QCOMPARE(progress.dialog()->position(), 2);
+        progress.finish();
+        QVERIFY(frame_->menuBar()->isEnabled());
     }
 
     void helpShowsTheGuide() {
