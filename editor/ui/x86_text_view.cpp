@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <limits>
 
 #include "editor/syntax_classifier.h"
 #include "editor/ui/line_layout.h"
@@ -196,8 +197,8 @@ std::string CX86TextView::selectedText() const {
 TextRange CX86TextView::wordAt(TextPosition position) const {
     const std::string_view text =
         buffer_ == nullptr ? std::string_view{} : buffer_->line(position.line);
-    int start = position.column;
-    int end = position.column;
+    int start = std::clamp(position.column, 0, static_cast<int>(text.size()));
+    int end = start;
     while (start > 0 && isWordCharacter(text[static_cast<std::size_t>(start - 1)])) {
         --start;
     }
@@ -209,11 +210,11 @@ TextRange CX86TextView::wordAt(TextPosition position) const {
 }
 
 TextRange CX86TextView::lineRangeOf(int line) const {
-    const TextPosition start{line, 0};
-    if (buffer_ == nullptr || line + 1 >= buffer_->lineCount()) {
-        return {start, validPosition({line, buffer_ == nullptr ? 0 : buffer_->lineLength(line)})};
+    // To the start of the next line; the last line to its end.
+    if (buffer_ != nullptr && line + 1 < buffer_->lineCount()) {
+        return {{line, 0}, {line + 1, 0}};
     }
-    return {start, {line + 1, 0}};
+    return {validPosition({line, 0}), validPosition({line, std::numeric_limits<int>::max()})};
 }
 
 // ---- cursor movement ----
