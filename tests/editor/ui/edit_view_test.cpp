@@ -25,6 +25,7 @@ private slots:
     void cursorMovesReportTheirPosition();
     void wordMovesStopAtWordStarts();
     void upAndDownKeepTheirScreenColumn();
+    void aMultiByteCharacterIsOneCharacter();
     void marginClicksSelectLines();
     void doubleClickSelectsAWord();
     void draggingBelowTheViewScrollsAndIgnoresTyping();
@@ -256,6 +257,23 @@ void EditViewTest::upAndDownKeepTheirScreenColumn() {
     QCOMPARE(editor.view.cursorPosition(), (TextPosition{2, 1}));  // the tab ends at column 8
     QTest::keyClick(&editor.view, Qt::Key_Up);
     QCOMPARE(editor.view.cursorPosition(), (TextPosition{1, 2}));
+}
+
+void EditViewTest::aMultiByteCharacterIsOneCharacter() {
+    // "a", a UTF-8 plus-minus sign, "b", and a lone Latin-1 byte shown as its own character.
+    EditorFixture editor(
+        "a\xC2\xB1"
+        "b\xB5");
+    QSignalSpy position(&editor.view, &CX86TextView::positionTextChanged);
+    QTest::keyClick(&editor.view, Qt::Key_Right);
+    QTest::keyClick(&editor.view, Qt::Key_Right);
+    QCOMPARE(editor.view.cursorPosition(), (TextPosition{0, 3}));
+    QCOMPARE(position.last().first().toString(), QStringLiteral("Ln 1, Col 3"));
+    QTest::keyClick(&editor.view, Qt::Key_Backspace);
+    QCOMPARE(editor.line(0), std::string("ab\xB5"));
+    QTest::keyClick(&editor.view, Qt::Key_End);
+    QTest::keyClick(&editor.view, Qt::Key_Left);
+    QCOMPARE(editor.view.cursorPosition(), (TextPosition{0, 2}));
 }
 
 void EditViewTest::marginClicksSelectLines() {
