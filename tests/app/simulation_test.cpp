@@ -16,6 +16,8 @@
 #include "app/output_bar.h"
 #include "app/sample_view.h"
 #include "devices/terminal_receiver.h"
+#include "panels/ram_registers_panel.h"
+#include "panels/register_pane.h"
 #include "tests/app/app_test_main.h"
 #include "tests/app/scripted_prompts.h"
 
@@ -233,6 +235,23 @@ private slots:
         QCOMPARE(frame_->document().path(), source);
         QVERIFY(!frame_->isListMode());
         QVERIFY(frame_->commandAction(cmd::kRun)->isEnabled());
+    }
+
+    void theRegisterPaneShowsTheEndOfARunAndResetMemoryClears() {
+        open("mem.asm", "mov ax,abcd\r\nmov [1800],ax\r\nhlt\r\n");
+
+        command(cmd::kRun);
+
+        const auto& lines = frame_->registerPanel().registerPane()->lines();
+        QCOMPARE(QString::fromStdString(lines[0]), QString("Ax= ABCD Bx= 0000 Cx= 0000"));
+        QCOMPARE(int(kit().cpu.memory.bytes()[0x800]), 0xCD);
+
+        command(cmd::kResetMemory);
+
+        QCOMPARE(int(kit().cpu.memory.bytes()[0x800]), 0);
+        QVERIFY(buffer().needsAssembly());
+        command(cmd::kRun);  // assembles and loads the program again
+        QVERIFY2(pane().startsWith("Done. [ 2 instrns"), qPrintable(pane()));
     }
 
     void anUntitledProgramIsSavedBeforeItRuns() {
