@@ -292,10 +292,8 @@ void CMainFrame::onFileNew(int) {
     newDocument();
 }
 
+// The file first, then the question about the text it replaces.
 void CMainFrame::onFileOpen(int) {
-    if (!document_.saveModified(prompts_)) {
-        return;
-    }
     const QString folder =
         document_.path().isEmpty() ? QString() : QFileInfo(document_.path()).absolutePath();
     const QString path = prompts_.chooseOpenPath(folder);

@@ -222,6 +222,15 @@ private slots:
         QVERIFY(frame_->close());
     }
 
+    void openAsksOnceAboutTheTextItReplaces() {
+        const QString path = writeFile(*folder_, "other.asm", "hlt\r\n");
+        type("mov al,1");
+        prompts_->openPaths = {path};
+        command(cmd::kFileOpen);
+        QCOMPARE(prompts_->askedToSave.size(), 1);
+        QCOMPARE(frame_->document().path(), path);
+    }
+
     void aFileThatCannotBeOpenedLosesNothing() {
         type("mov al,1");
         prompts_->saveAnswer = SaveAnswer::Discard;
