@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/command_ids.h"
+#include "app/frame_settings.h"
 #include "app/gui_output_sink.h"
 #include "app/main_frame.h"
 #include "app/output_bar.h"
@@ -154,6 +155,23 @@ private slots:
         QVERIFY(sinceStop.elapsed() < 1000);
         QVERIFY2(pane().startsWith("Done. ["), qPrintable(pane()));
         QCOMPARE(frame_->view().driver().lastEnding(), RunEnding::Stopped);
+    }
+
+    void closingTheWindowDuringARunStopsItAndThenCloses() {
+        open("loop.asm", "l: jmp l\r\n");
+        frame_->setGeometry(150, 90, 640, 480);
+        bool refused = false;
+        WhileRunning closer(frame_->view(), [&](ExecutionDialog&) {
+            if (!refused) {
+                refused = !frame_->close();
+            }
+        });
+
+        command(cmd::kRun);
+
+        QVERIFY(refused);
+        QCOMPARE(frame_->view().driver().lastEnding(), RunEnding::Stopped);
+        QTRY_COMPARE(readWindowPlacement(), QRect(150, 90, 640, 480));  // closed after the run
     }
 
     void escapeIsStop() {
