@@ -286,6 +286,17 @@ private slots:
         QVERIFY(frame_->commandAction(cmd::kStepperMotor)->isChecked());
     }
 
+    void theContextMenuOffersTheEditingCommands() {
+        QCOMPARE(menuTexts(*frame_->contextMenu()),
+                 (QStringList{"Cu&t", "&Copy", "&Paste", "Delete", "Select All"}));
+        emit frame_->contextMenu()->aboutToShow();
+        QVERIFY(!frame_->contextMenu()->actions().first()->isEnabled());  // nothing selected
+        type("mov al,1");
+        frame_->view().setSelection({0, 0}, {0, 3});
+        emit frame_->contextMenu()->aboutToShow();
+        QVERIFY(frame_->contextMenu()->actions().first()->isEnabled());
+    }
+
     void theStatusBarShowsTheCursorPosition() {
         type("mov al,1\r\nmov bl,2");
         frame_->view().setCursorPosition({1, 3});

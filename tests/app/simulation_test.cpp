@@ -102,8 +102,10 @@ private slots:
     void stepMovesTheExecutionMarkerWithEachNext() {
         open("step.asm", "mov ax,1\r\nmov bx,2\r\nmov cx,3\r\nhlt\r\n");
         QList<int> markers;
+        QStringList shown;
         WhileRunning presser(frame_->view(), [&](ExecutionDialog& dialog) {
             markers.append(buffer().findMarker(kExecutionMarker));
+            shown.append(dialog.statusText());
             QVERIFY(!frame_->menuBar()->isEnabled());
             QVERIFY(dialog.singleStepMode());
             (markers.size() < 4 ? dialog.nextButton() : dialog.stopButton())->click();
@@ -112,6 +114,7 @@ private slots:
         command(cmd::kStep);
 
         QCOMPARE(markers, (QList<int>{0, 1, 2, 3}));
+        QCOMPARE(shown, (QStringList{" ", "mov ax,1", "mov bx,2", "mov cx,3"}));
         QCOMPARE(kit().cpu.regs.word(0), std::uint16_t(1));  // AX
         QCOMPARE(kit().cpu.regs.word(1), std::uint16_t(3));  // CX
         QVERIFY(pane().startsWith("In Single-Step Mode."));
