@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "app/key_codes.h"
+#include "panels/dialog_units.h"
 
 namespace tarvix {
 
@@ -57,6 +58,10 @@ bool ExecutionDialog::create() {
     lock_ = std::make_unique<OwnerLock>(parentWidget());
     qApp->installEventFilter(this);
     capturing_ = true;
+    if (QWidget* owner = parentWidget()) {
+        // Where the kit put it: at a fixed place over the owner's top-left corner.
+        move(owner->mapToGlobal(dialogUnitsToPixels(QPoint(50, 150))));
+    }
     show();
     raise();
     activateWindow();

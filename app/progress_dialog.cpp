@@ -5,6 +5,8 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include "panels/dialog_units.h"
+
 namespace tarvix {
 
 namespace {
@@ -33,6 +35,10 @@ ProgressDialog::~ProgressDialog() {
 
 bool ProgressDialog::create() {
     lock_ = std::make_unique<OwnerLock>(parentWidget());
+    if (QWidget* owner = parentWidget()) {
+        // Where the kit put it: at a fixed place over the owner's top-left corner.
+        move(owner->mapToGlobal(dialogUnitsToPixels(QPoint(50, 50))));
+    }
     show();
     repaintNow();
     return true;
