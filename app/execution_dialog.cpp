@@ -13,6 +13,7 @@
 #include <QWindow>
 #include <utility>
 
+#include "app/document_names.h"
 #include "app/key_codes.h"
 #include "panels/dialog_units.h"
 
@@ -31,7 +32,7 @@ ExecutionDialog::ExecutionDialog(QWidget* parent)
       statusLine_(new QLabel(this)),
       next_(new QPushButton("Next >>", this)),
       stop_(new QPushButton("Stop", this)) {
-    setWindowTitle("Tarvix v1.0");
+    setWindowTitle(kProductTitle);
     auto* group = new QGroupBox(this);
     auto* grid = new QGridLayout(group);
     grid->addWidget(modeLine_, 0, 0, 1, 2);

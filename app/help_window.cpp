@@ -4,11 +4,13 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "app/document_names.h"
+
 namespace tarvix {
 
 HelpWindow::HelpWindow(QWidget* parent)
     : QDialog(parent, Qt::Window), browser_(new QTextBrowser(this)) {
-    setWindowTitle("Tarvix v1.0 Help");
+    setWindowTitle(QString(kProductTitle) + " Help");
     QFile guide(":/help/user-guide.md");
     if (guide.open(QIODevice::ReadOnly)) {
         browser_->setMarkdown(QString::fromUtf8(guide.readAll()));

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include "app/document_names.h"
 #include "panels/dialog_units.h"
 
 namespace tarvix {
@@ -19,7 +20,7 @@ constexpr qint64 kRepaintMilliseconds = 30;
 ProgressDialog::ProgressDialog(QWidget* parent)
     : QDialog(parent ? parent->window() : nullptr, Qt::Dialog | Qt::WindowTitleHint),
       bar_(new QProgressBar(this)) {
-    setWindowTitle("Tarvix v1.0");
+    setWindowTitle(kProductTitle);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("Assembling..Please Wait....", this));
     layout->addWidget(bar_);

@@ -3,18 +3,19 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "app/document_names.h"
+
 namespace tarvix {
 
 namespace {
 
-constexpr const char* kCaption = "Tarvix v1.0";
 constexpr const char* kSourceFilter = "Asm Files (*.asm);;List Files (*.lst);;All Files (*)";
 
 }  // namespace
 
 SaveAnswer DialogPrompts::askSaveChanges(const QString& documentName) {
     const auto answer = QMessageBox::question(
-        parent_, kCaption, QString("Save changes to %1?").arg(documentName),
+        parent_, kProductTitle, QString("Save changes to %1?").arg(documentName),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer == QMessageBox::Yes) {
         return SaveAnswer::Save;
@@ -34,11 +35,11 @@ QString DialogPrompts::chooseSavePath(const QString& suggestion) {
 }
 
 void DialogPrompts::showError(const QString& text) {
-    QMessageBox::warning(parent_, kCaption, text);
+    QMessageBox::warning(parent_, kProductTitle, text);
 }
 
 void DialogPrompts::showMessage(const QString& text) {
-    QMessageBox::information(parent_, kCaption, text);
+    QMessageBox::information(parent_, kProductTitle, text);
 }
 
 }  // namespace tarvix
