@@ -322,41 +322,9 @@ bool CMainFrame::isListDocument(int) const {
     return hasListSuffix(document_.path());
 }
 
+// The editor view keeps the one table of its commands; the menus pass their ids on.
 void CMainFrame::onEditCommand(int id) {
-    switch (id) {
-        case cmd::kEditUndo:
-            view_->undo();
-            break;
-        case cmd::kEditRedo:
-            view_->redo();
-            break;
-        case cmd::kEditCut:
-            view_->cut();
-            break;
-        case cmd::kEditCopy:
-            view_->copy();
-            break;
-        case cmd::kEditPaste:
-            view_->paste();
-            break;
-        case cmd::kEditDelete:
-            view_->deleteSelection();
-            break;
-        case cmd::kEditSelectAll:
-            view_->selectAll();
-            break;
-        case cmd::kEditFind:
-            view_->find();
-            break;
-        case cmd::kEditReplace:
-            view_->replace();
-            break;
-        case cmd::kEditFindNext:
-            view_->findNext();
-            break;
-        default:
-            break;
-    }
+    view_->runCommand(id);
 }
 
 bool CMainFrame::canEdit(int id) const {
@@ -367,8 +335,9 @@ bool CMainFrame::canEdit(int id) const {
         case cmd::kEditRedo:
             return writable && view_->canRedo();
         case cmd::kEditCut:
-        case cmd::kEditDelete:
             return writable && view_->hasSelection();
+        case cmd::kEditDelete:  // the selection, or else the character after the cursor
+            return writable;
         case cmd::kEditCopy:
             return view_->hasSelection();
         case cmd::kEditPaste:

@@ -297,6 +297,16 @@ private slots:
         QVERIFY(frame_->contextMenu()->actions().first()->isEnabled());
     }
 
+    void deleteTakesTheSelectionOrElseTheNextCharacter() {
+        type("mov al,1");
+        frame_->view().setCursorPosition({0, 0});
+        command(cmd::kEditDelete);
+        QCOMPARE(frame_->document().buffer().text(), std::string("ov al,1"));
+        frame_->view().setSelection({0, 0}, {0, 3});
+        command(cmd::kEditDelete);
+        QCOMPARE(frame_->document().buffer().text(), std::string("al,1"));
+    }
+
     void theStatusBarShowsTheCursorPosition() {
         type("mov al,1\r\nmov bl,2");
         frame_->view().setCursorPosition({1, 3});
