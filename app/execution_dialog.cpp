@@ -139,23 +139,21 @@ bool ExecutionDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // Escape is Stop in both modes. While running every key is the kit's; while single-stepping
-// keys work the dialog as usual (Enter presses "Next >>").
+// the kit gets none, and Enter presses "Next >>" wherever the focus has gone.
 bool ExecutionDialog::captureKey(QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Escape) {
-        if (event->type() == QEvent::KeyPress) {
-            stopRequested_ = true;
-        }
+    if (event->type() != QEvent::KeyPress) {
         return true;
     }
-    if (singleStepMode_) {
-        return false;
-    }
-    if (event->type() == QEvent::KeyPress) {
-        if (const auto code = kitKeyCode(*key)) {
-            keyCode_ = *code;
-            keyPending_ = true;
+    if (key->key() == Qt::Key_Escape) {
+        stopRequested_ = true;
+    } else if (singleStepMode_) {
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            nextRequested_ = true;
         }
+    } else if (const auto code = kitKeyCode(*key)) {
+        keyCode_ = *code;
+        keyPending_ = true;
     }
     return true;
 }

@@ -11,8 +11,9 @@ OwnerLock::OwnerLock(QWidget* widget) {
     QWidget* owner = widget->window();
     for (QObject* child : owner->children()) {
         auto* part = qobject_cast<QWidget*>(child);
-        // Dialogs and panels are windows of their own; a floating pane is still the frame's.
-        if (part == nullptr || (part->isWindow() && qobject_cast<QDockWidget*>(part) == nullptr) ||
+        // Dialogs and panels are windows of their own. The docked panes only show the machine,
+        // and disabled they would grey out the messages and registers a run is showing.
+        if (part == nullptr || part->isWindow() || qobject_cast<QDockWidget*>(part) != nullptr ||
             !part->isEnabled()) {
             continue;
         }

@@ -1,7 +1,7 @@
 // While a progress or execution dialog lives, the user may work only with it and the device
 // panels. Qt would disable a window's dialogs and panels together with the window, so the lock
-// disables the owner's own parts instead (menu bar, toolbars, docked panes, the editor, the
-// status bar) and gives back exactly what it took.
+// disables the owner's own parts instead (menu bar, toolbars, the editor, the status bar) and
+// gives back exactly what it took. The docked panes stay enabled: they only show the machine.
 #pragma once
 
 #include <QList>

@@ -219,6 +219,21 @@ private slots:
         QVERIFY(buffer().text().find('a') == std::string::npos);  // the editor got nothing
     }
 
+    // Wherever the focus is while stepping (the editor, disabled, or the dialog), Enter is Next.
+    void enterIsNextWhileStepping() {
+        open("step.asm", "mov ax,1\r\nmov bx,2\r\nmov cx,3\r\nhlt\r\n");
+        int ticks = 0;
+        WhileRunning presser(frame_->view(), [&](ExecutionDialog& dialog) {
+            QWidget* target = ++ticks % 2 ? static_cast<QWidget*>(&frame_->view()) : &dialog;
+            QTest::keyClick(target, ticks < 4 ? Qt::Key_Return : Qt::Key_Escape);
+        });
+
+        command(cmd::kStep);
+
+        QCOMPARE(kit().cpu.regs.word(1), std::uint16_t(3));  // CX: three Nexts ran three lines
+        QCOMPARE(int(kit().lastKey), 0);
+    }
+
     void stepTakesNoKeys() {
         open("step.asm", "mov ax,1\r\nmov bx,2\r\nhlt\r\n");
         kit().lastKey = 0;
