@@ -43,7 +43,7 @@ void CSampleView::setRegisterPanel(RamRegistersPanel* panel) {
     panel_ = panel;
     if (panel_) {
         panel_->setMemory(&kit_.cpu.memory.bytes());
-        showRegistersNow();
+        panel_->showRegisters(currentRegisterLines());
     }
 }
 
@@ -151,7 +151,7 @@ bool CSampleView::takeKey(std::uint8_t& key) {
 }
 
 void CSampleView::refreshRegisters() {
-    registersDirty_ = true;
+    pendingRegisters_ = currentRegisterLines();
     if (!deferring()) {
         flushDeferred();
     }
@@ -189,19 +189,17 @@ void CSampleView::flushDeferred() {
         dialog_->setStatusText(QString::fromStdString(*pendingStatus_));
     }
     pendingStatus_.reset();
-    if (std::exchange(registersDirty_, false)) {
-        showRegistersNow();
+    if (pendingRegisters_ && panel_) {
+        panel_->showRegisters(*pendingRegisters_);
     }
+    pendingRegisters_.reset();
     if (std::exchange(memoryDirty_, false) && panel_) {
         panel_->invalidateMemory();
     }
 }
 
-void CSampleView::showRegistersNow() {
-    if (panel_) {
-        panel_->showRegisters(
-            registerLines(kit_.cpu.regs, kit_.image.displayedIP(kit_.currentLine)));
-    }
+std::array<std::string, 4> CSampleView::currentRegisterLines() const {
+    return registerLines(kit_.cpu.regs, kit_.image.displayedIP(kit_.currentLine));
 }
 
 }  // namespace tarvix

@@ -4,6 +4,7 @@
 // goes flat out the panes are brought up to date at each pump rather than at each refresh.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -77,7 +78,7 @@ private:
     void busy(Command command);
     bool deferring() const;
     void flushDeferred();
-    void showRegistersNow();
+    std::array<std::string, 4> currentRegisterLines() const;
 
     CSampleDoc& document_;
     UserPrompts& prompts_;
@@ -92,7 +93,8 @@ private:
     bool running_ = false;
     bool stopWanted_ = false;
 
-    bool registersDirty_ = false;
+    // The register lines of the last refresh, as they were at that instruction.
+    std::optional<std::array<std::string, 4>> pendingRegisters_;
     bool memoryDirty_ = false;
     std::optional<std::string> pendingStatus_;
     QElapsedTimer sinceFlush_;

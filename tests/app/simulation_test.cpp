@@ -160,6 +160,35 @@ private slots:
         QCOMPARE(frame_->view().driver().lastEnding(), RunEnding::Stopped);
     }
 
+    // During a Run the pane shows the machine as it was at a refresh, every 1501 instructions:
+    // here AX counts every second instruction, so it reads 1501k / 2 rounded up, in 16 bits.
+    void aRunShowsRegistersOnlyAsTheyWereAtARefresh() {
+        open("count.asm", "l: inc ax\r\njmp l\r\n");
+        QStringList shown;
+        WhileRunning watcher(frame_->view(), [&](ExecutionDialog& dialog) {
+            shown.append(QString::fromStdString(
+                frame_->registerPanel().registerPane()->lines()[0].substr(4, 4)));
+            if (shown.size() == 10) {
+                dialog.stopButton()->click();
+            }
+        });
+
+        command(cmd::kRun);
+
+        const auto refreshesInRun = frame_->view().driver().lastInstructionCount() / 1501;
+        const auto atARefresh = [&](std::uint64_t ax) {
+            for (std::uint64_t refreshes = 0; refreshes <= refreshesInRun; ++refreshes) {
+                if ((1501 * refreshes + 1) / 2 % 0x10000 == ax) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        for (const QString& ax : shown) {
+            QVERIFY2(atARefresh(ax.toULongLong(nullptr, 16)), qPrintable(ax));
+        }
+    }
+
     void closingTheWindowDuringARunStopsItAndThenCloses() {
         open("loop.asm", "l: jmp l\r\n");
         frame_->setGeometry(150, 90, 640, 480);
