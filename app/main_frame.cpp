@@ -86,6 +86,11 @@ CMainFrame::CMainFrame(UserPrompts* prompts)
 }
 
 CMainFrame::~CMainFrame() {
+    // The children die after this body; a pane hiding then must not call into a frame that
+    // is already half destroyed.
+    for (QObject* child : children()) {
+        child->disconnect(this);
+    }
     applicationOutputSink().detach();
     // The kit in the view drives the panels and the speaker: it goes first.
     delete view_;

@@ -9,6 +9,7 @@ OwnerLock::OwnerLock(QWidget* widget) {
         return;
     }
     QWidget* owner = widget->window();
+    focus_ = owner->focusWidget();
     for (QObject* child : owner->children()) {
         auto* part = qobject_cast<QWidget*>(child);
         // Dialogs and panels are windows of their own. The docked panes only show the machine,
@@ -27,6 +28,9 @@ OwnerLock::~OwnerLock() {
         if (part) {
             part->setEnabled(true);
         }
+    }
+    if (focus_ && !disabled_.isEmpty()) {
+        focus_->setFocus();
     }
 }
 

@@ -24,6 +24,8 @@ public:
 
 private:
     QList<QPointer<QWidget>> disabled_;
+    // Disabling the editor sends the focus to a pane; it comes back when the lock goes.
+    QPointer<QWidget> focus_;
 };
 
 }  // namespace tarvix

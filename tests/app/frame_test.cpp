@@ -276,6 +276,15 @@ private slots:
         QVERIFY(frame_->centralWidget()->isEnabled());
     }
 
+    void theEditorHasTheFocusAgainWhenALockGoes() {
+        frame_->show();
+        QApplication::setActiveWindow(frame_.get());
+        frame_->view().setFocus();
+        QTRY_VERIFY(frame_->view().hasFocus());
+        { OwnerLock lock(&frame_->view()); }  // an assembly's progress dialog, say
+        QVERIFY(frame_->view().hasFocus());
+    }
+
     void peripheralCommandsShowTheirPanels() {
         command(cmd::kLed8255);
         QVERIFY(frame_->panels().isVisible(Panel::Led8255));
