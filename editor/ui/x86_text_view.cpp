@@ -434,6 +434,7 @@ void CX86TextView::onTextChanged(TextBufferView*, const TextChange& change) {
     }
     updateScrollBars();
     viewport()->update();
+    sendPosition();  // a new text, or an edit elsewhere, can move the cursor
     emit editStateChanged();
 }
 

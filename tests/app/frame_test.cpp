@@ -322,6 +322,14 @@ private slots:
         QCOMPARE(frame_->positionPane()->text(), QString("Ln 2, Col 4"));
     }
 
+    void aNewDocumentPutsThePositionBackToTheStart() {
+        type("mov al,1\r\nmov bl,2");
+        frame_->view().setCursorPosition({1, 3});
+        frame_->document().buffer().setModified(false);
+        command(cmd::kFileNew);
+        QCOMPARE(frame_->positionPane()->text(), QString("Ln 1, Col 1"));
+    }
+
     void theDelayRoutineIsInsertedAtTheCursor() {
         QTimer::singleShot(0, [] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
