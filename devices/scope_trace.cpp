@@ -1,5 +1,7 @@
 #include "devices/scope_trace.h"
 
+#include <algorithm>
+
 namespace tarvix {
 
 namespace {
@@ -32,6 +34,20 @@ ScopeStroke scopeStroke(const ScopeBox& plot, const ScopeScale& scale, double pr
     stroke.clearAbove = stroke.yFrom <= plot.top || stroke.yTo <= plot.top;
     stroke.clearBelow = stroke.yFrom >= plot.bottom || stroke.yTo >= plot.bottom;
     return stroke;
+}
+
+std::vector<ScopeColumnRun> scopeStrokeRuns(const ScopeBox& plot, const ScopeStroke& stroke) {
+    const int left = plot.right - 1;
+    if (stroke.yTo == stroke.yFrom) {
+        return {{left, stroke.yFrom, stroke.yFrom}};
+    }
+    // yTo is yNew doubled away from yFrom, so the middle row is the new sample's.
+    const int yNew = (stroke.yFrom + stroke.yTo) / 2;
+    const int step = stroke.yTo > stroke.yFrom ? 1 : -1;
+    const auto run = [](int x, int from, int to) {
+        return ScopeColumnRun{x, std::min(from, to), std::max(from, to)};
+    };
+    return {run(left, stroke.yFrom, yNew - step), run(plot.right, yNew, stroke.yTo - step)};
 }
 
 }  // namespace tarvix

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace tarvix {
 
@@ -40,5 +41,21 @@ struct ScopeScale {
 // stroke shows the whole vertical edge.
 ScopeStroke scopeStroke(const ScopeBox& plot, const ScopeScale& scale, double previous,
                         double current);
+
+// A run of pixels in one column, rows `firstRow` to `lastRow` inclusive.
+struct ScopeColumnRun {
+    int x = 0;
+    int firstRow = 0;
+    int lastRow = 0;
+
+    bool operator==(const ScopeColumnRun&) const = default;
+};
+
+// The pixels of a stroke as a line two columns wide sets them: the first half of its rows in
+// the column plot.right - 1, the second half in plot.right, the end point left out. Only the
+// first half stays in the picture (the next scroll wipes the other column), which is what
+// makes a step a clean vertical edge; a general line drawer may put the whole stroke in one
+// column and leave a tail past the new level.
+std::vector<ScopeColumnRun> scopeStrokeRuns(const ScopeBox& plot, const ScopeStroke& stroke);
 
 }  // namespace tarvix

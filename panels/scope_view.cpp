@@ -50,11 +50,12 @@ void ScopeView::drawNewPoint() {
 
     const ScopeStroke stroke = scopeStroke(plotBox_, scale_, previous_, current_);
     {
+        // Set pixel by pixel: Qt's own line drawer would put the whole stroke in one column.
         QPainter painter(&plot_);
-        // A flat cap leaves the end point out.
-        painter.setPen(QPen(traceColor_, 1, Qt::SolidLine, Qt::FlatCap));
-        painter.drawLine(QPoint(plotBox_.right - 1, stroke.yFrom),
-                         QPoint(plotBox_.right, stroke.yTo));
+        for (const ScopeColumnRun& run : scopeStrokeRuns(plotBox_, stroke)) {
+            painter.fillRect(QRect(run.x, run.firstRow, 1, run.lastRow - run.firstRow + 1),
+                             traceColor_);
+        }
     }
     // Wipe what the doubled stroke drew outside the band.
     if (stroke.clearAbove) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tarvix {
 namespace {
 
@@ -49,6 +51,32 @@ TEST(ScopeTrace, StepIsDrawnTwiceItsHeight) {
     EXPECT_TRUE(down.clearBelow);
     EXPECT_FALSE(down.clearAbove);
 }
+
+struct Runs {
+    const char* name;
+    int yFrom;
+    int yTo;
+    std::vector<ScopeColumnRun> runs;
+};
+
+class ScopeStrokeRuns : public testing::TestWithParam<Runs> {};
+
+// The half that stays after the next scroll runs from the old level up to the new one, never
+// past it; the other half lies in the column the scroll wipes.
+TEST_P(ScopeStrokeRuns, FirstHalfInTheLeftColumnEndPointLeftOut) {
+    ScopeStroke stroke;
+    stroke.yFrom = GetParam().yFrom;
+    stroke.yTo = GetParam().yTo;
+    EXPECT_EQ(scopeStrokeRuns(kPlot, stroke), GetParam().runs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Strokes, ScopeStrokeRuns,
+                         testing::Values(Runs{"Flat", 60, 60, {{129, 60, 60}}},
+                                         Runs{"Rise", 60, -40, {{129, 11, 60}, {130, -39, 10}}},
+                                         Runs{"Fall", 10, 110, {{129, 10, 59}, {130, 60, 109}}},
+                                         Runs{
+                                             "OneRowDown", 30, 32, {{129, 30, 30}, {130, 31, 31}}}),
+                         [](const testing::TestParamInfo<Runs>& runs) { return runs.param.name; });
 
 TEST(ScopeTrace, FirstSampleStartsFromTheZeroVoltLevel) {
     const ScopeStroke first = scopeStroke(kPlot, kScale, 1.0, scopeLevel(0));

@@ -144,6 +144,51 @@ private slots:
         QCOMPARE(panels.stepper().motor()->rotor().toothAngles(), settled);
     }
 
+    // Rows of trace pixels, top to bottom, in the given column of the plot.
+    static QList<int> traceRows(const QImage& plot, int x) {
+        QList<int> rows;
+        for (int y = 0; y < plot.height(); ++y) {
+            if (plot.pixel(x, y) == qRgb(0, 255, 0)) {
+                rows << y;
+            }
+        }
+        return rows;
+    }
+
+    // Each edge of a square wave runs from one level to the other and no further.
+    void squareWaveEdgesStopAtTheLevels() {
+        KitPanels panels(nullptr);
+        ScopePanel& scope = panels.scope();
+        panels.setVisible(Panel::Scope, true);
+        for (const int level : {0x00, 0xFF, 0x00, 0xFF, 0x00}) {
+            panels.setDacValue(static_cast<std::uint8_t>(level));
+            for (int i = 0; i < 6; ++i) {
+                scope.sample();
+            }
+        }
+        const QImage plot = scope.view()->plot().toImage();
+        int low = 0;
+        int high = plot.height();
+        int edges = 0;
+        for (int x = 0; x < plot.width(); ++x) {
+            const QList<int> rows = traceRows(plot, x);
+            if (rows.size() == 1) {
+                low = std::max(low, rows.front());
+                high = std::min(high, rows.front());
+            }
+        }
+        QVERIFY(high < low);
+        for (int x = 0; x < plot.width(); ++x) {
+            const QList<int> rows = traceRows(plot, x);
+            if (rows.size() > 1) {
+                ++edges;
+                QVERIFY2(rows.front() >= high && rows.back() <= low,
+                         qPrintable(QString::number(x)));
+            }
+        }
+        QCOMPARE(edges, 4);
+    }
+
     void scopeSamplesTheDacOnlyWhileShown() {
         KitPanels panels(nullptr);
         ScopePanel& scope = panels.scope();
