@@ -23,11 +23,15 @@ namespace {
 
 constexpr unsigned long kIdleRestMilliseconds = 5;
 
+// A caption and a close box, which is Stop; no minimise or maximise box to lose the dialog by.
+constexpr Qt::WindowFlags kExecutionWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
+                                                  Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                  Qt::WindowCloseButtonHint;
+
 }  // namespace
 
 ExecutionDialog::ExecutionDialog(QWidget* parent)
-    : QDialog(parent ? parent->window() : nullptr,
-              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint),
+    : QDialog(parent ? parent->window() : nullptr, kExecutionWindowFlags),
       modeLine_(new QLabel("Executing...", this)),
       statusLine_(new QLabel(this)),
       next_(new QPushButton("Next >>", this)),

@@ -15,10 +15,14 @@ namespace {
 // Often enough to see the bar move, rarely enough not to slow the assembler.
 constexpr qint64 kRepaintMilliseconds = 30;
 
+// A caption only: an assembly cannot be closed, minimised or maximised away.
+constexpr Qt::WindowFlags kProgressWindowFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
 }  // namespace
 
 ProgressDialog::ProgressDialog(QWidget* parent)
-    : QDialog(parent ? parent->window() : nullptr, Qt::Dialog | Qt::WindowTitleHint),
+    : QDialog(parent ? parent->window() : nullptr, kProgressWindowFlags),
       bar_(new QProgressBar(this)) {
     setWindowTitle(kProductTitle);
     auto* layout = new QVBoxLayout(this);
