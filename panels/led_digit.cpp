@@ -53,7 +53,10 @@ void LedDigit::paintEvent(QPaintEvent*) {
             }
             const Stroke& stroke = kStrokes[bit];
             if (stroke.from == stroke.to) {
-                painter.drawPoint(stroke.from);
+                // A dot of the pen's width centred on the point (three pixels round is a full
+                // square); Qt would draw a wide pen's point smaller and off centre.
+                const QPoint corner = stroke.from - QPoint(kPenWidth / 2, kPenWidth / 2);
+                painter.fillRect(QRect(corner, QSize(kPenWidth, kPenWidth)), color_);
             } else {
                 painter.drawLine(stroke.from, stroke.to);
             }

@@ -6,6 +6,7 @@
 #include "devices/scope_trace.h"
 #include "panels/led8255_panel.h"
 #include "panels/led8279_panel.h"
+#include "panels/led_digit.h"
 #include "panels/scope_panel.h"
 #include "panels/scope_view.h"
 #include "panels/stepper_motor_view.h"
@@ -78,6 +79,22 @@ private slots:
         QCOMPARE(int(panels.led8279().segments(15)), 0xFF);
         QCOMPARE(panels.led8279().digitCount(), 16);
         QCOMPARE(panels.led8255().digitCount(), 8);
+    }
+
+    // The point is a dot as wide as the segments' pen, centred at (21, 30), and nothing else.
+    void decimalPointIsAWholeDotAtItsPlace() {
+        LedDigit digit;
+        digit.setSegments(0x80);
+        const QImage image = digit.grab().toImage();
+        QRect lit;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (image.pixel(x, y) != qRgb(0, 0, 0)) {
+                    lit |= QRect(x, y, 1, 1);
+                }
+            }
+        }
+        QCOMPARE(lit, QRect(20, 29, 3, 3));
     }
 
     void deselectedDigitGoesDarkAfterItsTimer() {
