@@ -29,7 +29,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("letter A") << 0x41 << 0x41 << "1041:   41   65  A";
         QTest::newRow("zero") << 0x000 << 0x00 << "1000:   00    0  NUL";
-        QTest::newRow("FF keeps 7F") << 0xFFF << 0xFF << QString("1FFF:   FF  255  \x7F");
+        // Character 7FH, as the OEM font draws it.
+        QTest::newRow("FF keeps 7F")
+            << 0xFFF << 0xFF << QString("1FFF:   FF  255  ") + QChar(0x2302);
         QTest::newRow("80 ends after decimal") << 0x200 << 0x80 << "1200:   80  128  ";
     }
 
@@ -42,6 +44,32 @@ private slots:
         RamRegistersPanel panel;
         panel.setMemory(&memory);
         QCOMPARE(rowText(panel, offset), text);
+    }
+
+    // Control characters show as the OEM font's pictures, and a line feed or carriage return
+    // does not make the rows taller.
+    void controlCharactersShowAsPicturesOnOneLine_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("picture");  // its code point
+        QTest::newRow("line feed") << 0x0A << 0x25D9;
+        QTest::newRow("carriage return") << 0x0D << 0x266A;
+        QTest::newRow("8A is a line feed") << 0x8A << 0x25D9;
+        QTest::newRow("01") << 0x01 << 0x263A;
+        QTest::newRow("1F") << 0x1F << 0x25BC;
+    }
+
+    void controlCharactersShowAsPicturesOnOneLine() {
+        QFETCH(int, value);
+        QFETCH(int, picture);
+        std::array<std::uint8_t, kMemorySize> memory{};
+        RamRegistersPanel panel;
+        panel.setMemory(&memory);
+        QListView* view = panel.memoryList()->view();
+        const int oneLine = view->sizeHintForRow(0);
+        memory[0] = static_cast<std::uint8_t>(value);
+        panel.invalidateMemory();
+        QVERIFY(rowText(panel, 0).endsWith(QString("  ") + QChar(picture)));
+        QCOMPARE(view->sizeHintForRow(0), oneLine);
     }
 
     void listHasOneTitledRowPerAddress() {
