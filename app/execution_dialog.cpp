@@ -128,6 +128,10 @@ bool ExecutionDialog::takeKey(std::uint8_t& key) {
 }
 
 bool ExecutionDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (QApplication::activeModalWidget() != nullptr) {
+        // A message box the kit raised mid-run has its own loop and needs its keys.
+        return QDialog::eventFilter(watched, event);
+    }
     switch (event->type()) {
         case QEvent::ShortcutOverride:
             // No menu shortcut may start a command while the kit runs: the key goes on as a

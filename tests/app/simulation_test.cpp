@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -246,6 +247,38 @@ private slots:
 
         QCOMPARE(int(kit().lastKey), code);
         QVERIFY(buffer().text().find('a') == std::string::npos);  // the editor got nothing
+    }
+
+    // A message box the kit shows mid-run answers to its own keys; they are not the kit's.
+    void aModalBoxDuringARunKeepsItsKeys() {
+        constexpr int kUnanswered = 2;
+        open("loop.asm", "l: jmp l\r\n");
+        kit().lastKey = 0;
+        QString typed;
+        int answer = -1;
+        int ticks = 0;
+        WhileRunning boxer(frame_->view(), [&](ExecutionDialog& dialog) {
+            if (++ticks > 1) {
+                dialog.stopButton()->click();
+                return;
+            }
+            QDialog box(frame_.get());
+            auto* field = new QLineEdit(&box);
+            QTimer::singleShot(0, &box, [&box, field] {
+                QTest::keyClick(field, Qt::Key_X);
+                QTest::keyClick(&box, Qt::Key_Escape);
+            });
+            QTimer::singleShot(500, &box, [&box] { box.done(kUnanswered); });
+            answer = box.exec();
+            typed = field->text();
+        });
+
+        command(cmd::kRun);
+
+        QCOMPARE(answer, int(QDialog::Rejected));  // Escape reached the box
+        QCOMPARE(typed, QString("x"));
+        QCOMPARE(int(kit().lastKey), 0);
+        QCOMPARE(frame_->view().driver().lastEnding(), RunEnding::Stopped);
     }
 
     // Wherever the focus is while stepping (the editor, disabled, or the dialog), Enter is Next.
