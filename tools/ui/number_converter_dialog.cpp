@@ -98,6 +98,8 @@ NumberConverterDialog::NumberConverterDialog(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(controls);
+    // A student opens it to type a number: the hexadecimal field takes the keys at once.
+    field(NumberField::Hexadecimal)->setFocus();
     setMode(WordMode::Bits8);
 }
 

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -27,6 +28,7 @@ private slots:
     void converterRewritesTheOtherFields_data();
     void converterRewritesTheOtherFields();
     void converterNegAndNot();
+    void converterOpensReadyForAHexNumber();
     void calculatorStartsTheFirstFound();
 };
 
@@ -188,6 +190,14 @@ void ToolsUiTest::calculatorStartsTheFirstFound() {
     QVERIFY(startCalculator());
     QTRY_VERIFY(QFile::exists(mark));
     qputenv("PATH", path);
+}
+
+void ToolsUiTest::converterOpensReadyForAHexNumber() {
+    NumberConverterDialog dialog;
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QTRY_VERIFY(dialog.findChild<QLineEdit*>("Hex")->hasFocus());
 }
 
 }  // namespace tarvix
