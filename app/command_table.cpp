@@ -22,10 +22,12 @@ const std::array kCommands = {
     Command{cmd::kAssemblyCode, File, "Assembly Code", "",
             "Opens the source code file\nSource Code File", kListMode, kListMode, kNoSep,
             &F::onAssemblyCode, &F::isListDocument, nullptr},
+    // New and Open stay on the list-mode toolbar, and so on their keys, so that a list file
+    // whose source has gone is never a dead end.
     Command{cmd::kFileNew, File, "&New\tCtrl+N", "Ctrl+N", "Create a new document\nNew",
-            kSourceMode, kSourceMode, kNoSep, &F::onFileNew, nullptr, nullptr},
+            kSourceMode, kBothModes, kNoSep, &F::onFileNew, nullptr, nullptr},
     Command{cmd::kFileOpen, File, "&Open...\tCtrl+O", "Ctrl+O", "Open an existing document\nOpen",
-            kSourceMode, kSourceMode, kNoSep, &F::onFileOpen, nullptr, nullptr},
+            kSourceMode, kBothModes, kNoSep, &F::onFileOpen, nullptr, nullptr},
     Command{cmd::kFileSave, File, "&Save\tCtrl+S", "Ctrl+S", "Save the active document\nSave",
             kBothModes, kBothModes, kNoSep, &F::onFileSave, nullptr, nullptr},
     Command{cmd::kFileSaveAs, File, "Save &As...", "",

@@ -115,6 +115,19 @@ private slots:
             (QStringList{"Run\tF9", "Step\tF10", "Reset CPU\tF11", "Reset Memory", "Assemble"}));
     }
 
+    void aListFileWithoutItsSourceIsNoDeadEnd() {
+        QVERIFY(frame_->openDocument(writeFile(*folder_, "lone.lst", "listing\r\n")));
+        command(cmd::kAssemblyCode);
+        QVERIFY(frame_->isListMode());
+        QCOMPARE(prompts_->errors.size(), 1);
+
+        prompts_->openPaths << writeFile(*folder_, "other.asm", "hlt\r\n");
+        QVERIFY(frame_->commandAction(cmd::kFileOpen)->isEnabled());
+        command(cmd::kFileOpen);
+        QVERIFY(!frame_->isListMode());
+        QVERIFY(frame_->document().path().endsWith("other.asm"));
+    }
+
     void acceleratorsReachTheirCommands_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<int>("id");
