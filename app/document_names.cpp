@@ -1,9 +1,12 @@
 #include "app/document_names.h"
 
+#include <QDir>
+
 namespace tarvix {
 
 QString frameTitle(const QString& path) {
-    const QString shown = path.isEmpty() ? QString("UNTITLED") : path.toUpper();
+    const QString shown =
+        path.isEmpty() ? QString("UNTITLED") : QDir::toNativeSeparators(path).toUpper();
     return QString(kProductTitle) + " - [" + shown + "]";
 }
 

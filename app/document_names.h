@@ -8,8 +8,8 @@ namespace tarvix {
 
 inline constexpr const char* kProductTitle = "Tarvix v1.0";
 
-// "Tarvix v1.0 - [C:/PATH/FILE.ASM]" with the full path in upper case; a document that has
-// no file yet shows "[UNTITLED]".
+// "Tarvix v1.0 - [C:\PATH\FILE.ASM]": the full path in the platform's own spelling, in
+// upper case; a document that has no file yet shows "[UNTITLED]".
 QString frameTitle(const QString& path);
 
 // A name ending in ".LST", any case, is shown in list mode.
