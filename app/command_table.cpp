@@ -33,6 +33,14 @@ const std::array kCommands = {
     Command{cmd::kFileSaveAs, File, "Save &As...", "",
             "Save the active document with a new name\nSave As", kBothModes, kNoMode, kNoSep,
             &F::onFileSaveAs, nullptr, nullptr},
+    // Printing belongs to the editor view, listings included.
+    Command{cmd::kFilePrint, File, "&Print...\tCtrl+P", "Ctrl+P", "Print the active document\nPrint",
+            kBothModes, kNoMode, kSep, &F::onPrintCommand, nullptr, nullptr},
+    Command{cmd::kFilePrintPreview, File, "Print Pre&view", "", "Display full pages\nPrint Preview",
+            kBothModes, kNoMode, kNoSep, &F::onPrintCommand, nullptr, nullptr},
+    Command{cmd::kFilePageSetup, File, "Page Set&up...", "",
+            "Change the printing options\nPage Setup", kBothModes, kNoMode, kNoSep,
+            &F::onPrintCommand, nullptr, nullptr},
     Command{cmd::kAppExit, File, "E&xit", "", "Quit the application; prompts to save documents\nExit",
             kBothModes, kNoMode, kSep, &F::onAppExit, nullptr, nullptr},
     // Edit

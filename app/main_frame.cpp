@@ -332,6 +332,20 @@ void CMainFrame::onEditCommand(int id) {
     view_->runCommand(id);
 }
 
+void CMainFrame::onPrintCommand(int id) {
+    switch (id) {
+        case cmd::kFilePrint:
+            view_->print();
+            break;
+        case cmd::kFilePrintPreview:
+            view_->printPreview();
+            break;
+        default:
+            view_->pageSetup();
+            break;
+    }
+}
+
 bool CMainFrame::canEdit(int id) const {
     const bool writable = !document_.buffer().isReadOnly();
     switch (id) {

@@ -67,6 +67,7 @@ public:
     void onAssemblyCode(int id);
     bool isListDocument(int id) const;
     void onEditCommand(int id);
+    void onPrintCommand(int id);
     bool canEdit(int id) const;
     void onToggleBar(int id);
     bool barVisible(int id) const;

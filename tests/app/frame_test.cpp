@@ -104,7 +104,8 @@ private slots:
         QVERIFY(frame_->isListMode());
         const QMenuBar& bar = *frame_->menuBar();
         QCOMPARE(menuTexts(*menuNamed(bar, "&File")),
-                 (QStringList{"Assembly Code", "&Save\tCtrl+S", "Save &As...", "E&xit"}));
+                 (QStringList{"Assembly Code", "&Save\tCtrl+S", "Save &As...", "&Print...\tCtrl+P",
+                              "Print Pre&view", "Page Set&up...", "E&xit"}));
         QVERIFY(!menuTexts(*menuNamed(bar, "&Edit")).contains("Undo\tCtrl+Z"));
         QVERIFY(!menuTexts(*menuNamed(bar, "&View")).contains("Output"));
         QVERIFY(menuNamed(bar, "&Simulation") == nullptr);
