@@ -127,7 +127,12 @@ void CMainFrame::attachOutputPane() {
         .bar = output_,
         .currentLine = &view_->kit().currentLine,
         .markErrorLine = [this](int line) { view_->driver().markLine(line, true); },
-        .playErrorSound = [this] { sound_.play(); },
+        // The kit plays its sounds on one output: the error sound ends the speaker's tone.
+        .playErrorSound =
+            [this] {
+                devices_.sound.stop();
+                sound_.play();
+            },
     });
 }
 
