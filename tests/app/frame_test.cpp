@@ -25,19 +25,12 @@
 #include "app/progress_dialog.h"
 #include "app/sample_view.h"
 #include "tests/app/app_test_main.h"
+#include "tests/app/frame_fixture.h"
 #include "tests/app/scripted_prompts.h"
 
 using namespace tarvix;
 
 namespace {
-
-QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& text) {
-    const QString path = folder.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(text);
-    return path;
-}
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
@@ -66,41 +59,30 @@ const QMenu* menuNamed(const QMenuBar& bar, const QString& title) {
 
 }  // namespace
 
-class FrameTest : public QObject {
+class FrameTest : public QObject, private FrameFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ScriptedPrompts> prompts_;
-    std::unique_ptr<CMainFrame> frame_;
-    std::unique_ptr<QTemporaryDir> folder_;
-
-    void command(int id) { frame_->commandAction(id)->trigger(); }
     void type(const char* text) { frame_->view().replaceSelection(text); }
 
 private slots:
     void init() {
         QSettings("Tarvix", "Tarvix").clear();
-        prompts_ = std::make_unique<ScriptedPrompts>();
-        frame_ = std::make_unique<CMainFrame>(prompts_.get());
-        folder_ = std::make_unique<QTemporaryDir>();
+        makeFrame();
     }
 
-    void cleanup() {
-        frame_.reset();
-        prompts_.reset();
-        folder_.reset();
-    }
+    void cleanup() { dropFrame(); }
 
     void titleShowsTheFullPathInUpperCase() {
         QCOMPARE(frame_->windowTitle(), QString("Tarvix v1.0 - [UNTITLED]"));
-        const QString path = writeFile(*folder_, "Blink.asm", "hlt\r\n");
+        const QString path = writeFile("Blink.asm", "hlt\r\n");
         QVERIFY(frame_->openDocument(path));
         QCOMPARE(frame_->windowTitle(),
                  "Tarvix v1.0 - [" + QDir::toNativeSeparators(path).toUpper() + "]");
     }
 
     void listModeMenusAreTheShortOnes() {
-        QVERIFY(frame_->openDocument(writeFile(*folder_, "prog.LsT", "listing\r\n")));
+        QVERIFY(frame_->openDocument(writeFile("prog.LsT", "listing\r\n")));
         QVERIFY(frame_->isListMode());
         const QMenuBar& bar = *frame_->menuBar();
         QCOMPARE(menuTexts(*menuNamed(bar, "&File")),
@@ -111,7 +93,7 @@ private slots:
         QVERIFY(menuNamed(bar, "&Simulation") == nullptr);
         QVERIFY(menuNamed(bar, "&Help") != nullptr);
 
-        QVERIFY(frame_->openDocument(writeFile(*folder_, "prog.asm", "hlt\r\n")));
+        QVERIFY(frame_->openDocument(writeFile("prog.asm", "hlt\r\n")));
         QVERIFY(!frame_->isListMode());
         QCOMPARE(
             menuTexts(*menuNamed(bar, "&Simulation")),
@@ -119,12 +101,12 @@ private slots:
     }
 
     void aListFileWithoutItsSourceIsNoDeadEnd() {
-        QVERIFY(frame_->openDocument(writeFile(*folder_, "lone.lst", "listing\r\n")));
+        QVERIFY(frame_->openDocument(writeFile("lone.lst", "listing\r\n")));
         command(cmd::kAssemblyCode);
         QVERIFY(frame_->isListMode());
         QCOMPARE(prompts_->errors.size(), 1);
 
-        prompts_->openPaths << writeFile(*folder_, "other.asm", "hlt\r\n");
+        prompts_->openPaths << writeFile("other.asm", "hlt\r\n");
         QVERIFY(frame_->commandAction(cmd::kFileOpen)->isEnabled());
         command(cmd::kFileOpen);
         QVERIFY(!frame_->isListMode());
@@ -179,9 +161,9 @@ private slots:
     }
 
     void recentFilesKeepOnlyAsmNames() {
-        const QString first = writeFile(*folder_, "one.asm", "hlt\r\n");
-        const QString listing = writeFile(*folder_, "one.lst", "x\r\n");
-        const QString upper = writeFile(*folder_, "TWO.AsM", "hlt\r\n");
+        const QString first = writeFile("one.asm", "hlt\r\n");
+        const QString listing = writeFile("one.lst", "x\r\n");
+        const QString upper = writeFile("TWO.AsM", "hlt\r\n");
         for (const QString& path : {first, listing, upper}) {
             QVERIFY(frame_->openDocument(path));
         }
@@ -203,7 +185,7 @@ private slots:
     }
 
     void aRecentFileThatIsGoneIsReportedAndDropped() {
-        const QString path = writeFile(*folder_, "gone.asm", "hlt\r\n");
+        const QString path = writeFile("gone.asm", "hlt\r\n");
         QVERIFY(frame_->openDocument(path));
         frame_->newDocument();
         QFile::remove(path);
@@ -239,7 +221,7 @@ private slots:
     }
 
     void openAsksOnceAboutTheTextItReplaces() {
-        const QString path = writeFile(*folder_, "other.asm", "hlt\r\n");
+        const QString path = writeFile("other.asm", "hlt\r\n");
         type("mov al,1");
         prompts_->openPaths = {path};
         command(cmd::kFileOpen);
@@ -266,7 +248,7 @@ private slots:
     }
 
     void saveKeepsTheFilesLineEnds() {
-        const QString path = writeFile(*folder_, "lf.asm", "mov al,1\nhlt\n");
+        const QString path = writeFile("lf.asm", "mov al,1\nhlt\n");
         QVERIFY(frame_->openDocument(path));
         frame_->view().setCursorPosition({1, 0});
         type("nop\r\n");

@@ -21,6 +21,7 @@
 #include "panels/ram_registers_panel.h"
 #include "panels/register_pane.h"
 #include "tests/app/app_test_main.h"
+#include "tests/app/frame_fixture.h"
 #include "tests/app/scripted_prompts.h"
 
 using namespace tarvix;
@@ -44,44 +45,23 @@ private:
     QTimer timer_;
 };
 
-QString writeSource(const QTemporaryDir& folder, const QString& name, const QByteArray& text) {
-    const QString path = folder.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(text);
-    return path;
-}
-
 }  // namespace
 
-class SimulationTest : public QObject {
+class SimulationTest : public QObject, private FrameFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ScriptedPrompts> prompts_;
-    std::unique_ptr<CMainFrame> frame_;
-    std::unique_ptr<QTemporaryDir> folder_;
-
-    void command(int id) { frame_->commandAction(id)->trigger(); }
     QString pane() const { return frame_->outputBar().text(); }
     CX86TextBuffer& buffer() { return frame_->document().buffer(); }
     Kit& kit() { return frame_->view().kit(); }
     void open(const QString& name, const QByteArray& text) {
-        QVERIFY(frame_->openDocument(writeSource(*folder_, name, text)));
+        QVERIFY(frame_->openDocument(writeFile(name, text)));
     }
 
 private slots:
-    void init() {
-        prompts_ = std::make_unique<ScriptedPrompts>();
-        frame_ = std::make_unique<CMainFrame>(prompts_.get());
-        folder_ = std::make_unique<QTemporaryDir>();
-    }
+    void init() { makeFrame(); }
 
-    void cleanup() {
-        frame_.reset();
-        prompts_.reset();
-        folder_.reset();
-    }
+    void cleanup() { dropFrame(); }
 
     void runShowsDoneAndTheTerminalGetsTheText() {
         TerminalReceiver terminal(defaultTerminalSocketPath());
