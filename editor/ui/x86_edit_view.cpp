@@ -320,22 +320,19 @@ void CX86EditView::replace() {
 // ---- undo, modes ----
 
 void CX86EditView::undo() {
-    if (!isEditable()) {
-        return;
-    }
-    typingEnd_.reset();
-    if (const std::optional<TextPosition> cursor = buffer()->undoGroup()) {
-        placeCursorAfterEdit(*cursor);
-    }
-    emit editStateChanged();
+    stepHistory(&CX86TextBuffer::undoGroup);
 }
 
 void CX86EditView::redo() {
+    stepHistory(&CX86TextBuffer::redoGroup);
+}
+
+void CX86EditView::stepHistory(std::optional<TextPosition> (CX86TextBuffer::*step)()) {
     if (!isEditable()) {
         return;
     }
     typingEnd_.reset();
-    if (const std::optional<TextPosition> cursor = buffer()->redoGroup()) {
+    if (const std::optional<TextPosition> cursor = (buffer()->*step)()) {
         placeCursorAfterEdit(*cursor);
     }
     emit editStateChanged();

@@ -62,6 +62,8 @@ private:
     // shrank) at its start by `growth[i]` characters.
     void reselectBlock(TextRange before, bool cursorAtEnd, int firstLine,
                        const std::vector<int>& growth);
+    // Undo or redo one group, the cursor going where the buffer says.
+    void stepHistory(std::optional<TextPosition> (CX86TextBuffer::*step)());
 
     bool autoIndent_ = true;
     // Where the last typed character ended while typing goes on: the next character typed
