@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace tarvix {
@@ -63,6 +64,25 @@ TEST(TerminalScreenTest, ScrollsUpPastTheLastRow) {
     EXPECT_EQ(screen.rowText(TerminalScreen::kRows - 2), "line 26");
     EXPECT_EQ(screen.rowText(TerminalScreen::kRows - 1), "");
     EXPECT_EQ(screen.cursorRow(), TerminalScreen::kRows - 1);
+}
+
+// Whatever bytes a program sends, the cursor stays on the screen (or just past the last
+// column, waiting to wrap) and every cell holds a character the window can draw.
+TEST(TerminalScreenTest, AnyBytesKeepTheScreenWhole) {
+    std::mt19937 random(4096);
+    TerminalScreen screen;
+    for (int round = 0; round < 200000; ++round) {
+        screen.put(static_cast<std::uint8_t>(random()));
+        ASSERT_GE(screen.cursorRow(), 0);
+        ASSERT_LT(screen.cursorRow(), TerminalScreen::kRows);
+        ASSERT_GE(screen.cursorColumn(), 0);
+        ASSERT_LE(screen.cursorColumn(), TerminalScreen::kColumns);
+    }
+    for (int row = 0; row < TerminalScreen::kRows; ++row) {
+        for (int column = 0; column < TerminalScreen::kColumns; ++column) {
+            ASSERT_GE(screen.at(row, column), 0x20) << row << "," << column;
+        }
+    }
 }
 
 }  // namespace

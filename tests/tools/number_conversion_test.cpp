@@ -78,4 +78,19 @@ TEST(NumberConversionTest, NegAndNot) {
 }
 
 }  // namespace
+// Every value written in every field and mode reads back as what the field shows.
+TEST(NumberConversionTest, EveryValueReadsBackFromEveryField) {
+    for (const WordMode mode : {WordMode::Bits8, WordMode::Bits16}) {
+        for (const NumberField field : kNumberFields) {
+            for (int value = 0; value <= 0xFFFF; ++value) {
+                const auto word = static_cast<std::uint16_t>(value);
+                const std::string text = formatField(word, field, mode);
+                ASSERT_LE(static_cast<int>(text.size()), fieldLength(field, mode)) << text;
+                ASSERT_EQ(parseField(text, field), mode == WordMode::Bits8 ? (word & 0xFF) : word)
+                    << text;
+            }
+        }
+    }
+}
+
 }  // namespace tarvix
