@@ -13,39 +13,43 @@ bool readFlag(const QSettings& settings, const QString& key) {
     return settings.value(key, 0).toInt() != 0;
 }
 
-}  // namespace
-
-FindSettings loadFindSettings() {
-    QSettings settings(QStringLiteral("Tarvix"), QStringLiteral("Tarvix"));
-    settings.beginGroup(QStringLiteral("Edit/Find"));
+// The values Find and Replace share, in the settings' current group.
+FindSettings readSearch(const QSettings& settings) {
     return {readFlag(settings, QStringLiteral("MatchCase")),
             readFlag(settings, QStringLiteral("WholeWord")),
             settings.value(QStringLiteral("FindWhat")).toString()};
 }
 
-void saveFindSettings(const FindSettings& values) {
-    QSettings settings(QStringLiteral("Tarvix"), QStringLiteral("Tarvix"));
-    settings.beginGroup(QStringLiteral("Edit/Find"));
+void writeSearch(QSettings& settings, const FindSettings& values) {
     settings.setValue(QStringLiteral("MatchCase"), values.matchCase ? 1 : 0);
     settings.setValue(QStringLiteral("WholeWord"), values.wholeWord ? 1 : 0);
     settings.setValue(QStringLiteral("FindWhat"), values.findWhat);
+}
+
+}  // namespace
+
+FindSettings loadFindSettings() {
+    QSettings settings(QStringLiteral("Tarvix"), QStringLiteral("Tarvix"));
+    settings.beginGroup(QStringLiteral("Edit/Find"));
+    return readSearch(settings);
+}
+
+void saveFindSettings(const FindSettings& values) {
+    QSettings settings(QStringLiteral("Tarvix"), QStringLiteral("Tarvix"));
+    settings.beginGroup(QStringLiteral("Edit/Find"));
+    writeSearch(settings, values);
 }
 
 ReplaceSettings loadReplaceSettings() {
     QSettings settings(QStringLiteral("Tarvix"), QStringLiteral("Tarvix"));
     settings.beginGroup(QStringLiteral("Edit/Replace"));
-    return {readFlag(settings, QStringLiteral("MatchCase")),
-            readFlag(settings, QStringLiteral("WholeWord")),
-            settings.value(QStringLiteral("FindWhat")).toString(),
-            settings.value(QStringLiteral("ReplaceWith")).toString()};
+    return {readSearch(settings), settings.value(QStringLiteral("ReplaceWith")).toString()};
 }
 
 void saveReplaceSettings(const ReplaceSettings& values) {
     QSettings settings(QStringLiteral("Tarvix"), QStringLiteral("Tarvix"));
     settings.beginGroup(QStringLiteral("Edit/Replace"));
-    settings.setValue(QStringLiteral("MatchCase"), values.matchCase ? 1 : 0);
-    settings.setValue(QStringLiteral("WholeWord"), values.wholeWord ? 1 : 0);
-    settings.setValue(QStringLiteral("FindWhat"), values.findWhat);
+    writeSearch(settings, values.find);
     settings.setValue(QStringLiteral("ReplaceWith"), values.replaceWith);
 }
 

@@ -14,9 +14,7 @@ struct FindSettings {
 };
 
 struct ReplaceSettings {
-    bool matchCase = false;
-    bool wholeWord = false;
-    QString findWhat;
+    FindSettings find;
     QString replaceWith;
 };
 

@@ -74,10 +74,10 @@ ReplaceDialog::ReplaceDialog(CX86EditView* view)
     grid->addWidget(buttons, 0, 3, 4, 1);
 
     const ReplaceSettings saved = loadReplaceSettings();
-    findWhat_->setText(saved.findWhat);
+    findWhat_->setText(saved.find.findWhat);
     replaceWith_->setText(saved.replaceWith);
-    wholeWord_->setChecked(saved.wholeWord);
-    matchCase_->setChecked(saved.matchCase);
+    wholeWord_->setChecked(saved.find.wholeWord);
+    matchCase_->setChecked(saved.find.matchCase);
 
     block_ = {view_->selectionStart(), view_->selectionEnd()};
     const bool multiLine = view_->hasSelection() && block_.start.line != block_.end.line;
@@ -101,7 +101,7 @@ void ReplaceDialog::updateButtons() {
 }
 
 ReplaceSettings ReplaceDialog::request() const {
-    return {matchCase_->isChecked(), wholeWord_->isChecked(), findWhat_->text(),
+    return {{matchCase_->isChecked(), wholeWord_->isChecked(), findWhat_->text()},
             replaceWith_->text()};
 }
 
