@@ -18,6 +18,14 @@ constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
 }  // namespace
 
+std::string runDoneText(std::uint64_t instructions, std::uint64_t elapsedMilliseconds) {
+    // 64-bit: a fast kit runs millions of instructions a second, and count x 1000 must not wrap.
+    const std::uint64_t rate = instructions * 1000 / (elapsedMilliseconds + 1);
+    return formatText("Done. [ %llu instrns @ %llu ins/sec ]",
+                      static_cast<unsigned long long>(instructions),
+                      static_cast<unsigned long long>(rate));
+}
+
 ExecutionDriver::ExecutionDriver(Kit& kit, CX86TextBuffer& buffer, RunHost& host, Clock& clock)
     : kit_(kit),
       buffer_(buffer),
@@ -177,12 +185,7 @@ void ExecutionDriver::run() {
         }
     }
 
-    // 64-bit: a fast kit runs millions of instructions a second, and count x 1000 must not wrap.
-    const std::uint64_t elapsed = clock_.milliseconds() - start + 1;
-    const std::uint64_t rate = instructions_ * 1000 / elapsed;
-    kit_.pane.showStatus(formatText("Done. [ %llu instrns @ %llu ins/sec ]",
-                                    static_cast<unsigned long long>(instructions_),
-                                    static_cast<unsigned long long>(rate)));
+    kit_.pane.showStatus(runDoneText(instructions_, clock_.milliseconds() - start));
     ending_ = kit_.pane.errorLatched() ? RunEnding::Error
               : stopped                ? RunEnding::Stopped
               : limited                ? RunEnding::Limit

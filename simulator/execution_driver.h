@@ -17,6 +17,10 @@ namespace tarvix {
 
 enum class RunEnding { NotStarted, Halted, Error, Stopped, Limit };
 
+// The pane's text at the end of a Run: the count and the rate over the run's milliseconds,
+// one more than measured so that a run within one millisecond still has a rate.
+std::string runDoneText(std::uint64_t instructions, std::uint64_t elapsedMilliseconds);
+
 class ExecutionDriver {
 public:
     ExecutionDriver(Kit& kit, CX86TextBuffer& buffer, RunHost& host, Clock& clock);

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "tests/devices/device_fakes.h"
-#include "tests/simulator/fake_clock.h"
+#include "tests/kit_fakes.h"
 
 namespace tarvix {
 namespace {
@@ -24,10 +24,17 @@ struct Bench {
         }
         return true;
     }
+    // "0=3F 14=06": the digits that are lit, the leftmost first; "all 5B" when all alike.
     std::string digits() const {
+        const auto& all = panels.led8279();
+        if (all[0] != 0 && std::ranges::count(all, all[0]) == kLed8279Digits) {
+            return formatText("all %02X", all[0]);
+        }
         std::string text;
-        for (const std::uint8_t pattern : panels.led8279()) {
-            text += formatText(text.empty() ? "%02X" : " %02X", pattern);
+        for (int digit = 0; digit < kLed8279Digits; ++digit) {
+            if (const std::uint8_t pattern = all[static_cast<std::size_t>(digit)]; pattern != 0) {
+                text += formatText(text.empty() ? "%d=%02X" : " %d=%02X", digit, pattern);
+            }
         }
         return text;
     }
@@ -46,42 +53,22 @@ TEST(Kbd8279, DisplayTable) {
         const char* digits;  // digit 0 (leftmost) first
     };
     const Case cases[] = {
-        {"left entry",
-         {"C08", "C90", "D3F", "D06"},
-         "3F 06 00 00 00 00 00 00 00 00 00 00 00 00 00 00"},
-        {"right entry scrolls",
-         {"C18", "C90", "D3F", "D06"},
-         "00 00 00 00 00 00 00 00 00 00 00 00 00 00 3F 06"},
-        {"right entry, three bytes",
-         {"C18", "C90", "D01", "D02", "D03"},
-         "00 00 00 00 00 00 00 00 00 00 00 00 00 01 02 03"},
-        {"keyboard mode bits are ignored",
-         {"C0F", "C90", "D3F"},
-         "3F 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"},
-        {"clear, all segments", {"CDC"}, "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
-        {"clear to blank (11 then 00)",
-         {"CDC", "CD0"},
-         "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"},
-        {"clear to blank (11 then 01)",
-         {"CDC", "CC4"},
-         "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"},
-        {"clear to segment f", {"CD8"}, "20 20 20 20 20 20 20 20 20 20 20 20 20 20 20 20"},
-        {"clear keeps the address",
-         {"C08", "C93", "CD0", "D77"},
-         "00 00 00 77 00 00 00 00 00 00 00 00 00 00 00 00"},
-        {"no auto-increment",
-         {"C08", "C85", "D11", "D22"},
-         "00 00 00 00 00 22 00 00 00 00 00 00 00 00 00 00"},
-        {"before any command every digit shows entry 0",
-         {"D5B"},
-         "5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B"},
-        {"a second byte before any command lands unseen",
-         {"D5B", "D4F"},
-         "5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B 5B"},
+        {"left entry", {"C08", "C90", "D3F", "D06"}, "0=3F 1=06"},
+        {"right entry scrolls", {"C18", "C90", "D3F", "D06"}, "14=3F 15=06"},
+        {"right entry, three bytes", {"C18", "C90", "D01", "D02", "D03"}, "13=01 14=02 15=03"},
+        {"keyboard mode bits are ignored", {"C0F", "C90", "D3F"}, "0=3F"},
+        {"clear, all segments", {"CDC"}, "all FF"},
+        {"clear to blank (11 then 00)", {"CDC", "CD0"}, ""},
+        {"clear to blank (11 then 01)", {"CDC", "CC4"}, ""},
+        {"clear to segment f", {"CD8"}, "all 20"},
+        {"clear keeps the address", {"C08", "C93", "CD0", "D77"}, "3=77"},
+        {"no auto-increment", {"C08", "C85", "D11", "D22"}, "5=22"},
+        {"before any command every digit shows entry 0", {"D5B"}, "all 5B"},
+        {"a second byte before any command lands unseen", {"D5B", "D4F"}, "all 5B"},
         {"seventeen bytes wrap to entry 0",
          {"C08", "C90", "D01", "D02", "D03", "D04", "D05", "D06", "D07", "D08", "D09", "D0A", "D0B",
           "D0C", "D0D", "D0E", "D0F", "D10", "D11"},
-         "11 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10"},
+         "0=11 1=02 2=03 3=04 4=05 5=06 6=07 7=08 8=09 9=0A 10=0B 11=0C 12=0D 13=0E 14=0F 15=10"},
     };
     for (const Case& c : cases) {
         Bench bench;
@@ -121,8 +108,7 @@ TEST(Kbd8279, RefusedModeSetStillTakesTheEntryMode) {
     EXPECT_FALSE(bench.kbd.writeCommand(0x00));
     EXPECT_TRUE(bench.kbd.leftEntry());
     ASSERT_TRUE(bench.send({"D02"}));  // left entry now: no scroll
-    EXPECT_EQ(bench.digits(), "02 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01")
-        << "the map still holds the scroll of the first byte";
+    EXPECT_EQ(bench.digits(), "0=02 15=01") << "the map still holds the scroll of the first byte";
     EXPECT_EQ(bench.kbd.displayRam(1), 0x02);
 }
 

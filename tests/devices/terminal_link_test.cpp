@@ -1,6 +1,6 @@
 // The 8251's link to the terminal program over the CRTClass socket: the message format, the
-// socket's place, a program's characters reaching a listener in order, the refusals, the
-// receiver tarvix-run uses, and starting tarvix-terminal.
+// socket's place, characters reaching a listener in order, the receiver tarvix-run uses, and
+// starting tarvix-terminal.
 #include "devices/terminal_link.h"
 
 #include <fcntl.h>
@@ -23,73 +23,57 @@
 
 #include "devices/terminal_launcher.h"
 #include "devices/terminal_receiver.h"
-#include "tests/devices/device_kit_fixture.h"
+#include "tests/kit_fixture.h"
 
 namespace tarvix {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A listening socket made without the kit's code, reading raw bytes.
-class RawListener {
+// A socket made without the kit's code: a listener that reads raw bytes, or a client that
+// sends them.
+class RawSocket {
 public:
-    explicit RawListener(const std::string& path) {
-        listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    RawSocket(const std::string& path, bool listener) : socket_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-        EXPECT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-        EXPECT_EQ(::listen(listener_, 1), 0);
+        const auto* where = reinterpret_cast<sockaddr*>(&address);
+        ok = listener ? ::bind(socket_, where, sizeof(address)) == 0 && ::listen(socket_, 1) == 0
+                      : ::connect(socket_, where, sizeof(address)) == 0;
+        EXPECT_TRUE(ok) << path;
     }
-    ~RawListener() {
-        closeConnection();
-        ::close(listener_);
+    ~RawSocket() {
+        hangUp();
+        ::close(socket_);
     }
     // Everything sent so far; the link never waits, so it has all been written.
     std::vector<std::uint8_t> receive() {
         if (connection_ < 0) {
-            connection_ = ::accept(listener_, nullptr, nullptr);
+            connection_ = ::accept(socket_, nullptr, nullptr);
         }
         std::vector<std::uint8_t> bytes;
         std::uint8_t chunk[512];
-        for (;;) {
-            const ssize_t got = ::recv(connection_, chunk, sizeof(chunk), MSG_DONTWAIT);
-            if (got <= 0) {
-                return bytes;
-            }
+        for (ssize_t got; (got = ::recv(connection_, chunk, sizeof(chunk), MSG_DONTWAIT)) > 0;) {
             bytes.insert(bytes.end(), chunk, chunk + got);
         }
+        return bytes;
     }
-    void closeConnection() {
+    void send(const std::vector<std::uint8_t>& bytes) {
+        ASSERT_EQ(::send(socket_, bytes.data(), bytes.size(), 0),
+                  static_cast<ssize_t>(bytes.size()));
+    }
+    void hangUp() {
         if (connection_ >= 0) {
             ::close(connection_);
             connection_ = -1;
         }
     }
+    bool ok = false;
 
 private:
-    int listener_ = -1;
+    int socket_;
     int connection_ = -1;
-};
-
-class RawClient {
-public:
-    explicit RawClient(const std::string& path) {
-        socket_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-        connected = ::connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-    }
-    ~RawClient() { ::close(socket_); }
-    void send(const std::vector<std::uint8_t>& bytes) {
-        ASSERT_EQ(::send(socket_, bytes.data(), bytes.size(), 0),
-                  static_cast<ssize_t>(bytes.size()));
-    }
-    bool connected = false;
-
-private:
-    int socket_ = -1;
 };
 
 std::vector<std::uint8_t> message(std::uint32_t number, std::uint32_t first, std::uint32_t second) {
@@ -102,29 +86,12 @@ std::vector<std::uint8_t> message(std::uint32_t number, std::uint32_t first, std
     return bytes;
 }
 
-class TerminalLinkTest : public DeviceKitFixture {
+class TerminalLinkTest : public KitFixture {
 protected:
     TerminalLinkTest() : socketPath((folder / "CRTClass").string()) {}
 
-    // Runs a program on a kit whose 8251 talks to the socket.
-    void runOnSocket(const std::string& source) {
-        SocketTerminalLink link(socketPath);
-        Kit socketKit{pane, DeviceHost{panels, sound, link, launcher, clock}};
-        sink.lineSource = &socketKit.currentLine;
-        ExecutionDriver socketDriver{socketKit, buffer, host, clock};
-        std::ofstream(host.path, std::ios::binary) << source;
-        ASSERT_TRUE(buffer.loadFile(host.path));
-        socketDriver.run();
-        sink.lineSource = &kit.currentLine;
-    }
-
     std::string socketPath;
 };
-
-constexpr const char* kHello =
-    "mov al,ca\nout 61,al\nmov al,11\nout 61,al\n"
-    "mov al,48\nout 60,al\nmov al,45\nout 60,al\nmov al,4c\nout 60,al\n"
-    "out 60,al\nmov al,4f\nout 60,al\nmov al,ff\nout 60,al\nhlt\n";
 
 TEST(TerminalMessage, ThreeLittleEndianIntegers) {
     const auto bytes = encodeTerminalMessage(0xE9);
@@ -154,95 +121,57 @@ TEST(TerminalMessage, SocketPlace) {
     }
 }
 
-TEST_F(TerminalLinkTest, AProgramsCharactersReachTheListenerInOrder) {
-    RawListener listener(socketPath);
-    clock.ticksPerSecond = 1'000'000;
-    clock.ticksPerReading = 2000;  // every character finds the line free
-    runOnSocket(kHello);
-    ASSERT_EQ(sink.text.rfind("Done.", 0), 0u) << sink.text;
-    std::vector<std::uint8_t> expected;
-    for (const int c : {0x48, 0x45, 0x4C, 0x4C, 0x4F, 0xFF}) {  // HELLO and FFH
-        const auto m = message(0x400, static_cast<std::uint32_t>(c), 0);
-        expected.insert(expected.end(), m.begin(), m.end());
-    }
-    EXPECT_EQ(listener.receive(), expected);
-}
-
-TEST_F(TerminalLinkTest, CharactersFasterThanTheLineAreLost) {
-    RawListener listener(socketPath);
-    clock.ticksPerSecond = 1'000'000;
-    clock.ticks = 1;  // the clock stands still: only the first character goes out
-    runOnSocket(kHello);
-    EXPECT_EQ(listener.receive(), message(0x400, 'H', 0));
-}
-
-TEST_F(TerminalLinkTest, NoListenerNoTerminal) {
-    runOnSocket(kHello);
-    EXPECT_EQ(sink.text, "Line 6 Error: Terminal program not running");
-}
-
 TEST_F(TerminalLinkTest, ATerminalThatLeavesIsNoLongerThere) {
-    std::optional<RawListener> listener(std::in_place, socketPath);
+    std::optional<RawSocket> listener(std::in_place, socketPath, true);
     SocketTerminalLink link(socketPath);
     ASSERT_TRUE(link.isThere());
     link.post('a');
     EXPECT_EQ(listener->receive(), message(0x400, 'a', 0));
-    listener->closeConnection();
+    listener->hangUp();
     listener.reset();
     ::unlink(socketPath.c_str());
     EXPECT_FALSE(link.isThere());
 
     // A new terminal is found again, and gets only what is sent to it.
-    listener.emplace(socketPath);
+    listener.emplace(socketPath, true);
     ASSERT_TRUE(link.isThere());
     link.post('b');
     EXPECT_EQ(listener->receive(), message(0x400, 'b', 0));
-}
 
-TEST_F(TerminalLinkTest, OnlyASocketOfThisUserIsATerminal) {
-    std::ofstream(socketPath) << "not a socket";
-    SocketTerminalLink link(socketPath);
-    EXPECT_FALSE(link.isThere());
-    SocketTerminalLink tooLong((folder / std::string(120, 'x')).string());
-    EXPECT_FALSE(tooLong.isThere());
+    // Only a socket is a terminal, and only at a path a socket can have.
+    listener.reset();
+    std::ofstream(socketPath, std::ios::trunc) << "not a socket";
+    EXPECT_FALSE(SocketTerminalLink(socketPath).isThere());
+    EXPECT_FALSE(SocketTerminalLink((folder / std::string(120, 'x')).string()).isThere());
 }
 
 // A terminal that does not read fills the socket; the link keeps the rest waiting, in order
-// and in whole messages, and never blocks.
-TEST_F(TerminalLinkTest, ASlowTerminalLosesNothingWithinTheQueue) {
-    TerminalReceiver receiver(socketPath);
-    ASSERT_EQ(receiver.listen(), "");
-    SocketTerminalLink link(socketPath);
-    ASSERT_TRUE(link.isThere());
-    std::string sent;
-    for (int i = 0; i < 3000; ++i) {
-        sent += static_cast<char>('a' + i % 26);
-        link.post(static_cast<std::uint8_t>(sent.back()));
-    }
-    for (int round = 0; round < 1000 && !(link.flush() && receiver.text().size() == sent.size());
-         ++round) {
+// and in whole messages, and never blocks; past its queue it loses characters, never order.
+TEST_F(TerminalLinkTest, ASlowTerminalCostsCharactersBeyondTheQueueNeverOrder) {
+    for (const int count : {3000, 20000}) {
+        TerminalReceiver receiver(socketPath);
+        ASSERT_EQ(receiver.listen(), "");
+        SocketTerminalLink link(socketPath);
+        ASSERT_TRUE(link.isThere());
+        std::string sent;
+        for (int i = 0; i < count; ++i) {
+            sent += static_cast<char>('a' + i % 26);
+            link.post(static_cast<std::uint8_t>(sent.back()));
+        }
+        for (int round = 0; round < 1000 && !link.flush(); ++round) {
+            receiver.poll();
+        }
         receiver.poll();
+        const std::string got = receiver.text();
+        EXPECT_EQ(got, sent.substr(0, got.size()));
+        if (count == 3000) {
+            EXPECT_EQ(got.size(), sent.size());
+        } else {
+            EXPECT_GE(got.size(), SocketTerminalLink::kMaxPendingBytes / kTerminalMessageSize);
+            EXPECT_LT(got.size(), sent.size());
+        }
+        ::unlink(socketPath.c_str());
     }
-    EXPECT_EQ(receiver.text(), sent);
-}
-
-TEST_F(TerminalLinkTest, ATerminalThatNeverReadsCostsCharactersNotOrder) {
-    TerminalReceiver receiver(socketPath);
-    ASSERT_EQ(receiver.listen(), "");
-    SocketTerminalLink link(socketPath);
-    ASSERT_TRUE(link.isThere());
-    std::string sent;
-    for (int i = 0; i < 20000; ++i) {
-        sent += static_cast<char>('a' + i % 26);
-        link.post(static_cast<std::uint8_t>(sent.back()));
-    }
-    for (int round = 0; round < 1000 && !link.flush(); ++round) {
-        receiver.poll();
-    }
-    receiver.poll();
-    ASSERT_GE(receiver.text().size(), SocketTerminalLink::kMaxPendingBytes / kTerminalMessageSize);
-    ASSERT_LT(receiver.text().size(), sent.size());
-    EXPECT_EQ(receiver.text(), sent.substr(0, receiver.text().size()));
 }
 
 TEST_F(TerminalLinkTest, ReceiverTakesCharacterMessagesOnly) {
@@ -252,8 +181,7 @@ TEST_F(TerminalLinkTest, ReceiverTakesCharacterMessagesOnly) {
     ASSERT_EQ(::stat(socketPath.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
-    RawClient client(socketPath);
-    ASSERT_TRUE(client.connected);
+    RawSocket client(socketPath, false);
     std::vector<std::uint8_t> stream;
     for (const auto& m : {message(0x400, 'O', 0), message(0x401, 'X', 0), message(0x400, 0x1234, 0),
                           message(0x400, 'K', 0)}) {
@@ -266,53 +194,31 @@ TEST_F(TerminalLinkTest, ReceiverTakesCharacterMessagesOnly) {
     client.send({stream.begin() + 17, stream.end()});
     receiver.poll();
     EXPECT_EQ(receiver.text(), "OK");
+    EXPECT_EQ(receiver.takeText(), "OK");
+    EXPECT_EQ(receiver.text(), "") << "taken text is handed over once";
 }
 
-TEST_F(TerminalLinkTest, ReceiverReplacesAStaleSocketButNotALiveOne) {
-    {
-        RawListener gone(socketPath);  // closes without removing its file
-    }
+// A stale socket is replaced; a live terminal's, or one between bind and listen (which
+// refuses connections as a dead one does, but holds the lock), is left alone.
+TEST_F(TerminalLinkTest, ReceiverReplacesOnlyAStaleSocket) {
+    const std::string taken = "cannot listen on " + socketPath + ": another terminal listens there";
+    { RawSocket gone(socketPath, true); }  // closes without removing its file
     ASSERT_TRUE(fs::exists(socketPath));
     TerminalReceiver receiver(socketPath);
     EXPECT_EQ(receiver.listen(), "");
+    EXPECT_EQ(TerminalReceiver(socketPath).listen(), taken);
 
-    TerminalReceiver second(socketPath);
-    EXPECT_EQ(second.listen(),
-              "cannot listen on " + socketPath + ": another terminal listens there");
-
-    TerminalReceiver tooLong((folder / std::string(120, 'x')).string());
-    EXPECT_NE(tooLong.listen().find("is too long"), std::string::npos);
-}
-
-// A terminal between bind and listen refuses connections as a dead one does; its lock tells
-// the two apart, so a second terminal leaves its socket file alone.
-TEST_F(TerminalLinkTest, ReceiverLeavesTheSocketOfAStartingTerminal) {
-    {
-        RawListener starting(socketPath);  // refuses connections, like a socket not yet listening
-    }
-    const int lock = ::open((socketPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_GE(lock, 0);
+    const std::string starting = (folder / "starting").string();
+    { RawSocket notYetListening(starting, true); }
+    const int lock = ::open((starting + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
-
-    TerminalReceiver second(socketPath);
-    EXPECT_EQ(second.listen(),
-              "cannot listen on " + socketPath + ": another terminal listens there");
-    EXPECT_TRUE(fs::exists(socketPath));
+    EXPECT_EQ(TerminalReceiver(starting).listen(),
+              "cannot listen on " + starting + ": another terminal listens there");
+    EXPECT_TRUE(fs::exists(starting));
     ::close(lock);
-}
 
-TEST_F(TerminalLinkTest, TakeTextHandsOverWhatArrivedSinceTheLastTake) {
-    TerminalReceiver receiver(socketPath);
-    ASSERT_EQ(receiver.listen(), "");
-    RawClient client(socketPath);
-    ASSERT_TRUE(client.connected);
-    for (const char c : {'A', 'B'}) {
-        const auto m = message(0x400, static_cast<std::uint32_t>(c), 0);
-        client.send({m.begin(), m.end()});
-        receiver.poll();
-        EXPECT_EQ(receiver.takeText(), std::string(1, c));
-    }
-    EXPECT_EQ(receiver.text(), "");
+    EXPECT_NE(TerminalReceiver((folder / std::string(120, 'x')).string()).listen().find("too long"),
+              std::string::npos);
 }
 
 class RecordingBoxes : public MessageBoxSink {
@@ -321,22 +227,18 @@ public:
     void showMessageBox(std::string_view text) override { shown.emplace_back(text); }
 };
 
-TEST_F(TerminalLinkTest, LauncherReportsAMissingProgram) {
+TEST_F(TerminalLinkTest, Launcher) {
     RecordingBoxes boxes;
     SocketTerminalLink link(socketPath);
     ProgramTerminalLauncher starter(folder.path(), link, pane, boxes);
     starter.launch();
     EXPECT_EQ(boxes.shown,
               std::vector<std::string>{"'tarvix-terminal' not found. Find and run it manually."});
-}
 
-TEST_F(TerminalLinkTest, LauncherStartsTheProgramInItsFolder) {
+    boxes.shown.clear();
     const fs::path program = folder / "tarvix-terminal";
     std::ofstream(program) << "#!/bin/sh\ntouch started\n";
     fs::permissions(program, fs::perms::owner_all);
-    RecordingBoxes boxes;
-    SocketTerminalLink link(socketPath);
-    ProgramTerminalLauncher starter(folder.path(), link, pane, boxes);
     starter.launch();
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(sink.text, "Waiting for tarvix-terminal...");
@@ -344,15 +246,13 @@ TEST_F(TerminalLinkTest, LauncherStartsTheProgramInItsFolder) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(fs::exists(folder / "started"));
-}
 
-TEST_F(TerminalLinkTest, LauncherLeavesARunningTerminalAlone) {
-    RawListener listener(socketPath);
-    RecordingBoxes boxes;
-    SocketTerminalLink link(socketPath);
-    ProgramTerminalLauncher starter(folder.path(), link, pane, boxes);
+    // A terminal already listening is left alone: no program needed, none missing.
+    fs::remove(program);
+    RawSocket listener(socketPath, true);
+    pane.clearStatus();
     starter.launch();
-    EXPECT_TRUE(boxes.shown.empty()) << "no program needed, none missing";
+    EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(sink.text, "");
 }
 

@@ -27,29 +27,9 @@ std::string paint(std::string_view line, std::uint32_t state = 0, std::uint32_t*
                 colour = block.colour;
             }
         }
-        switch (colour) {
-            case kColourMnemonic:
-                painted += 'M';
-                break;
-            case kColourRegister:
-                painted += 'R';
-                break;
-            case kColourDirective:
-                painted += 'D';
-                break;
-            case kColourNumber:
-                painted += 'N';
-                break;
-            case kColourLiteral:
-                painted += 'L';
-                break;
-            case kColourComment:
-                painted += 'C';
-                break;
-            default:
-                painted += '.';
-                break;
-        }
+        // From kColourMnemonic (6) to kColourDirective (13).
+        constexpr std::string_view kLetters = "......MCRN.L.D";
+        painted += kLetters.at(static_cast<std::size_t>(colour));
     }
     return painted;
 }
@@ -91,24 +71,6 @@ TEST(SyntaxClassifier, BackslashCarriesLiteralsAndCommentsOver) {
 
     // Without the backslash everything but the kept bit ends with the line.
     EXPECT_EQ(classifyLine(kInDoubleQuote | kKeptAcrossLines, "x", nullptr), kKeptAcrossLines);
-}
-
-TEST(SyntaxClassifier, Colours) {
-    const Rgb scrollBar{1, 2, 3};
-    struct Case {
-        int index;
-        Rgb rgb;
-    };
-    const Case cases[] = {{0, {255, 255, 255}}, {2, {0, 0, 0}},       {3, {1, 2, 3}},
-                          {6, {0, 0, 240}},     {7, {150, 150, 150}}, {8, {0, 200, 128}},
-                          {9, {212, 164, 132}}, {11, {255, 0, 0}},    {13, {240, 0, 0}},
-                          {12, {255, 0, 0}}};
-    for (const Case& c : cases) {
-        const Rgb rgb = colourOf(c.index, scrollBar);
-        EXPECT_EQ(rgb.red, c.rgb.red) << c.index;
-        EXPECT_EQ(rgb.green, c.rgb.green) << c.index;
-        EXPECT_EQ(rgb.blue, c.rgb.blue) << c.index;
-    }
 }
 
 }  // namespace

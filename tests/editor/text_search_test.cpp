@@ -3,40 +3,75 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
+
+#include "common/text.h"
 
 #include "tests/scratch_folder.h"
 
 namespace tarvix {
 namespace {
 
-TEST(TextSearch, FindInLineTable) {
-    struct Case {
-        const char* line;
-        const char* what;
-        unsigned flags;
-        int from;
-        int to;
-        std::optional<int> found;
-    };
-    const Case cases[] = {
-        {"mov ax,bx", "AX", 0, 0, 99, 4},
-        {"mov ax,bx", "AX", kSearchMatchCase, 0, 99, std::nullopt},
-        {"mov AX,bx", "AX", kSearchMatchCase, 0, 99, 4},
-        {"loop loopz", "loop", 0, 1, 99, 5},
-        {"loopz loop", "loop", kSearchWholeWord, 0, 99, 6},
-        {"a_loop loop1 loop", "loop", kSearchWholeWord, 0, 99, 13},
-        {"loop", "loop", kSearchWholeWord, 0, 99, 0},
-        {"ab ab ab", "ab", kSearchUp, 0, 99, 6},
-        {"ab ab ab", "ab", kSearchUp, 0, 7, 3},  // must end before the limit
-        {"ab ab ab", "ab", kSearchUp, 0, 1, std::nullopt},
-        {"ab", "", 0, 0, 99, std::nullopt},
-        {"ab", "abc", 0, 0, 99, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(findInLine(c.line, c.what, c.flags, c.from, c.to), c.found)
-            << c.line << " / " << c.what;
+// findInLine against a plain scan of every start column, on random lines and patterns made
+// of the characters that matter: letters of both cases, digits, '_' and separators.
+std::optional<int> scanForMatch(const std::string& line, const std::string& what, unsigned flags,
+                                int from, int to) {
+    const int length = static_cast<int>(what.size());
+    std::optional<int> found;
+    for (int start = from; start + length <= to; ++start) {
+        const std::string piece = line.substr(static_cast<std::size_t>(start), what.size());
+        const bool same =
+            (flags & kSearchMatchCase) ? piece == what : equalsIgnoreCase(piece, what);
+        if (!same) {
+            continue;
+        }
+        if (flags & kSearchWholeWord) {
+            const auto at = [&](int i) { return line[static_cast<std::size_t>(i)]; };
+            if ((start > 0 && isWordCharacter(at(start - 1))) ||
+                (start + length < static_cast<int>(line.size()) &&
+                 isWordCharacter(at(start + length)))) {
+                continue;
+            }
+        }
+        found = start;
+        if (!(flags & kSearchUp)) {
+            break;
+        }
     }
+    return found;
+}
+
+TEST(TextSearch, FindInLineAgreesWithAPlainScan) {
+    std::mt19937 random(20261206);
+    const std::string alphabet = "aAbB_1 ;,";
+    const auto text = [&](int length) {
+        std::string s;
+        for (int i = 0; i < length; ++i) {
+            s += alphabet[random() % alphabet.size()];
+        }
+        return s;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const std::string line = text(static_cast<int>(random() % 24));
+        const std::string what = text(1 + static_cast<int>(random() % 3));
+        const unsigned flags = (random() % 2 ? kSearchMatchCase : 0u) |
+                               (random() % 2 ? kSearchWholeWord : 0u) |
+                               (random() % 2 ? kSearchUp : 0u);
+        const int size = static_cast<int>(line.size());
+        const int from =
+            size == 0 ? 0 : static_cast<int>(random() % static_cast<unsigned>(size + 1));
+        const int to = from + static_cast<int>(random() % static_cast<unsigned>(size - from + 1));
+        ASSERT_EQ(findInLine(line, what, flags, from, to),
+                  scanForMatch(line, what, flags, from, to))
+            << "line '" << line << "' what '" << what << "' flags " << flags << " in [" << from
+            << ", " << to << ")";
+    }
+}
+
+TEST(TextSearch, NothingOrTooMuchFindsNothing) {
+    EXPECT_EQ(findInLine("ab", "", 0, 0, 99), std::nullopt);
+    EXPECT_EQ(findInLine("ab", "abc", 0, 0, 99), std::nullopt);
 }
 
 class TextSearchInBuffer : public ::testing::Test {

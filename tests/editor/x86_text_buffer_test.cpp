@@ -10,11 +10,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tests/scratch_folder.h"
 
 namespace tarvix {
 namespace {
@@ -37,31 +38,12 @@ struct RecordingView : TextBufferView {
     std::string lastText;
 };
 
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class TextBufferTest : public ::testing::Test {
 protected:
-    TextBufferTest() {
-        std::string name = (fs::temp_directory_path() / "editor-XXXXXX").string();
-        EXPECT_NE(::mkdtemp(name.data()), nullptr);
-        folder = name;
-    }
-    ~TextBufferTest() override {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-
     std::string file(const std::string& name) const { return (folder / name).string(); }
     // Through a real file, so that the buffer starts without history.
     void load(const std::string& bytes) {
-        writeBytes(file("source.asm"), bytes);
+        writeFile(file("source.asm"), bytes);
         ASSERT_TRUE(buffer.loadFile(file("source.asm")));
     }
     void type(TextPosition at, const std::string& text) {
@@ -76,7 +58,7 @@ protected:
     }
     int temporaries() const {
         int count = 0;
-        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder.path())) {
             count += entry.path().filename().string().starts_with("CRE") ? 1 : 0;
         }
         return count;
@@ -85,7 +67,7 @@ protected:
         return static_cast<unsigned>(fs::status(path).permissions());
     }
 
-    fs::path folder;
+    ScratchFolder folder;
     CX86TextBuffer buffer;
 };
 
@@ -115,24 +97,25 @@ TEST_F(TextBufferTest, LineEndsAreDetectedAndWrittenBackByteForByte) {
         EXPECT_EQ(lines(), c.lines);
         EXPECT_TRUE(buffer.needsAssembly());
         ASSERT_TRUE(buffer.saveFile(file("copy.asm")));
-        EXPECT_EQ(readBytes(file("copy.asm")), c.bytes);
+        EXPECT_EQ(readFile(file("copy.asm")), c.bytes);
     }
 
     // A given style overrides detection on load and the buffer's style on save.
-    writeBytes(file("given.asm"), "a\r\nb");
+    writeFile(file("given.asm"), "a\r\nb");
     ASSERT_TRUE(buffer.loadFile(file("given.asm"), kLineEndLf));
     EXPECT_EQ(lines(), (std::vector<std::string>{"a\r", "b"}));
     ASSERT_TRUE(buffer.saveFile(file("given.asm"), kLineEndLfCr));
-    EXPECT_EQ(readBytes(file("given.asm")), "a\r\n\rb");
+    EXPECT_EQ(readFile(file("given.asm")), "a\r\n\rb");
     EXPECT_FALSE(buffer.saveFile(file("given.asm"), 3));
 }
 
 TEST_F(TextBufferTest, RefusedLoadsLeaveTheBufferAsItWas) {
     const std::string big = file("big.asm");
-    writeBytes(big, "");
+    writeFile(big, "");
     fs::resize_file(big, 9 * 1024 * 1024);
     ASSERT_EQ(::mkfifo(file("pipe").c_str(), 0600), 0);
-    std::vector<std::string> refused = {file("missing.asm"), folder.string(), big, file("pipe")};
+    std::vector<std::string> refused = {file("missing.asm"), folder.path().string(), big,
+                                        file("pipe")};
     // Our own memory from address 0: a read error on an ordinary-looking file.
     if (::access("/proc/self/mem", R_OK) == 0) {
         refused.push_back("/proc/self/mem");
@@ -161,7 +144,7 @@ TEST_F(TextBufferTest, RefusedLoadsLeaveTheBufferAsItWas) {
 TEST_F(TextBufferTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
     const std::string target = file("target.asm");
     fs::create_directory(folder / "sub");
-    writeBytes(file("sub/inside"), "old");
+    writeFile(file("sub/inside"), "old");
     struct Case {
         const char* name;
         std::string path;
@@ -185,7 +168,7 @@ TEST_F(TextBufferTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
     ::getrlimit(RLIMIT_FSIZE, &original);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeBytes(target, "old");
+        writeFile(target, "old");
         ::chmod(target.c_str(), 0644);
         buffer.initEmpty();
         type({0, 0}, "new and longer");
@@ -193,22 +176,22 @@ TEST_F(TextBufferTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
         EXPECT_FALSE(buffer.saveFile(c.path));
         ::setrlimit(RLIMIT_FSIZE, &original);
         EXPECT_TRUE(buffer.isModified());
-        EXPECT_EQ(readBytes(target), "old");
-        EXPECT_EQ(readBytes(file("sub/inside")), "old");
+        EXPECT_EQ(readFile(target), "old");
+        EXPECT_EQ(readFile(file("sub/inside")), "old");
         EXPECT_EQ(temporaries(), 0);
     }
 }
 
 TEST_F(TextBufferTest, SaveKeepsPermissionsAndLinksAndHonoursReadOnly) {
     const std::string path = file("mode.asm");
-    writeBytes(path, "old");
+    writeFile(path, "old");
     ::chmod(path.c_str(), 0640);
     fs::create_symlink(path, folder / "link.asm");
     buffer.initEmpty();
     type({0, 0}, "new");
     ASSERT_TRUE(buffer.saveFile(file("link.asm")));
     EXPECT_TRUE(fs::is_symlink(folder / "link.asm"));
-    EXPECT_EQ(readBytes(path), "new");
+    EXPECT_EQ(readFile(path), "new");
     EXPECT_EQ(modeOf(path), 0640u);
     EXPECT_EQ(temporaries(), 0);
 

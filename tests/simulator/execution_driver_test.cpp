@@ -1,25 +1,39 @@
+// Run, Step, Reset CPU and Reset Memory over whole programs: how a run ends and what it tells
+// the pane, the host and the editor's markers.
 #include "simulator/execution_driver.h"
 
-#include <gtest/gtest.h>
-
-#include "tests/simulator/kit_fixture.h"
+#include "tests/kit_fixture.h"
 
 namespace tarvix {
 namespace {
 
 using ExecutionDriverTest = KitFixture;
 
+TEST(RunDoneText, RateOverTheRunsMilliseconds) {
+    const struct {
+        std::uint64_t instructions;
+        std::uint64_t milliseconds;
+        const char* text;
+    } cases[] = {
+        {0, 0, "Done. [ 0 instrns @ 0 ins/sec ]"},
+        {2, 0, "Done. [ 2 instrns @ 2000 ins/sec ]"},
+        {5000, 4, "Done. [ 5000 instrns @ 1000000 ins/sec ]"},
+        // count x 1000 no longer fits 32 bits.
+        {4325310, 0, "Done. [ 4325310 instrns @ 4325310000 ins/sec ]"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(runDoneText(c.instructions, c.milliseconds), c.text);
+    }
+}
+
 TEST_F(ExecutionDriverTest, RunEndings) {
-    struct Case {
+    const struct {
         const char* source;
         const char* pane;
         RunEnding ending;
         std::uint64_t instructions;
         int line;  // 1-based line the run stopped on
-    };
-    // The fake clock stands still: every run lasts 0 ms and divides by 1.
-    const Case cases[] = {
-        {"hlt\n", "Done. [ 0 instrns @ 0 ins/sec ]", RunEnding::Halted, 0, 1},
+    } cases[] = {
         {"mov ax,1234\nmov bx,ax\nhlt", "Done. [ 2 instrns @ 2000 ins/sec ]", RunEnding::Halted, 2,
          3},
         {"; comment\nstart:\n\nnop\nhlt", "Done. [ 1 instrns @ 1000 ins/sec ]", RunEnding::Halted,
@@ -33,17 +47,18 @@ TEST_F(ExecutionDriverTest, RunEndings) {
          RunEnding::NotStarted, 0, 0},
         {"", "Error: Please type the Assembly Language Program", RunEnding::NotStarted, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
         run(c.source);
-        EXPECT_EQ(sink.text, c.pane) << c.source;
-        EXPECT_EQ(driver.lastEnding(), c.ending) << c.source;
-        EXPECT_EQ(driver.lastInstructionCount(), c.instructions) << c.source;
+        EXPECT_EQ(sink.text, c.pane);
+        EXPECT_EQ(driver.lastEnding(), c.ending);
+        EXPECT_EQ(driver.lastInstructionCount(), c.instructions);
         if (c.ending != RunEnding::NotStarted) {
-            EXPECT_EQ(driver.lastLine() + 1, c.line) << c.source;
+            EXPECT_EQ(driver.lastLine() + 1, c.line);
         }
-        EXPECT_FALSE(buffer.isReadOnly()) << c.source;
-        EXPECT_FALSE(host.dialogOpen) << c.source;
-        EXPECT_TRUE(kit.image.lineMap.empty()) << c.source;
+        EXPECT_FALSE(buffer.isReadOnly());
+        EXPECT_FALSE(host.dialogOpen);
+        EXPECT_TRUE(kit.image.lineMap.empty());
     }
 }
 
@@ -67,7 +82,13 @@ TEST_F(ExecutionDriverTest, RunRefreshesEvery1501Instructions) {
     EXPECT_EQ(host.doneSounds, 1);
 }
 
-TEST_F(ExecutionDriverTest, StopEndsAnEndlessLoop) {
+TEST_F(ExecutionDriverTest, StopAndTheInstructionLimitEndAnEndlessLoop) {
+    driver.setInstructionLimit(100);
+    run("again: jmp again");
+    EXPECT_EQ(driver.lastEnding(), RunEnding::Limit);
+    EXPECT_EQ(driver.lastInstructionCount(), 100u);
+
+    driver.setInstructionLimit(0);
     clock.millisPerReading = 1;  // the windows are pumped every few milliseconds
     host.stopAfterPumps = 3;
     run("again: jmp again");
@@ -76,49 +97,8 @@ TEST_F(ExecutionDriverTest, StopEndsAnEndlessLoop) {
     EXPECT_GT(driver.lastInstructionCount(), 0u);
 }
 
-TEST_F(ExecutionDriverTest, InstructionLimit) {
-    driver.setInstructionLimit(100);
-    run("again: jmp again");
-    EXPECT_EQ(driver.lastEnding(), RunEnding::Limit);
-    EXPECT_EQ(driver.lastInstructionCount(), 100u);
-}
-
-TEST_F(ExecutionDriverTest, HardwareInterruptsNeedTheirHandlers) {
-    clock.millisPerReading = 5;
-    clock.ticksPerReading = 1000;        // a second per reading
-    driver.setInstructionLimit(100000);  // a missed interrupt must not hang the test
-    kit.hwTimerEnabled = true;
-    run("again: jmp again");
-    EXPECT_EQ(sink.text, "Error: Undefined Symbol 'int2'");
-
-    kit.hwTimerEnabled = false;
-    host.keys = {'x', 'A'};  // the first arrives before STI
-    run("sti\nagain: jmp again");
-    EXPECT_EQ(sink.text, "Error: Undefined Symbol 'int40'");
-    EXPECT_EQ(kit.lastKey, 'A');
-
-    // With IF clear a key only updates the last key.
-    host.keys = {'B'};
-    host.stopAfterPumps = host.pumps + 3;
-    run("again: jmp again");
-    EXPECT_EQ(driver.lastEnding(), RunEnding::Stopped);
-    EXPECT_EQ(kit.lastKey, 'B');
-}
-
-TEST_F(ExecutionDriverTest, HandlersRunAndReturn) {
-    clock.millisPerReading = 5;
-    clock.ticksPerReading = 600;  // the timer fires on every other clock check
-    kit.hwTimerEnabled = true;
-    driver.setInstructionLimit(2000);
-    run("again: jmp again\nint2: inc dx\niret\n");
-    EXPECT_EQ(driver.lastEnding(), RunEnding::Limit);
-    EXPECT_GT(kit.cpu.regs.word(2), 1) << "the handler counts the interrupts";
-    EXPECT_EQ(kit.cpu.regs.SP, 0x2000) << "every interrupt returned";
-}
-
 TEST_F(ExecutionDriverTest, StepMarksEachLineAndSaysWhatItExecuted) {
-    load("mov ax,1234\nnop\nhlt");
-    driver.step();
+    step("mov ax,1234\nnop\nhlt");
     EXPECT_EQ(sink.text, "In Single-Step Mode. ;Disabling HW interrupts.");
     EXPECT_TRUE(host.dialogWasSingleStep);
     EXPECT_EQ(driver.lastInstructionCount(), 2u);
@@ -128,22 +108,20 @@ TEST_F(ExecutionDriverTest, StepMarksEachLineAndSaysWhatItExecuted) {
     EXPECT_EQ(kit.cpu.regs.word(0), 0x1234);
 }
 
-TEST_F(ExecutionDriverTest, ResetCpuAfterAnErrorShowsTheMemoryHint) {
+TEST_F(ExecutionDriverTest, ResetsClearWhatTheyShould) {
     run("mov ax,1\n");
     driver.resetCpu();
     EXPECT_EQ(sink.text, " CS=DS=SS=ES=0000. Use 1000<=address<=1FFF for memory");
     EXPECT_FALSE(pane.errorLatched());
     EXPECT_EQ(buffer.findMarker(kErrorMarker), -1);
     EXPECT_EQ(kit.cpu.regs.word(0), 0);
-}
 
-TEST_F(ExecutionDriverTest, ResetMemoryMakesTheNextRunLoadAgain) {
     run("mov ax,1234\nhlt");
     EXPECT_EQ(kit.cpu.memory.bytes()[0], 0xB8);
     EXPECT_FALSE(buffer.needsAssembly());
     driver.resetMemory();
     EXPECT_EQ(kit.cpu.memory.bytes()[0], 0);
-    EXPECT_TRUE(buffer.needsAssembly());
+    EXPECT_TRUE(buffer.needsAssembly()) << "the next run loads again";
     driver.run();
     EXPECT_EQ(kit.cpu.memory.bytes()[0], 0xB8);
 }
@@ -157,23 +135,6 @@ TEST_F(ExecutionDriverTest, ListFilesShowNoMarkers) {
     host.path = (folder / "prog.LST").string();
     driver.markLine(1, true);
     EXPECT_EQ(buffer.findMarker(kErrorMarker), 0) << "unchanged for a list file";
-}
-
-TEST_F(ExecutionDriverTest, RateIsRightPastFourMillionInstructions) {
-    // 66 passes of 65535 LOOPs: count x 1000 no longer fits 32 bits, and the rate must still
-    // be the count over the (standing) time.
-    run("mov dx,42\n"
-        "outer: mov cx,ffff\n"
-        "inner: loop inner\n"
-        "xchg cx,dx\n"
-        "loop next\n"
-        "hlt\n"
-        "next: xchg cx,dx\n"
-        "jmp outer\n");
-    const std::uint64_t count = driver.lastInstructionCount();
-    EXPECT_GT(count * 1000, 0xFFFFFFFFull);
-    EXPECT_EQ(sink.text, "Done. [ " + std::to_string(count) + " instrns @ " +
-                             std::to_string(count * 1000) + " ins/sec ]");
 }
 
 }  // namespace

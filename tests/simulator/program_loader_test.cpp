@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/simulator/kit_fixture.h"
+#include "tests/kit_fixture.h"
 
 namespace tarvix {
 namespace {

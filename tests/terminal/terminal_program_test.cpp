@@ -16,7 +16,7 @@
 #include "editor/x86_text_buffer.h"
 #include "simulator/execution_driver.h"
 #include "simulator/kit.h"
-#include "tests/simulator/recording_run_host.h"
+#include "tests/kit_fakes.h"
 
 namespace tarvix {
 

@@ -2,7 +2,7 @@
 // CX, and execute exactly the LOOPs their counts promise.
 #include <gtest/gtest.h>
 
-#include "tests/simulator/kit_fixture.h"
+#include "tests/kit_fixture.h"
 #include "tools/delay_routine.h"
 
 namespace tarvix {

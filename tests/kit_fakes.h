@@ -1,0 +1,134 @@
+// The front end's side of a kit, faked: a clock that moves when told, a run host that never
+// waits and records, panels that log, a terminal that collects, a launcher that counts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/format.h"
+#include "devices/device_panels.h"
+#include "devices/terminal_launcher.h"
+#include "devices/terminal_link.h"
+#include "simulator/clock.h"
+#include "simulator/run_host.h"
+
+namespace tarvix {
+
+// Moves only when the test moves it, or by a fixed step at every reading.
+class FakeClock : public Clock {
+public:
+    std::int64_t ticks = 0;
+    std::int64_t ticksPerSecond = 1000;
+    std::uint64_t millis = 0;
+    std::uint64_t millisPerReading = 0;
+    std::int64_t ticksPerReading = 0;
+
+    std::int64_t counter() override {
+        const std::int64_t now = ticks;
+        ticks += ticksPerReading;
+        return now;
+    }
+    std::int64_t frequency() override { return ticksPerSecond; }
+    std::uint64_t milliseconds() override {
+        const std::uint64_t now = millis;
+        millis += millisPerReading;
+        return now;
+    }
+};
+
+// Never waits; records what the driver asked of it; presses Stop after a number of pumps.
+class RecordingRunHost : public RunHost {
+public:
+    std::string path;
+    int stopAfterPumps = -1;         // -1: never
+    std::vector<std::uint8_t> keys;  // delivered one per pump
+
+    int pumps = 0;
+    int registerRefreshes = 0;
+    int doneSounds = 0;
+    bool dialogOpen = false;
+    bool dialogWasSingleStep = false;
+    std::vector<std::string> statusTexts;
+    std::vector<int> visibleLines;
+
+    std::string saveDocument() override { return path; }
+    std::string documentPath() override { return path; }
+    void openDialog(bool singleStep) override {
+        dialogOpen = true;
+        dialogWasSingleStep = singleStep;
+    }
+    void closeDialog() override { dialogOpen = false; }
+    void setStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
+    void pump() override { ++pumps; }
+    bool takeStopRequest() override { return stopAfterPumps >= 0 && pumps >= stopAfterPumps; }
+    bool takeNextRequest() override {
+        ++pumps;
+        return !takeStopRequest();
+    }
+    void clearNextRequest() override {}
+    bool takeKey(std::uint8_t& key) override {
+        if (keys.empty()) {
+            return false;
+        }
+        key = keys.front();
+        keys.erase(keys.begin());
+        return true;
+    }
+    void refreshRegisters() override { ++registerRefreshes; }
+    void invalidateMemory() override {}
+    void scrollToTop() override {}
+    void keepLineVisible(int line) override { visibleLines.push_back(line); }
+    void playDoneSound() override { ++doneSounds; }
+};
+
+// Keeps the state as RecordedPanels does, and a log of the calls that drive a device:
+// "d7=3F" (8255 digit), "k15=06" (8279 digit), "arm3", "coils=01", "dac=80".
+class LoggingPanels : public RecordedPanels {
+public:
+    using RecordedPanels::RecordedPanels;
+
+    std::string log;
+
+    void setLed8255Digit(int digit, std::uint8_t pattern) override {
+        add(formatText("d%d=%02X", digit, pattern));
+        RecordedPanels::setLed8255Digit(digit, pattern);
+    }
+    void armBlankTimer(int digit) override {
+        add(formatText("arm%d", digit));
+        RecordedPanels::armBlankTimer(digit);
+    }
+    void setLed8279Digit(int digit, std::uint8_t pattern) override {
+        add(formatText("k%d=%02X", digit, pattern));
+        RecordedPanels::setLed8279Digit(digit, pattern);
+    }
+    void setCoils(std::uint8_t coils) override {
+        add(formatText("coils=%02X", coils));
+        RecordedPanels::setCoils(coils);
+    }
+    void setDacValue(std::uint8_t value) override {
+        add(formatText("dac=%02X", value));
+        RecordedPanels::setDacValue(value);
+    }
+
+private:
+    void add(const std::string& entry) { log += (log.empty() ? "" : " ") + entry; }
+};
+
+class FakeTerminal : public TerminalLink {
+public:
+    bool there = true;
+    std::string received;
+
+    bool isThere() override { return there; }
+    void post(std::uint8_t character) override { received += static_cast<char>(character); }
+};
+
+class CountingLauncher : public TerminalLauncher {
+public:
+    int launches = 0;
+    void launch() override { ++launches; }
+};
+
+}  // namespace tarvix
