@@ -35,7 +35,6 @@ public:
 
     // Listing mode writes the file the user reads; run mode the one the loader reads back.
     void setListingMode(bool listing) { listingMode_ = listing; }
-    bool listingMode() const { return listingMode_; }
 
     void setProgress(ProgressSink* progress) { progress_ = progress ? progress : &noProgress_; }
 
@@ -92,7 +91,6 @@ public:
     // A jump to a label cannot be resolved here and is refused as an unknown symbol.
     bool encodeSingleStatement(std::string_view line, std::string& byteText);
 
-    const LetterIndex& letterIndex() const { return letterIndex_; }
 
 private:
     int& line() { return *currentLine_; }

@@ -19,7 +19,6 @@ public:
     bool writeData(std::uint8_t value);
 
     bool leftEntry() const { return leftEntry_; }
-    bool autoIncrement() const { return autoIncrement_; }
     int address() const { return address_; }
     std::uint8_t displayRam(int entry) const { return ram_[static_cast<std::size_t>(entry)]; }
 

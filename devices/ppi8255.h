@@ -29,9 +29,6 @@ public:
     // At every Run and Step, and by Reset CPU: all inputs, every LED digit dark, DAC at 0.
     void reset();
 
-    std::uint8_t portA() const { return portA_; }
-    std::uint8_t portB() const { return portB_; }
-    std::uint8_t portC() const { return portC_; }
     std::uint8_t control() const { return control_; }
 
 private:

@@ -32,8 +32,6 @@ public:
     void launchTerminal();
 
     bool expectsMode() const { return expectMode_; }
-    std::uint8_t modeWord() const { return modeWord_; }
-    std::uint8_t commandWord() const { return commandWord_; }
 
 private:
     // The high-resolution counter where there is one, else milliseconds.

@@ -132,14 +132,6 @@ std::string CX86TextBuffer::text() const {
     return joinedWith(lineEndOf(lineEndStyle_));
 }
 
-bool CX86TextBuffer::setLineEndStyle(int style) {
-    if (!isStyle(style)) {
-        return false;
-    }
-    lineEndStyle_ = style;
-    return true;
-}
-
 std::uint32_t CX86TextBuffer::lineFlags(int index) const {
     if (index < 0 || index >= lineCount()) {
         return 0;

@@ -85,7 +85,6 @@ public:
     bool saveFile(const std::string& path, int lineEndStyle = kDetectLineEnd,
                   bool clearModified = true);
 
-    bool isInitialized() const { return initialized_; }
     int lineCount() const { return static_cast<int>(lines_.size()); }
     // Empty for a line out of range. Valid until the next change.
     std::string_view line(int index) const;
@@ -94,7 +93,6 @@ public:
     std::string text() const;
 
     int lineEndStyle() const { return lineEndStyle_; }
-    bool setLineEndStyle(int style);
 
     std::uint32_t lineFlags(int index) const;
     bool setLineFlags(int index, std::uint32_t flags);
