@@ -91,7 +91,6 @@ public:
     // A jump to a label cannot be resolved here and is refused as an unknown symbol.
     bool encodeSingleStatement(std::string_view line, std::string& byteText);
 
-
 private:
     int& line() { return *currentLine_; }
 
