@@ -21,7 +21,7 @@ std::string separatorLine();
 std::string listFilePath(std::string_view sourcePath);
 
 // The five header lines of a listing, each with its line end, stamped with a local time.
-std::string listingHeader(const std::tm& localTime);
+std::string listingHeader(const std::tm& t);
 
 // One body line of a listing, with its line end: address, bytes right-aligned, label and the
 // instruction with a tab between mnemonic and operands, upper case.

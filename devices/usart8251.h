@@ -36,7 +36,7 @@ public:
 private:
     // The high-resolution counter where there is one, else milliseconds.
     std::int64_t now();
-    bool lineFree(std::int64_t now);
+    bool lineFree(std::int64_t time);
 
     OutputPane& pane_;
     TerminalLink& terminal_;

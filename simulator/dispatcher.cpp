@@ -53,6 +53,8 @@ Outcome call(Kit& kit) {
     return outcome((kit.cpu.*method)(selector...));
 }
 
+// One row per mnemonic: a table, however long.
+// NOLINTNEXTLINE(readability-function-size)
 const std::unordered_map<std::string_view, Executor>& executors() {
     static const std::unordered_map<std::string_view, Executor> table = {
         {"mov", [](Kit& k) { return outcome(k.cpu.execMov()); }},
