@@ -98,7 +98,8 @@ protected:
     }
 
     // Runs a script through the port bus: "26=80" an OUT, "?22" an IN, "+led55" a connect
-    // statement. Returns what the INs read and, for each access refused, "!" and the message.
+    // statement, "~1041" the clock moving on (ticks and milliseconds alike). Returns what the
+    // INs read and, for each access refused, "!" and the message.
     std::string ports(std::string_view script) {
         std::string transcript;
         const auto note = [&](const std::string& item) {
@@ -110,6 +111,10 @@ protected:
             bool ok = true;
             if (token.front() == '+') {
                 kit.ports.connect(token.substr(1));
+            } else if (token.front() == '~') {
+                const int step = std::stoi(std::string(token.substr(1)));
+                clock.ticks += step;
+                clock.millis += static_cast<std::uint64_t>(step);
             } else if (token.front() == '?') {
                 ok = kit.ports.execInOut(true, "AL", token.substr(1));
                 if (ok) {

@@ -1,3 +1,5 @@
+// The oscilloscope's pixel arithmetic on a 140 x 80 client: the band runs from x 10 to 130 and
+// y 0 to 70, 10 pixels a unit.
 #include "devices/scope_trace.h"
 
 #include <gtest/gtest.h>
@@ -7,9 +9,7 @@
 namespace tarvix {
 namespace {
 
-// A 140 x 80 client: the band runs from x 10 to 130 and y 0 to 70, 10 pixels a unit.
-const ScopeBox kClient{0, 0, 140, 80};
-const ScopeBox kPlot = scopePlotBox(kClient);
+const ScopeBox kPlot = scopePlotBox({0, 0, 140, 80});
 const ScopeScale kScale;
 
 TEST(ScopeTrace, PlotBandLeavesTenPixelsLeftRightAndBelow) {
@@ -19,68 +19,53 @@ TEST(ScopeTrace, PlotBandLeavesTenPixelsLeftRightAndBelow) {
     EXPECT_EQ(kPlot.bottom, 70);
 }
 
-struct Level {
-    std::uint8_t dac;
-    int row;  // of a flat trace at that value
-};
-
-class ScopeLevels : public testing::TestWithParam<Level> {};
-
-// 0 sits a seventh of the band above the bottom, FFH six sevenths, 80H about 3.51 sevenths.
-TEST_P(ScopeLevels, FlatTraceSitsAtTheDacVoltage) {
-    const double level = scopeLevel(GetParam().dac);
-    const ScopeStroke stroke = scopeStroke(kPlot, kScale, level, level);
-    EXPECT_EQ(stroke.yFrom, GetParam().row);
-    EXPECT_EQ(stroke.yTo, GetParam().row);
-    EXPECT_FALSE(stroke.clearAbove);
-    EXPECT_FALSE(stroke.clearBelow);
+// 0 sits a seventh of the band above the bottom, FFH six sevenths, 80H about 3.51 sevenths; a
+// step is drawn twice its height and clears the side it leaves; the first sample starts from
+// the zero-volt level.
+TEST(ScopeTrace, Strokes) {
+    const struct {
+        double from;
+        double to;
+        int yFrom;
+        int yTo;
+        bool clearAbove;
+        bool clearBelow;
+    } cases[] = {
+        {scopeLevel(0x00), scopeLevel(0x00), 60, 60, false, false},
+        {scopeLevel(0xFF), scopeLevel(0xFF), 10, 10, false, false},
+        {scopeLevel(0x80), scopeLevel(0x80), 34, 34, false, false},
+        {scopeLevel(0x00), scopeLevel(0xFF), 60, 2 * 10 - 60, true, false},
+        {scopeLevel(0xFF), scopeLevel(0x00), 10, 2 * 60 - 10, false, true},
+        {1.0, scopeLevel(0x00), 60, 60, false, false},
+    };
+    for (const auto& c : cases) {
+        const ScopeStroke stroke = scopeStroke(kPlot, kScale, c.from, c.to);
+        EXPECT_EQ(stroke.yFrom, c.yFrom) << c.from << " " << c.to;
+        EXPECT_EQ(stroke.yTo, c.yTo) << c.from << " " << c.to;
+        EXPECT_EQ(stroke.clearAbove, c.clearAbove) << c.from << " " << c.to;
+        EXPECT_EQ(stroke.clearBelow, c.clearBelow) << c.from << " " << c.to;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Dac, ScopeLevels,
-                         testing::Values(Level{0x00, 60}, Level{0xFF, 10}, Level{0x80, 34}));
-
-TEST(ScopeTrace, StepIsDrawnTwiceItsHeight) {
-    const ScopeStroke up = scopeStroke(kPlot, kScale, scopeLevel(0), scopeLevel(0xFF));
-    EXPECT_EQ(up.yFrom, 60);
-    EXPECT_EQ(up.yTo, 2 * 10 - 60);
-    EXPECT_TRUE(up.clearAbove);
-    EXPECT_FALSE(up.clearBelow);
-
-    const ScopeStroke down = scopeStroke(kPlot, kScale, scopeLevel(0xFF), scopeLevel(0));
-    EXPECT_EQ(down.yTo, 2 * 60 - 10);
-    EXPECT_TRUE(down.clearBelow);
-    EXPECT_FALSE(down.clearAbove);
-}
-
-struct Runs {
-    const char* name;
-    int yFrom;
-    int yTo;
-    std::vector<ScopeColumnRun> runs;
-};
-
-class ScopeStrokeRuns : public testing::TestWithParam<Runs> {};
 
 // The half that stays after the next scroll runs from the old level up to the new one, never
 // past it; the other half lies in the column the scroll wipes.
-TEST_P(ScopeStrokeRuns, FirstHalfInTheLeftColumnEndPointLeftOut) {
-    ScopeStroke stroke;
-    stroke.yFrom = GetParam().yFrom;
-    stroke.yTo = GetParam().yTo;
-    EXPECT_EQ(scopeStrokeRuns(kPlot, stroke), GetParam().runs);
-}
-
-INSTANTIATE_TEST_SUITE_P(Strokes, ScopeStrokeRuns,
-                         testing::Values(Runs{"Flat", 60, 60, {{129, 60, 60}}},
-                                         Runs{"Rise", 60, -40, {{129, 11, 60}, {130, -39, 10}}},
-                                         Runs{"Fall", 10, 110, {{129, 10, 59}, {130, 60, 109}}},
-                                         Runs{
-                                             "OneRowDown", 30, 32, {{129, 30, 30}, {130, 31, 31}}}),
-                         [](const testing::TestParamInfo<Runs>& runs) { return runs.param.name; });
-
-TEST(ScopeTrace, FirstSampleStartsFromTheZeroVoltLevel) {
-    const ScopeStroke first = scopeStroke(kPlot, kScale, 1.0, scopeLevel(0));
-    EXPECT_EQ(first.yFrom, first.yTo);
+TEST(ScopeTrace, StrokeRunsFirstHalfInTheLeftColumnEndPointLeftOut) {
+    const struct {
+        int yFrom;
+        int yTo;
+        std::vector<ScopeColumnRun> runs;
+    } cases[] = {
+        {60, 60, {{129, 60, 60}}},
+        {60, -40, {{129, 11, 60}, {130, -39, 10}}},
+        {10, 110, {{129, 10, 59}, {130, 60, 109}}},
+        {30, 32, {{129, 30, 30}, {130, 31, 31}}},
+    };
+    for (const auto& c : cases) {
+        ScopeStroke stroke;
+        stroke.yFrom = c.yFrom;
+        stroke.yTo = c.yTo;
+        EXPECT_EQ(scopeStrokeRuns(kPlot, stroke), c.runs) << c.yFrom << " to " << c.yTo;
+    }
 }
 
 }  // namespace

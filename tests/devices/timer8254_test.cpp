@@ -2,104 +2,59 @@
 // modes, the pitch and silence rules, and the WAVE image of the tone.
 #include "devices/timer8254.h"
 
-#include <gtest/gtest.h>
-
 #include <span>
 #include <string>
 #include <vector>
 
+#include "tests/kit_fixture.h"
+
 namespace tarvix {
 namespace {
 
-struct Bench {
-    MemoryOutputSink sink;
-    OutputPane pane{sink};
-    RecordedSound output;
-    Timer8254 timer{pane, output};
-};
+using Timer8254Test = KitFixture;
 
-TEST(Timer8254, ControlWordTable) {
-    struct Case {
-        std::uint8_t control;
-        const char* message;  // nullptr: accepted
+// Scripts through the speaker's ports, 43H the control word and 42H counter 2, in one kit: the
+// timer keeps its state from row to row, as it does from run to run.
+TEST_F(Timer8254Test, PortScripts) {
+    const std::string counter2 = "!Program only counter 2";
+    const std::string mode3 = "!Only mode 3 supported";
+    const struct {
+        const char* script;
+        std::string transcript;
+        int frequency;  // afterwards; 0: silent
+    } cases[] = {
+        {"+speaker 42=10", "!Please set control word first", 0},
+        {"43=B6 42=A9 42=04", "", 1000},     // LSB then MSB
+        {"43=B6 42=A9", "", 0},              // the low byte alone is silent
+        {"43=96 42=C8", "", 5965},           // LSB only
+        {"43=A6 42=01", "", 4660},           // MSB only
+        {"43=96 42=00", "", 0},              // count 0 is silent
+        {"43=96 42=64", "", 0},              // count 100 is too high to hear
+        {"43=96 42=C8 42=6D", "", 10946},    // LSB only restarts with every byte: 109, the highest
+        {"43=B6 42=FF 42=FF", "", 18},       // the lowest
+        {"43=B6 42=A9 42=04 42=10", "", 0},  // a third byte starts a new pair
+        {"43=B6 42=A9 43=B6 42=00 42=05", "", 932},  // a control word restarts the pair
+        // The checks in their order; a refused word leaves the control as it was.
+        {"43=96 43=36 43=76 43=C6 43=F7 42=C8",
+         counter2 + " " + counter2 + " " + counter2 + " " + counter2, 5965},
+        {"43=96 43=B7 43=B2 43=B4 43=87 42=C8", mode3 + " " + mode3 + " " + mode3 + " " + mode3,
+         5965},
+        {"43=96 43=86 42=C8", "!counter latch command not supported", 5965},
     };
-    const Case cases[] = {
-        {0x96, nullptr},
-        {0xA6, nullptr},
-        {0xB6, nullptr},
-        {0x36, "Error: Program only counter 2"},
-        {0x76, "Error: Program only counter 2"},
-        {0xC6, "Error: Program only counter 2"},  // read-back
-        {0xF7, "Error: Program only counter 2"},  // counter checked before mode
-        {0xB7, "Error: Only mode 3 supported"},   // BCD
-        {0xB2, "Error: Only mode 3 supported"},   // mode 1
-        {0xB4, "Error: Only mode 3 supported"},   // mode 2
-        {0x87, "Error: Only mode 3 supported"},   // mode checked before latch
-        {0x86, "Error: counter latch command not supported"},
-    };
-    for (const Case& c : cases) {
-        Bench bench;
-        ASSERT_TRUE(bench.timer.writeControl(0x96));
-        EXPECT_EQ(bench.timer.writeControl(c.control), c.message == nullptr) << int{c.control};
-        EXPECT_EQ(bench.sink.text, c.message ? c.message : "") << int{c.control};
-        EXPECT_EQ(bench.timer.control(), c.message ? 0x96 : c.control)
-            << "a refused word leaves the control as it was";
+    resetDevices();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EQ(ports(c.script), c.transcript);
+        EXPECT_EQ(sound.frequency, c.frequency);
     }
-}
-
-TEST(Timer8254, DataTable) {
-    struct Case {
-        const char* name;
-        std::uint8_t control;
-        std::vector<std::uint8_t> data;
-        std::uint16_t count;
-        int frequency;  // 0: silent
-    };
-    const Case cases[] = {
-        {"LSB then MSB", 0xB6, {0xA9, 0x04}, 0x04A9, 1000},
-        {"the low byte alone is silent", 0xB6, {0xA9}, 0x00A9, 0},
-        {"LSB only", 0x96, {0xC8}, 0x00C8, 5965},
-        {"MSB only", 0xA6, {0x01}, 0x0100, 4660},
-        {"count 0 is silent", 0x96, {0x00}, 0, 0},
-        {"count 100 is too high to hear", 0x96, {0x64}, 100, 0},
-        {"count 109 is the highest tone", 0x96, {0x6D}, 109, 10946},
-        {"count FFFF is the lowest", 0xB6, {0xFF, 0xFF}, 0xFFFF, 18},
-        {"LSB only restarts with every byte", 0x96, {0xC8, 0x6D}, 109, 10946},
-        {"a third byte starts a new count", 0xB6, {0xA9, 0x04, 0x10}, 0x0010, 0},
-        {"a second pair: silent after its low byte, sounding after its high byte",
-         0xB6,
-         {0xA9, 0x04, 0x00, 0x05},
-         0x0500,
-         932},
-    };
-    for (const Case& c : cases) {
-        Bench bench;
-        ASSERT_TRUE(bench.timer.writeControl(c.control));
-        for (const std::uint8_t byte : c.data) {
-            ASSERT_TRUE(bench.timer.writeData(byte)) << c.name;
-        }
-        EXPECT_EQ(bench.timer.count(), c.count) << c.name;
-        EXPECT_EQ(bench.output.frequency, c.frequency) << c.name;
-    }
-}
-
-TEST(Timer8254, ControlWordFirstAndItRestartsTheBytePair) {
-    Bench bench;
-    EXPECT_FALSE(bench.timer.writeData(0x10));
-    EXPECT_EQ(bench.sink.text, "Error: Please set control word first");
-    ASSERT_TRUE(bench.timer.writeControl(0xB6));
-    ASSERT_TRUE(bench.timer.writeData(0xA9));
-    ASSERT_TRUE(bench.timer.writeControl(0xB6));
-    ASSERT_TRUE(bench.timer.writeData(0xA9));
-    ASSERT_TRUE(bench.timer.writeData(0x04));
-    EXPECT_EQ(bench.output.frequency, 1000);
 }
 
 TEST(Timer8254, DestroyingTheTimerStopsTheTone) {
     RecordedSound output;
     {
-        Bench bench;
-        Timer8254 timer{bench.pane, output};
+        MemoryOutputSink sink;
+        OutputPane pane{sink};
+        Timer8254 timer{pane, output};
         timer.writeControl(0x96);
         timer.writeData(0xC8);
         ASSERT_NE(output.frequency, 0);
