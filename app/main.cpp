@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName("Tarvix");
     QApplication::setApplicationName("Tarvix");
+    QGuiApplication::setDesktopFileName(TARVIX_APP_ID);
     tarvix::loadAppResources();
 
     tarvix::CMainFrame frame;

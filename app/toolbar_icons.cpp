@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include <QDir>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -134,7 +135,12 @@ QIcon commandIcon(int commandId, const QStyle& style) {
 }
 
 QIcon applicationIcon() {
-    return QIcon(":/icons/tarvix.png");
+    QIcon icon;
+    const QDir sizes(":/icons/tarvix", "*.png");
+    for (const QString& name : sizes.entryList()) {
+        icon.addFile(sizes.filePath(name));
+    }
+    return icon;
 }
 
 }  // namespace tarvix

@@ -9,7 +9,8 @@ namespace tarvix {
 
 QIcon commandIcon(int commandId, const QStyle& style);
 
-// The program's icon: an 8086 chip showing a seven-segment digit.
+// The program's icon, every size rendered from resources/tarvix.svg: an 8086 chip on its
+// board showing "86" on a seven-segment display.
 QIcon applicationIcon();
 
 }  // namespace tarvix
