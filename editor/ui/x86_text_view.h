@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/caret_moves.h"
 #include "editor/text_search.h"
 #include "editor/x86_text_buffer.h"
 
@@ -21,28 +22,10 @@ class QPrinter;
 
 namespace tarvix {
 
-class LineLayout;
-
-enum class Movement {
-    CharLeft,
-    CharRight,
-    WordLeft,
-    WordRight,
-    LineUp,
-    LineDown,
-    PageUp,
-    PageDown,
-    LineEnd,
-    Home,
-    TextStart,
-    TextEnd,
-};
-
 class CX86TextView : public QAbstractScrollArea, public TextBufferView {
     Q_OBJECT
 
 public:
-    static constexpr int kTabSize = 8;
     static constexpr int kMarginWidth = 20;
     static constexpr int kDragScrollMs = 100;
 
@@ -154,7 +137,8 @@ protected:
     TextRange selectionRange() const { return {selectionStart_, selectionEnd_}; }
     TextPosition endOfText() const;
     TextPosition validPosition(TextPosition position) const;
-    LineLayout layoutOf(int line) const;
+    // The screen column of the cursor, tabs expanded.
+    int cursorScreenColumn() const;
 
 private:
     enum class Drag { None, Text, Words, Lines };
@@ -169,7 +153,6 @@ private:
     QPrinter& printer();
     TextPosition positionAt(QPoint point) const;
     int lineAt(int y) const;
-    TextPosition computeMove(Movement movement) const;
     void moveTo(TextPosition position, bool extend);
     void setSelectionInternal(TextPosition anchor, TextPosition cursor);
     void ensureCursorVisible();
@@ -181,7 +164,6 @@ private:
     void updateWidestLine(int firstLine, int lastLine);
     void dragTo(QPoint point);
     void onDragTimer();
-    TextRange wordAt(TextPosition position) const;
     TextRange lineRangeOf(int line) const;
     void paintMargin(QPainter& painter, int line, int y);
     QRect caretRect() const;
