@@ -20,6 +20,7 @@
 #include "editor/ui/line_painter.h"
 #include "editor/ui/margin_icons.h"
 #include "editor/ui/text_view_commands.h"
+#include "ui/kit_fonts.h"
 
 namespace tarvix {
 
@@ -46,7 +47,7 @@ CX86TextView::CX86TextView(QWidget* parent) : QAbstractScrollArea(parent) {
         caretShown_ = !caretShown_;
         viewport()->update(caretRect());
     });
-    setSourceFont(defaultSourceFont());
+    setSourceFont(monospacedFont("courier"));
     messageHandler_ = [this](const QString& text) {
         QMessageBox::information(this, QApplication::applicationName(), text);
     };
@@ -56,14 +57,6 @@ CX86TextView::~CX86TextView() {
     if (buffer_ != nullptr) {
         buffer_->detachView(this);
     }
-}
-
-QFont CX86TextView::defaultSourceFont() {
-    QFont font(QStringLiteral("courier"));
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setWeight(QFont::Normal);
-    return font;
 }
 
 void CX86TextView::attachBuffer(CX86TextBuffer* buffer) {

@@ -37,8 +37,6 @@ public:
 
     void setSourceFont(const QFont& font);
     const QFont& sourceFont() const { return font_; }
-    // The view's default font: the platform's monospaced "courier", normal weight.
-    static QFont defaultSourceFont();
 
     TextPosition cursorPosition() const { return cursor_; }
     void setCursorPosition(TextPosition position);  // drops the selection

@@ -11,6 +11,7 @@
 #include "editor/ui/text_printer.h"
 #include "editor/ui/x86_text_view.h"
 #include "editor/x86_text_buffer.h"
+#include "ui/kit_fonts.h"
 
 namespace tarvix {
 
@@ -34,7 +35,7 @@ private:
         const QString pdf = folder_.filePath("out.pdf");
         printer.setOutputFileName(pdf);
         printer.setFromTo(fromPage, toPage);
-        printText(printer, buffer, CX86TextView::defaultSourceFont());
+        printText(printer, buffer, monospacedFont("courier"));
         QFile file(pdf);
         if (!file.open(QIODevice::ReadOnly)) {
             return -1;
