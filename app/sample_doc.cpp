@@ -16,7 +16,6 @@ std::string localPath(const QString& path) {
 }  // namespace
 
 CSampleDoc::CSampleDoc(QObject* parent) : QObject(parent), font_(monospacedFont("courier")) {
-    buffer_.setModifiedHandler([this](bool modified) { emit modifiedChanged(modified); });
     buffer_.initEmpty(kLineEndCrLf);
 }
 

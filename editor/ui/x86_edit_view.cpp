@@ -128,7 +128,7 @@ void CX86EditView::typeEnter() {
         return;
     }
     const std::string indent(leadingBlanks(buffer()->line(end->line - 1)));
-    if (autoIndent_ && !isOverwriteMode() && !indent.empty()) {
+    if (!isOverwriteMode() && !indent.empty()) {
         // Its own undo group, so that Undo takes the indent back before the line break.
         asUndoGroup(false, [&] {
             if (auto indented = buffer()->insertTextAt(this, *end, indent, EditAction::Indent)) {

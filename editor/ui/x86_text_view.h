@@ -66,7 +66,6 @@ public:
 
     // The last search, and a direct search that shows the not-found message itself.
     std::string lastSearchText() const { return lastSearch_.text; }
-    unsigned lastSearchFlags() const { return lastSearch_.flags; }
     bool findAndSelect(const std::string& what, unsigned flags);
 
     // Where message boxes go; tests replace it so that nothing blocks.
