@@ -64,8 +64,7 @@ public:
     virtual bool canRedo() const { return false; }
     virtual bool canPaste() const { return false; }
 
-    // The last search, and a direct search that shows the not-found message itself.
-    std::string lastSearchText() const { return lastSearch_.text; }
+    // A direct search that shows the not-found message itself.
     bool findAndSelect(const std::string& what, unsigned flags);
 
     // Where message boxes go; tests replace it so that nothing blocks.
