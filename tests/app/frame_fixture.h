@@ -24,8 +24,7 @@ public:
     QStringList openPaths;
 
     QStringList askedToSave;
-    QStringList errors;
-    QStringList messages;
+    QStringList errors;  // and the kit's own messages
 
     SaveAnswer askSaveChanges(const QString& documentName) override {
         askedToSave.append(documentName);
@@ -38,7 +37,7 @@ public:
         return savePaths.isEmpty() ? QString() : savePaths.takeFirst();
     }
     void showError(const QString& text) override { errors.append(text); }
-    void showMessage(const QString& text) override { messages.append(text); }
+    void showMessage(const QString& text) override { errors.append(text); }
 };
 
 class FrameFixture {

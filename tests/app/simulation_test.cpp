@@ -37,7 +37,7 @@ private:
     QTimer timer_;
 };
 
-enum class StopBy { Button, Escape, ClosingTheWindow };
+enum class Act { StopButton, CloseWindow, Key, MessageBox };
 
 }  // namespace
 
@@ -101,99 +101,75 @@ private slots:
         QVERIFY2(pane().startsWith("Done. [ 2 instrns"), qPrintable(pane()));
     }
 
-    void stopEndsAnEndlessLoopPromptly_data() {
-        QTest::addColumn<StopBy>("how");
-        QTest::newRow("Stop") << StopBy::Button;
-        QTest::newRow("Escape") << StopBy::Escape;
-        QTest::newRow("closing the window") << StopBy::ClosingTheWindow;
-    }
-
-    void stopEndsAnEndlessLoopPromptly() {
-        QFETCH(StopBy, how);
-        open("loop.asm", "l: jmp l\r\n");
-        frame_->setGeometry(150, 90, 640, 480);
-        QElapsedTimer sinceStop;
-        WhileRunning stopper(frame_->view(), [&](ExecutionDialog& dialog) {
-            if (sinceStop.isValid()) {
-                return;
-            }
-            QVERIFY(!dialog.singleStepMode() && !dialog.nextButton()->isVisible());
-            sinceStop.start();
-            if (how == StopBy::Button) {
-                dialog.stopButton()->click();
-            } else if (how == StopBy::Escape) {
-                QTest::keyClick(&dialog, Qt::Key_Escape);
-            } else {
-                QVERIFY(!frame_->close());  // the run ends first
-            }
-        });
-
-        command(cmd::kRun);
-
-        QVERIFY(sinceStop.isValid());
-        QVERIFY2(sinceStop.elapsed() < 1000, qPrintable(QString::number(sinceStop.elapsed())));
-        QCOMPARE(frame_->view().driver().lastEnding(), RunEnding::Stopped);
-        QVERIFY2(pane().startsWith("Done. ["), qPrintable(pane()));
-        verifyRunOver();
-        if (how == StopBy::ClosingTheWindow) {
-            QTRY_COMPARE(readWindowPlacement(), QRect(150, 90, 640, 480));  // then it closed
-        }
-    }
-
-    void keysReachTheKitWhileRunning_data() {
+    // Whatever the user does while a program loops, the run answers at once: Stop, Escape
+    // and closing the window end it; a key goes to the kit and not to the editor; a message
+    // box the kit shows mid-run keeps its own keys.
+    void aRunStaysResponsiveToTheUser_data() {
+        QTest::addColumn<Act>("act");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("code");
-        QTest::newRow("letter") << int(Qt::Key_A) << "a" << 0x61;
-        QTest::newRow("shifted letter") << int(Qt::Key_A) << "A" << 0x41;
-        QTest::newRow("enter") << int(Qt::Key_Return) << "\r" << 0x0D;
-        QTest::newRow("left arrow") << int(Qt::Key_Left) << "" << 0x25;
-        QTest::newRow("F1") << int(Qt::Key_F1) << "" << 0x70;
-        QTest::newRow("delete") << int(Qt::Key_Delete) << "\x7f" << 0x2E;
+        QTest::addColumn<int>("code");  // in lastKey at the end
+        QTest::newRow("Stop") << Act::StopButton << 0 << "" << 0;
+        QTest::newRow("Escape") << Act::Key << int(Qt::Key_Escape) << "\x1b" << 0;
+        QTest::newRow("closing the window") << Act::CloseWindow << 0 << "" << 0;
+        QTest::newRow("letter") << Act::Key << int(Qt::Key_A) << "a" << 0x61;
+        QTest::newRow("shifted letter") << Act::Key << int(Qt::Key_A) << "A" << 0x41;
+        QTest::newRow("enter") << Act::Key << int(Qt::Key_Return) << "\r" << 0x0D;
+        QTest::newRow("left arrow") << Act::Key << int(Qt::Key_Left) << "" << 0x25;
+        QTest::newRow("F1") << Act::Key << int(Qt::Key_F1) << "" << 0x70;
+        QTest::newRow("delete") << Act::Key << int(Qt::Key_Delete) << "\x7f" << 0x2E;
+        QTest::newRow("a message box") << Act::MessageBox << 0 << "" << 0;
     }
 
-    void keysReachTheKitWhileRunning() {
+    void aRunStaysResponsiveToTheUser() {
+        QFETCH(Act, act);
         QFETCH(int, key);
         QFETCH(QString, text);
         QFETCH(int, code);
         open("loop.asm", "l: jmp l\r\n");
+        frame_->setGeometry(150, 90, 640, 480);
         kit().lastKey = 0;
+        QElapsedTimer sinceAct;
         int ticks = 0;
-        WhileRunning typist(frame_->view(), [&](ExecutionDialog& dialog) {
-            if (++ticks == 1) {
-                QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-                QApplication::sendEvent(&frame_->view(), &press);
-            } else if (kit().lastKey != 0 || ticks > 100) {  // Stop would win over a key waiting
-                dialog.stopButton()->click();
-            }
-        });
-
-        command(cmd::kRun);
-
-        QCOMPARE(int(kit().lastKey), code);
-        QCOMPARE(buffer().text(), std::string("l: jmp l\r\n"));  // the editor got nothing
-    }
-
-    // A message box the kit shows mid-run answers to its own keys; they are not the kit's.
-    void aMessageBoxDuringARunKeepsItsKeys() {
-        open("loop.asm", "l: jmp l\r\n");
-        kit().lastKey = 0;
-        int answer = -1;
-        WhileRunning boxer(frame_->view(), [&](ExecutionDialog& dialog) {
-            if (answer != -1) {
-                dialog.stopButton()->click();
+        int boxAnswer = -1;
+        WhileRunning user(frame_->view(), [&](ExecutionDialog& dialog) {
+            if (++ticks > 1) {  // a key first reaches the kit: Stop would win over it
+                if (kit().lastKey != 0 || act == Act::MessageBox || ticks > 100) {
+                    dialog.stopButton()->click();
+                }
                 return;
             }
-            QDialog box(frame_.get());
-            QTimer::singleShot(0, &box, [&box] { QTest::keyClick(&box, Qt::Key_Escape); });
-            QTimer::singleShot(500, &box, [&box] { box.done(2); });  // unanswered
-            answer = box.exec();
+            QVERIFY(!dialog.singleStepMode() && !dialog.nextButton()->isVisible());
+            sinceAct.start();
+            if (act == Act::StopButton) {
+                dialog.stopButton()->click();
+            } else if (act == Act::CloseWindow) {
+                QVERIFY(!frame_->close());  // the run ends first
+            } else if (act == Act::Key) {
+                QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+                QApplication::sendEvent(&frame_->view(), &press);
+            } else {
+                QDialog box(frame_.get());
+                QTimer::singleShot(0, &box, [&box] { QTest::keyClick(&box, Qt::Key_Escape); });
+                QTimer::singleShot(500, &box, [&box] { box.done(2); });  // unanswered
+                boxAnswer = box.exec();
+            }
         });
 
         command(cmd::kRun);
 
-        QCOMPARE(answer, int(QDialog::Rejected));  // Escape reached the box
-        QCOMPARE(int(kit().lastKey), 0);
+        QVERIFY2(sinceAct.elapsed() < 1000, qPrintable(QString::number(sinceAct.elapsed())));
+        QCOMPARE(frame_->view().driver().lastEnding(), RunEnding::Stopped);
+        QVERIFY2(pane().startsWith("Done. ["), qPrintable(pane()));
+        verifyRunOver();
+        QCOMPARE(int(kit().lastKey), code);
+        QCOMPARE(buffer().text(), std::string("l: jmp l\r\n"));  // the editor got nothing
+        if (act == Act::MessageBox) {
+            QCOMPARE(boxAnswer, int(QDialog::Rejected));  // Escape reached the box
+        }
+        if (act == Act::CloseWindow) {
+            QTRY_COMPARE(readWindowPlacement(), QRect(150, 90, 640, 480));  // then it closed
+        }
     }
 
     // Next, or Enter wherever the focus is (the locked editor or the dialog), runs one line
