@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include "common/output_sink.h"
+#include "devices/kit_devices.h"
 #include "devices/ppi8255.h"
 #include "devices/scope_trace.h"
 #include "panels/led8255_panel.h"
@@ -15,11 +17,36 @@
 #include "panels/scope_view.h"
 #include "panels/stepper_motor_view.h"
 #include "panels/stepper_panel.h"
-#include "tests/panels/windowed_kit.h"
+#include "simulator/kit.h"
 
 namespace tarvix {
 
 namespace {
+
+class CountingLauncher : public TerminalLauncher {
+public:
+    int launches = 0;
+    void launch() override { ++launches; }
+};
+
+// A kit whose chips drive real panel windows (owned by no main window), with the output pane
+// in memory and a terminal launcher that only counts.
+struct WindowedKit {
+    WindowedKit() {
+        sink.lineSource = &kit.currentLine;
+        panels.attachPpi(&kit.devices.ppi);
+    }
+
+    MemoryOutputSink sink;
+    OutputPane pane{sink};
+    KitPanels panels{nullptr};
+    RecordedSound sound;
+    AbsentTerminal terminal;
+    CountingLauncher launcher;
+    SteadyClock clock;
+    DeviceHost host{panels, sound, terminal, launcher, clock};
+    Kit kit{pane, host};
+};
 
 constexpr Panel kPanels[] = {Panel::Scope, Panel::Stepper, Panel::Led8255, Panel::Led8279,
                              Panel::Speaker};

@@ -149,10 +149,7 @@ void EditorDialogsTest::requestsAndMarginsAreKeptInTheProfile() {
     savePageMargins(QMarginsF(12.4, 8, 15, 25.6));
     QCOMPARE(loadPageMargins(), QMarginsF(12, 8, 15, 26));
     QSettings profile(QStringLiteral("Tarvix"), QStringLiteral("Tarvix"));
-    QVERIFY(profile.fileName().startsWith(profile_.path()));
     QCOMPARE(profile.value(QStringLiteral("Edit/PageSetup/LeftMargin")).toInt(), 12);
-    QCOMPARE(profile.value(QStringLiteral("Edit/Replace/ReplaceWith")).toString(),
-             QStringLiteral("cx"));
 }
 
 int EditorDialogsTest::printedPages(int lines, int fromPage, int toPage) {
