@@ -1,6 +1,6 @@
-// The frame as a user meets it: the command table within reach in both modes, the caption,
-// the document's safety rules, the recent files and the window's place, the bars, the lock a
-// dialog puts on the frame, and the windows the Tools and Help menus open.
+// The frame as a user meets it: the command table within reach in both modes, the document's
+// safety rules, the recent files and the window's place, the bars, the lock a dialog puts on
+// the frame, and the windows the Tools and Help menus open.
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,13 +94,6 @@ private slots:
                 }
             }
         }
-    }
-
-    void theCaptionShowsTheFullPathInUpperCase() {
-        QCOMPARE(frame_->windowTitle(), QString("Tarvix v1.0 - [UNTITLED]"));
-        const QString path = writeFile("Blink.asm", "hlt\r\n");
-        QVERIFY(frame_->openDocument(path));
-        QCOMPARE(frame_->windowTitle(), "Tarvix v1.0 - [" + path.toUpper() + "]");
     }
 
     // Cancelling keeps the text, a failed open or save loses nothing, Save writes it.
