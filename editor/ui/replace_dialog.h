@@ -27,7 +27,6 @@ public:
     // selection on one line the text to find.
     explicit ReplaceDialog(CX86EditView* view);
 
-
 public slots:
     void findNext();
     void replaceOne();
