@@ -15,7 +15,7 @@
 
 #include "app/document_names.h"
 #include "app/key_codes.h"
-#include "panels/dialog_units.h"
+#include "ui/dialog_units.h"
 
 namespace tarvix {
 

@@ -3,12 +3,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include "ui/kit_fonts.h"
+
 namespace tarvix {
 
 OutputBar::OutputBar(QWidget* parent) : QWidget(parent), line_(new QLabel(this)) {
-    QFont font("Courier New");
-    font.setStyleHint(QFont::Monospace);
-    line_->setFont(font);
+    line_->setFont(monospacedFont("Courier New"));
     line_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     line_->setTextFormat(Qt::PlainText);
     line_->setTextInteractionFlags(Qt::TextSelectableByMouse);

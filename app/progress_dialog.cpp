@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/document_names.h"
-#include "panels/dialog_units.h"
+#include "ui/dialog_units.h"
 
 namespace tarvix {
 

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "ui/kit_fonts.h"
+
 namespace tarvix {
 
 namespace {
@@ -13,11 +15,7 @@ std::string localPath(const QString& path) {
 
 }  // namespace
 
-CSampleDoc::CSampleDoc(QObject* parent) : QObject(parent), font_("courier") {
-    font_.setStyleHint(QFont::Monospace);
-    font_.setFixedPitch(true);
-    font_.setWeight(QFont::Normal);
-    buffer_.setModifiedHandler([this](bool modified) { emit modifiedChanged(modified); });
+CSampleDoc::CSampleDoc(QObject* parent) : QObject(parent), font_(monospacedFont("courier")) {
     buffer_.initEmpty(kLineEndCrLf);
 }
 

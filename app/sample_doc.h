@@ -41,7 +41,6 @@ public:
 
 signals:
     void pathChanged(const QString& path);
-    void modifiedChanged(bool modified);
 
 private:
     bool saveTo(const QString& path, UserPrompts& prompts);

@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QWindow>
 
-#include "panels/dialog_units.h"
+#include "ui/dialog_units.h"
 
 namespace tarvix {
 

@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <array>
 
-#include "panels/dialog_units.h"
+#include "ui/dialog_units.h"
 
 namespace tarvix {
 

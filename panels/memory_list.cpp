@@ -4,8 +4,8 @@
 #include <QListView>
 #include <QVBoxLayout>
 
-#include "panels/kit_fonts.h"
 #include "panels/memory_row_model.h"
+#include "ui/kit_fonts.h"
 
 namespace tarvix {
 
@@ -18,11 +18,11 @@ const QColor kListText(250, 250, 250);
 
 MemoryList::MemoryList(MemoryRowModel* model, QWidget* parent)
     : QWidget(parent), title_(new QLabel(kTitle, this)), view_(new QListView(this)) {
-    title_->setFont(kitFixedFont());
+    title_->setFont(fixedsysFont());
     title_->setFrameShape(QFrame::StyledPanel);
     title_->setMargin(2);
 
-    view_->setFont(kitFixedFont());
+    view_->setFont(fixedsysFont());
     view_->setUniformItemSizes(true);
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);

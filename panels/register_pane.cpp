@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "panels/kit_fonts.h"
 #include "simulator/register_text.h"
+#include "ui/kit_fonts.h"
 
 namespace tarvix {
 
@@ -25,7 +25,7 @@ constexpr TextPlace kLegendPlace{43, 60};
 
 RegisterPane::RegisterPane(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFont(kitFixedFont());
+    setFont(fixedsysFont());
 }
 
 void RegisterPane::setLines(const std::array<std::string, 4>& lines) {

@@ -53,7 +53,7 @@ void paintLine(QPainter& painter, const LineGeometry& geometry, const LineLayout
         // One character at a time on the column grid: a font's fractional advance would
         // otherwise drift away from the caret and the selection.
         for (int character = first; character < end; ++character) {
-            const QString shown = layout.text(character, character + 1);
+            const QString shown = QString::fromStdU32String(layout.text(character, character + 1));
             if (!shown.trimmed().isEmpty()) {
                 painter.drawText(QPointF(xOf(character), geometry.top + geometry.ascent), shown);
             }

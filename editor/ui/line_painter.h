@@ -6,8 +6,8 @@
 #include <QPainter>
 #include <vector>
 
+#include "editor/line_layout.h"
 #include "editor/syntax_classifier.h"
-#include "editor/ui/line_layout.h"
 
 namespace tarvix {
 

@@ -27,8 +27,6 @@ public:
     // selection on one line the text to find.
     explicit ReplaceDialog(CX86EditView* view);
 
-    const TextRange& block() const { return block_; }
-
 public slots:
     void findNext();
     void replaceOne();

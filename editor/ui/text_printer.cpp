@@ -1,15 +1,15 @@
 #include "editor/ui/text_printer.h"
 
 #include <QFontMetrics>
+#include <QObject>
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
 #include <vector>
 
+#include "editor/line_layout.h"
 #include "editor/syntax_classifier.h"
-#include "editor/ui/line_layout.h"
 #include "editor/ui/line_painter.h"
-#include "editor/ui/x86_text_view.h"
 #include "editor/x86_text_buffer.h"
 
 namespace tarvix {
@@ -49,8 +49,7 @@ void printText(QPrinter& printer, const CX86TextBuffer& buffer, const QFont& fon
                                         static_cast<double>(metrics.horizontalAdvance(u'X')),
                                         static_cast<double>(lineHeight),
                                         static_cast<double>(metrics.ascent())};
-            paintLine(painter, geometry, LineLayout(buffer.line(line), CX86TextView::kTabSize),
-                      blocks, {});
+            paintLine(painter, geometry, LineLayout(buffer.line(line)), blocks, {});
         }
         painter.setClipping(false);
         painter.setPen(viewColour(kColourText));

@@ -86,10 +86,6 @@ void ViewCommand::run(CX86TextView& view) const {
     }
 }
 
-std::span<const ViewCommand> viewCommands() {
-    return kCommands;
-}
-
 const ViewCommand* commandForKey(QKeyCombination key) {
     const QKeyCombination plain = plainKey(key);
     const auto found = std::find_if(kCommands.begin(), kCommands.end(),

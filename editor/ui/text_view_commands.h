@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QKeyCombination>
-#include <span>
 
 #include "editor/ui/x86_text_view.h"
 
@@ -18,8 +17,6 @@ struct ViewCommand {
 
     void run(CX86TextView& view) const;
 };
-
-std::span<const ViewCommand> viewCommands();
 
 // The command bound to a key, if any. Keypad and Backtab variants count as the plain key.
 const ViewCommand* commandForKey(QKeyCombination key);

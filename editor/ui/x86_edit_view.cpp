@@ -5,7 +5,7 @@
 #include <QMimeData>
 #include <algorithm>
 
-#include "editor/ui/line_layout.h"
+#include "editor/line_layout.h"
 #include "editor/ui/replace_dialog.h"
 
 namespace tarvix {
@@ -97,7 +97,7 @@ void CX86EditView::typeText(const QString& text) {
     asUndoGroup(merge, [&] {
         const TextPosition at = removeSelection(EditAction::Typing);
         if (isOverwriteMode() && !replacing) {
-            const LineLayout layout = layoutOf(at.line);
+            const LineLayout layout(buffer()->line(at.line));
             const int typed = static_cast<int>(text.toUcs4().size());
             const int covered = layout.byteOf(layout.characterAt(at.column) + typed);
             buffer()->deleteRange(this, at, {at.line, covered}, EditAction::Typing);
@@ -128,7 +128,7 @@ void CX86EditView::typeEnter() {
         return;
     }
     const std::string indent(leadingBlanks(buffer()->line(end->line - 1)));
-    if (autoIndent_ && !isOverwriteMode() && !indent.empty()) {
+    if (!isOverwriteMode() && !indent.empty()) {
         // Its own undo group, so that Undo takes the indent back before the line break.
         asUndoGroup(false, [&] {
             if (auto indented = buffer()->insertTextAt(this, *end, indent, EditAction::Indent)) {
@@ -163,13 +163,9 @@ void CX86EditView::deleteForward() {
         deleteSelection();
         return;
     }
+    // To the next character, or the line end, as the caret would step.
     const TextPosition cursor = cursorPosition();
-    if (cursor.column < buffer()->lineLength(cursor.line)) {
-        const LineLayout layout = layoutOf(cursor.line);
-        deleteOrStay(cursor, {cursor.line, layout.byteOf(layout.characterAt(cursor.column) + 1)});
-    } else if (cursor.line + 1 < buffer()->lineCount()) {
-        deleteOrStay(cursor, {cursor.line + 1, 0});
-    }
+    deleteOrStay(cursor, caretMove(*buffer(), cursor, Movement::CharRight, {}));
 }
 
 void CX86EditView::deleteBackward() {
@@ -181,12 +177,7 @@ void CX86EditView::deleteBackward() {
         return;
     }
     const TextPosition cursor = cursorPosition();
-    if (cursor.column > 0) {
-        const LineLayout layout = layoutOf(cursor.line);
-        deleteOrStay({cursor.line, layout.byteOf(layout.characterAt(cursor.column) - 1)}, cursor);
-    } else if (cursor.line > 0) {
-        deleteOrStay({cursor.line - 1, buffer()->lineLength(cursor.line - 1)}, cursor);
-    }
+    deleteOrStay(caretMove(*buffer(), cursor, Movement::CharLeft, {}), cursor);
 }
 
 // ---- block indent ----

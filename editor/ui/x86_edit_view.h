@@ -26,9 +26,6 @@ public:
     // line ends become "\r\n".
     void replaceSelection(const std::string& text);
 
-    bool isAutoIndent() const { return autoIndent_; }
-    void setAutoIndent(bool on) { autoIndent_ = on; }
-
     void onTextChanged(TextBufferView* source, const TextChange& change) override;
 
 public slots:
@@ -65,7 +62,6 @@ private:
     // Undo or redo one group, the cursor going where the buffer says.
     void stepHistory(std::optional<TextPosition> (CX86TextBuffer::*step)());
 
-    bool autoIndent_ = true;
     // Where the last typed character ended while typing goes on: the next character typed
     // there joins its undo group.
     std::optional<TextPosition> typingEnd_;

@@ -12,15 +12,15 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <limits>
 
+#include "editor/line_layout.h"
 #include "editor/syntax_classifier.h"
-#include "editor/ui/line_layout.h"
 #include "editor/ui/line_painter.h"
 #include "editor/ui/margin_icons.h"
 #include "editor/ui/text_view_commands.h"
+#include "ui/kit_fonts.h"
 
 namespace tarvix {
 
@@ -30,20 +30,6 @@ constexpr int kCaretBlinkMs = 500;
 
 bool isBefore(TextPosition a, TextPosition b) {
     return a.line < b.line || (a.line == b.line && a.column < b.column);
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// What word moves step over: runs of word characters (UTF-8 bytes included), of blanks, and
-// of anything else.
-int characterClass(char c) {
-    if (isBlank(c)) {
-        return 0;
-    }
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x80 || std::isalnum(byte) || c == '_' ? 1 : 2;
 }
 
 }  // namespace
@@ -61,7 +47,7 @@ CX86TextView::CX86TextView(QWidget* parent) : QAbstractScrollArea(parent) {
         caretShown_ = !caretShown_;
         viewport()->update(caretRect());
     });
-    setSourceFont(defaultSourceFont());
+    setSourceFont(monospacedFont("courier"));
     messageHandler_ = [this](const QString& text) {
         QMessageBox::information(this, QApplication::applicationName(), text);
     };
@@ -71,14 +57,6 @@ CX86TextView::~CX86TextView() {
     if (buffer_ != nullptr) {
         buffer_->detachView(this);
     }
-}
-
-QFont CX86TextView::defaultSourceFont() {
-    QFont font(QStringLiteral("courier"));
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setWeight(QFont::Normal);
-    return font;
 }
 
 void CX86TextView::attachBuffer(CX86TextBuffer* buffer) {
@@ -130,11 +108,12 @@ TextPosition CX86TextView::validPosition(TextPosition position) const {
     }
     const int line = std::clamp(position.line, 0, buffer_->lineCount() - 1);
     const int column = std::clamp(position.column, 0, buffer_->lineLength(line));
-    return {line, layoutOf(line).snapByte(column)};
+    return {line, LineLayout(buffer_->line(line)).snapByte(column)};
 }
 
-LineLayout CX86TextView::layoutOf(int line) const {
-    return LineLayout(buffer_ == nullptr ? std::string_view{} : buffer_->line(line), kTabSize);
+int CX86TextView::cursorScreenColumn() const {
+    return screenColumnOf(buffer_ == nullptr ? std::string_view{} : buffer_->line(cursor_.line),
+                          cursor_.column);
 }
 
 void CX86TextView::setCursorPosition(TextPosition position) {
@@ -194,21 +173,6 @@ std::string CX86TextView::selectedText() const {
     return text;
 }
 
-TextRange CX86TextView::wordAt(TextPosition position) const {
-    const std::string_view text =
-        buffer_ == nullptr ? std::string_view{} : buffer_->line(position.line);
-    int start = std::clamp(position.column, 0, static_cast<int>(text.size()));
-    int end = start;
-    while (start > 0 && isWordCharacter(text[static_cast<std::size_t>(start - 1)])) {
-        --start;
-    }
-    while (end < static_cast<int>(text.size()) &&
-           isWordCharacter(text[static_cast<std::size_t>(end)])) {
-        ++end;
-    }
-    return {{position.line, start}, {position.line, end}};
-}
-
 TextRange CX86TextView::lineRangeOf(int line) const {
     // To the start of the next line; the last line to its end.
     if (buffer_ != nullptr && line + 1 < buffer_->lineCount()) {
@@ -228,12 +192,11 @@ void CX86TextView::moveCursor(Movement movement, bool extend) {
         preferredColumn_ = -1;
     } else if (preferredColumn_ < 0) {
         // Up and Down keep to the column they started from, across shorter lines.
-        const LineLayout layout = layoutOf(cursor_.line);
-        preferredColumn_ = layout.columnOf(layout.characterAt(cursor_.column));
+        preferredColumn_ = cursorScreenColumn();
     }
+    const int page = std::max(1, visibleLineCount() - 1);
     if (movement == Movement::PageUp || movement == Movement::PageDown) {
         // The page scrolls first, so the cursor keeps its place on the screen.
-        const int page = std::max(1, visibleLineCount() - 1);
         verticalScrollBar()->setValue(firstVisibleLine() +
                                       (movement == Movement::PageUp ? -page : page));
     }
@@ -243,92 +206,7 @@ void CX86TextView::moveCursor(Movement movement, bool extend) {
         moveTo(movement == Movement::CharLeft ? selectionStart_ : selectionEnd_, false);
         return;
     }
-    moveTo(computeMove(movement), extend);
-}
-
-TextPosition CX86TextView::computeMove(Movement movement) const {
-    const int lastLine = buffer_->lineCount() - 1;
-    const std::string_view text = buffer_->line(cursor_.line);
-    const int length = static_cast<int>(text.size());
-    const LineLayout layout = layoutOf(cursor_.line);
-    const int character = layout.characterAt(cursor_.column);
-    const auto charAt = [&](int column) { return text[static_cast<std::size_t>(column)]; };
-    const int page = std::max(1, visibleLineCount() - 1);
-    switch (movement) {
-        case Movement::CharLeft:
-            if (character > 0) {
-                return {cursor_.line, layout.byteOf(character - 1)};
-            }
-            return cursor_.line > 0
-                       ? TextPosition{cursor_.line - 1, buffer_->lineLength(cursor_.line - 1)}
-                       : cursor_;
-        case Movement::CharRight:
-            if (cursor_.column < length) {
-                return {cursor_.line, layout.byteOf(character + 1)};
-            }
-            return cursor_.line < lastLine ? TextPosition{cursor_.line + 1, 0} : cursor_;
-        case Movement::WordLeft: {
-            if (cursor_.column == 0) {
-                return computeMove(Movement::CharLeft);
-            }
-            int column = cursor_.column;
-            while (column > 0 && isBlank(charAt(column - 1))) {
-                --column;
-            }
-            const int kind = column > 0 ? characterClass(charAt(column - 1)) : 0;
-            while (column > 0 && characterClass(charAt(column - 1)) == kind) {
-                --column;
-            }
-            return {cursor_.line, column};
-        }
-        case Movement::WordRight: {
-            if (cursor_.column >= length) {
-                return computeMove(Movement::CharRight);
-            }
-            int column = cursor_.column;
-            const int kind = characterClass(charAt(column));
-            while (column < length && characterClass(charAt(column)) == kind) {
-                ++column;
-            }
-            while (column < length && isBlank(charAt(column))) {
-                ++column;
-            }
-            return {cursor_.line, column};
-        }
-        case Movement::LineUp:
-        case Movement::LineDown: {
-            const int line =
-                std::clamp(cursor_.line + (movement == Movement::LineUp ? -1 : 1), 0, lastLine);
-            const int wanted = preferredColumn_;
-            const LineLayout target = layoutOf(line);
-            int chosen = target.characterNearColumn(wanted);
-            while (chosen > 0 && target.columnOf(chosen) > wanted) {
-                --chosen;  // never to the right of the wanted column
-            }
-            return {line, target.byteOf(chosen)};
-        }
-        case Movement::PageUp:
-        case Movement::PageDown: {
-            const int step = movement == Movement::PageUp ? -page : page;
-            const int line = std::clamp(cursor_.line + step, 0, lastLine);
-            return {line, std::min(cursor_.column, buffer_->lineLength(line))};
-        }
-        case Movement::LineEnd:
-            return {cursor_.line, length};
-        case Movement::Home: {
-            int firstText = 0;
-            while (firstText < length && isBlank(charAt(firstText))) {
-                ++firstText;
-            }
-            const bool onlyBlanks = firstText == length;
-            return {cursor_.line, onlyBlanks || cursor_.column == firstText ? 0 : firstText};
-        }
-        case Movement::TextStart:
-            return {0, 0};
-        case Movement::TextEnd:
-            return endOfText();
-    }
-    return cursor_;
+    moveTo(caretMove(*buffer_, cursor_, movement, {preferredColumn_, page}), extend);
 }
 
 // ---- scrolling ----
@@ -364,8 +242,7 @@ void CX86TextView::ensureLineVisible(int line) {
 
 void CX86TextView::ensureCursorVisible() {
     ensureLineVisible(cursor_.line);
-    const LineLayout layout = layoutOf(cursor_.line);
-    const int column = layout.columnOf(layout.characterAt(cursor_.column));
+    const int column = cursorScreenColumn();
     QScrollBar* bar = horizontalScrollBar();
     if (column < bar->value()) {
         bar->setValue(column);
@@ -459,7 +336,7 @@ void CX86TextView::forgetStatesFrom(int line) {
 
 void CX86TextView::updateWidestLine(int firstLine, int lastLine) {
     for (int line = std::max(firstLine, 0); buffer_ != nullptr && line <= lastLine; ++line) {
-        widestLine_ = std::max(widestLine_, layoutOf(line).width());
+        widestLine_ = std::max(widestLine_, LineLayout(buffer_->line(line)).width());
     }
 }
 
@@ -492,7 +369,7 @@ void CX86TextView::paintEvent(QPaintEvent*) {
             static_cast<double>(y), static_cast<double>(charWidth_),
             static_cast<double>(lineHeight_), static_cast<double>(ascent_)};
         painter.setClipRect(textArea);
-        paintLine(painter, geometry, LineLayout(text, kTabSize), blocks, selection);
+        paintLine(painter, geometry, LineLayout(text), blocks, selection);
         painter.setClipping(false);
         paintMargin(painter, line, y);
     }
@@ -514,9 +391,7 @@ void CX86TextView::paintMargin(QPainter& painter, int line, int y) {
 }
 
 QRect CX86TextView::caretRect() const {
-    const LineLayout layout = layoutOf(cursor_.line);
-    const int column = layout.columnOf(layout.characterAt(cursor_.column));
-    const int x = kMarginWidth + (column - firstVisibleColumn()) * charWidth_;
+    const int x = kMarginWidth + (cursorScreenColumn() - firstVisibleColumn()) * charWidth_;
     const int y = (cursor_.line - firstVisibleLine()) * lineHeight_;
     return QRect(x, y, overwrite_ ? charWidth_ : 2, lineHeight_);
 }
@@ -559,7 +434,9 @@ void CX86TextView::focusOutEvent(QFocusEvent* event) {
 }
 
 void CX86TextView::sendPosition() {
-    const int character = layoutOf(cursor_.line).characterAt(cursor_.column);
+    const std::string_view line =
+        buffer_ == nullptr ? std::string_view{} : buffer_->line(cursor_.line);
+    const int character = LineLayout(line).characterAt(cursor_.column);
     emit positionTextChanged(
         QStringLiteral("Ln %1, Col %2").arg(cursor_.line + 1).arg(character + 1));
 }
@@ -644,7 +521,7 @@ TextPosition CX86TextView::positionAt(QPoint point) const {
     const int line = lineAt(point.y());
     const double column =
         static_cast<double>(point.x() - kMarginWidth) / charWidth_ + firstVisibleColumn();
-    const LineLayout layout = layoutOf(line);
+    const LineLayout layout(buffer_ == nullptr ? std::string_view{} : buffer_->line(line));
     return {line, layout.byteOf(layout.characterNearColumn(column))};
 }
 
@@ -669,7 +546,7 @@ void CX86TextView::mousePressEvent(QMouseEvent* event) {
     } else {
         const TextPosition position = positionAt(point);
         if (ctrl) {
-            dragOrigin_ = wordAt(shift ? anchor_ : position);
+            dragOrigin_ = wordAt(*buffer_, shift ? anchor_ : position);
             drag_ = Drag::Words;
         } else {
             dragOrigin_ = {shift ? anchor_ : position, shift ? anchor_ : position};
@@ -691,7 +568,7 @@ void CX86TextView::mouseDoubleClickEvent(QMouseEvent* event) {
         mousePressEvent(event);
         return;
     }
-    dragOrigin_ = wordAt(positionAt(point));
+    dragOrigin_ = wordAt(*buffer_, positionAt(point));
     drag_ = Drag::Words;
     dragPoint_ = point;
     dragTo(point);
@@ -721,7 +598,7 @@ void CX86TextView::dragTo(QPoint point) {
     if (drag_ == Drag::Lines) {
         reached = lineRangeOf(lineAt(point.y()));
     } else if (drag_ == Drag::Words) {
-        reached = wordAt(positionAt(point));
+        reached = wordAt(*buffer_, positionAt(point));
     } else {
         const TextPosition position = positionAt(point);
         reached = {position, position};

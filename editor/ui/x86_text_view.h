@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/caret_moves.h"
 #include "editor/text_search.h"
 #include "editor/x86_text_buffer.h"
 
@@ -21,28 +22,10 @@ class QPrinter;
 
 namespace tarvix {
 
-class LineLayout;
-
-enum class Movement {
-    CharLeft,
-    CharRight,
-    WordLeft,
-    WordRight,
-    LineUp,
-    LineDown,
-    PageUp,
-    PageDown,
-    LineEnd,
-    Home,
-    TextStart,
-    TextEnd,
-};
-
 class CX86TextView : public QAbstractScrollArea, public TextBufferView {
     Q_OBJECT
 
 public:
-    static constexpr int kTabSize = 8;
     static constexpr int kMarginWidth = 20;
     static constexpr int kDragScrollMs = 100;
 
@@ -54,8 +37,6 @@ public:
 
     void setSourceFont(const QFont& font);
     const QFont& sourceFont() const { return font_; }
-    // The view's default font: the platform's monospaced "courier", normal weight.
-    static QFont defaultSourceFont();
 
     TextPosition cursorPosition() const { return cursor_; }
     void setCursorPosition(TextPosition position);  // drops the selection
@@ -83,9 +64,7 @@ public:
     virtual bool canRedo() const { return false; }
     virtual bool canPaste() const { return false; }
 
-    // The last search, and a direct search that shows the not-found message itself.
-    std::string lastSearchText() const { return lastSearch_.text; }
-    unsigned lastSearchFlags() const { return lastSearch_.flags; }
+    // A direct search that shows the not-found message itself.
     bool findAndSelect(const std::string& what, unsigned flags);
 
     // Where message boxes go; tests replace it so that nothing blocks.
@@ -154,7 +133,8 @@ protected:
     TextRange selectionRange() const { return {selectionStart_, selectionEnd_}; }
     TextPosition endOfText() const;
     TextPosition validPosition(TextPosition position) const;
-    LineLayout layoutOf(int line) const;
+    // The screen column of the cursor, tabs expanded.
+    int cursorScreenColumn() const;
 
 private:
     enum class Drag { None, Text, Words, Lines };
@@ -169,7 +149,6 @@ private:
     QPrinter& printer();
     TextPosition positionAt(QPoint point) const;
     int lineAt(int y) const;
-    TextPosition computeMove(Movement movement) const;
     void moveTo(TextPosition position, bool extend);
     void setSelectionInternal(TextPosition anchor, TextPosition cursor);
     void ensureCursorVisible();
@@ -181,7 +160,6 @@ private:
     void updateWidestLine(int firstLine, int lastLine);
     void dragTo(QPoint point);
     void onDragTimer();
-    TextRange wordAt(TextPosition position) const;
     TextRange lineRangeOf(int line) const;
     void paintMargin(QPainter& painter, int line, int y);
     QRect caretRect() const;

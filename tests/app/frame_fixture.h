@@ -1,16 +1,44 @@
-// A main frame for each test, with scripted prompts and a scratch folder for its files; the
-// commands are triggered through the frame's actions, as a user gives them.
+// A main frame for each test, with prompts that answer from a script and record what the
+// application said (so that no test waits for a window), and a scratch folder for its files.
+// The commands are triggered through the frame's actions, as a user gives them.
 #pragma once
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
+#include "app/app_resources.h"
 #include "app/main_frame.h"
-#include "tests/app/scripted_prompts.h"
+#include "app/user_prompts.h"
 
 namespace tarvix {
+
+class ScriptedPrompts : public UserPrompts {
+public:
+    SaveAnswer saveAnswer = SaveAnswer::Discard;
+    QStringList savePaths;  // taken one by one; empty means "cancelled"
+    QStringList openPaths;
+
+    QStringList askedToSave;
+    QStringList errors;  // and the kit's own messages
+
+    SaveAnswer askSaveChanges(const QString& documentName) override {
+        askedToSave.append(documentName);
+        return saveAnswer;
+    }
+    QString chooseOpenPath(const QString&) override {
+        return openPaths.isEmpty() ? QString() : openPaths.takeFirst();
+    }
+    QString chooseSavePath(const QString&) override {
+        return savePaths.isEmpty() ? QString() : savePaths.takeFirst();
+    }
+    void showError(const QString& text) override { errors.append(text); }
+    void showMessage(const QString& text) override { errors.append(text); }
+};
 
 class FrameFixture {
 protected:
@@ -43,3 +71,16 @@ protected:
 };
 
 }  // namespace tarvix
+
+// The profile goes to a folder of the test's own before anything reads it.
+#define TARVIX_APP_TEST_MAIN(TestClass)                      \
+    int main(int argc, char** argv) {                        \
+        QTemporaryDir profile;                               \
+        qputenv("XDG_CONFIG_HOME", profile.path().toUtf8()); \
+        QApplication application(argc, argv);                \
+        QApplication::setOrganizationName("Tarvix");         \
+        QApplication::setApplicationName("Tarvix");          \
+        tarvix::loadAppResources();                          \
+        TestClass test;                                      \
+        return QTest::qExec(&test, argc, argv);              \
+    }

@@ -1,32 +1,26 @@
-// The frame's rules: the caption, source and list mode menus, recent files, window placement
-// in the profile, the View toggles, the locking of the frame by a dialog, and the question
-// before unsaved text is lost.
-#include <QDir>
+// The frame as a user meets it: the command table within reach in both modes, the document's
+// safety rules, the recent files and the window's place, the bars, the lock a dialog puts on
+// the frame, and the windows the Tools and Help menus open.
 #include <QDockWidget>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QSet>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
-#include <memory>
 
 #include "app/command_ids.h"
+#include "app/command_table.h"
 #include "app/execution_dialog.h"
-#include "app/frame_settings.h"
 #include "app/help_window.h"
-#include "app/main_frame.h"
-#include "app/output_bar.h"
-#include "app/owner_lock.h"
 #include "app/progress_dialog.h"
 #include "app/sample_view.h"
-#include "tests/app/app_test_main.h"
+#include "editor/ui/text_view_commands.h"
 #include "tests/app/frame_fixture.h"
-#include "tests/app/scripted_prompts.h"
 
 using namespace tarvix;
 
@@ -38,23 +32,14 @@ QByteArray readFile(const QString& path) {
     return file.readAll();
 }
 
-QStringList menuTexts(const QMenu& menu) {
-    QStringList texts;
-    for (const QAction* action : menu.actions()) {
-        if (!action->isSeparator()) {
-            texts.append(action->text());
-        }
-    }
-    return texts;
-}
-
-const QMenu* menuNamed(const QMenuBar& bar, const QString& title) {
-    for (const QAction* action : bar.actions()) {
-        if (action->text() == title) {
-            return action->menu();
-        }
-    }
-    return nullptr;
+// Answers the next modal dialog with `answer` once it is up.
+template <typename Answer>
+void whenModal(Answer answer) {
+    QTimer::singleShot(0, [answer] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog != nullptr);
+        answer(*dialog);
+    });
 }
 
 }  // namespace
@@ -73,178 +58,67 @@ private slots:
 
     void cleanup() { dropFrame(); }
 
-    void titleShowsTheFullPathInUpperCase() {
-        QCOMPARE(frame_->windowTitle(), QString("Tarvix v1.0 - [UNTITLED]"));
-        const QString path = writeFile("Blink.asm", "hlt\r\n");
-        QVERIFY(frame_->openDocument(path));
-        QCOMPARE(frame_->windowTitle(),
-                 "Tarvix v1.0 - [" + QDir::toNativeSeparators(path).toUpper() + "]");
-    }
-
-    void listModeMenusAreTheShortOnes() {
-        QVERIFY(frame_->openDocument(writeFile("prog.LsT", "listing\r\n")));
-        QVERIFY(frame_->isListMode());
-        const QMenuBar& bar = *frame_->menuBar();
-        QCOMPARE(menuTexts(*menuNamed(bar, "&File")),
-                 (QStringList{"Assembly Code", "&Save\tCtrl+S", "Save &As...", "&Print...\tCtrl+P",
-                              "Print Pre&view", "Page Set&up...", "E&xit"}));
-        QVERIFY(!menuTexts(*menuNamed(bar, "&Edit")).contains("Undo\tCtrl+Z"));
-        QVERIFY(!menuTexts(*menuNamed(bar, "&View")).contains("Output"));
-        QVERIFY(menuNamed(bar, "&Simulation") == nullptr);
-        QVERIFY(menuNamed(bar, "&Help") != nullptr);
-
-        QVERIFY(frame_->openDocument(writeFile("prog.asm", "hlt\r\n")));
-        QVERIFY(!frame_->isListMode());
-        QCOMPARE(
-            menuTexts(*menuNamed(bar, "&Simulation")),
-            (QStringList{"Run\tF9", "Step\tF10", "Reset CPU\tF11", "Reset Memory", "Assemble"}));
-    }
-
-    void aListFileWithoutItsSourceIsNoDeadEnd() {
-        QVERIFY(frame_->openDocument(writeFile("lone.lst", "listing\r\n")));
-        command(cmd::kAssemblyCode);
-        QVERIFY(frame_->isListMode());
-        QCOMPARE(prompts_->errors.size(), 1);
-
-        prompts_->openPaths << writeFile("other.asm", "hlt\r\n");
-        QVERIFY(frame_->commandAction(cmd::kFileOpen)->isEnabled());
-        command(cmd::kFileOpen);
-        QVERIFY(!frame_->isListMode());
-        QVERIFY(frame_->document().path().endsWith("other.asm"));
-    }
-
-    void acceleratorsReachTheirCommands_data() {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<int>("id");
-        QTest::newRow("F9") << "F9" << cmd::kRun;
-        QTest::newRow("F10") << "F10" << cmd::kStep;
-        QTest::newRow("F11") << "F11" << cmd::kResetCpu;
-        QTest::newRow("F12") << "F12" << cmd::kAssemble;
-        QTest::newRow("F1") << "F1" << cmd::kHelp;
-        QTest::newRow("F3") << "F3" << cmd::kEditFindNext;
-        QTest::newRow("Ctrl+N") << "Ctrl+N" << cmd::kFileNew;
-        QTest::newRow("Ctrl+H") << "Ctrl+H" << cmd::kEditReplace;
-        QTest::newRow("Ctrl+Insert") << "Ctrl+Ins" << cmd::kEditCopy;
-        QTest::newRow("Shift+Insert") << "Shift+Ins" << cmd::kEditPaste;
-        QTest::newRow("Shift+Delete") << "Shift+Del" << cmd::kEditCut;
-    }
-
-    void acceleratorsReachTheirCommands() {
-        QFETCH(QString, keys);
-        QFETCH(int, id);
-        QList<int> owners;
-        for (const QAction* action : frame_->actions()) {
-            if (action->shortcuts().contains(QKeySequence(keys))) {
-                owners.append(action == frame_->commandAction(id) ? id : -1);
+    // The menus and the toolbar are built from the table; in each mode every command that
+    // works there is in a menu, on the toolbar or on a key of its own, and no key starts two
+    // commands (or a command other than the editor's, which takes its keys first).
+    void everyCommandIsWithinReachAndNoKeyIsTakenTwice() {
+        for (const bool listMode : {false, true}) {
+            QVERIFY(frame_->openDocument(writeFile(listMode ? "p.lst" : "p.asm", "hlt\r\n")));
+            QCOMPARE(frame_->isListMode(), listMode);
+            const unsigned mode = listMode ? kListMode : kSourceMode;
+            QSet<QAction*> inMenus;
+            for (const QAction* menu : frame_->menuBar()->actions()) {
+                for (QAction* action : menu->menu()->actions()) {
+                    inMenus.insert(action);
+                }
+            }
+            const QList<QAction*> toolbar = frame_->findChild<QToolBar*>("Toolbar")->actions();
+            QSet<int> keysTaken;
+            for (const Command& command : commandTable()) {
+                const QByteArray trace = QByteArray(command.text) + (listMode ? " (list)" : "");
+                QAction* action = frame_->commandAction(command.id);
+                const bool menu = command.menu != MenuName::None && (command.menuModes & mode);
+                QVERIFY2(inMenus.contains(action) == menu, trace);
+                QVERIFY2(toolbar.contains(action) == ((command.toolbarModes & mode) != 0), trace);
+                if (((command.menuModes | command.toolbarModes) & mode) == 0) {
+                    QVERIFY2(!action->isEnabled(), trace);  // and so are its keys
+                    continue;
+                }
+                QVERIFY2(menu || toolbar.contains(action) || !action->shortcuts().isEmpty(), trace);
+                for (const QKeySequence& keys : action->shortcuts()) {
+                    QVERIFY2(keys.count() == 1 && keys[0].key() != Qt::Key_unknown, trace);
+                    QVERIFY2(!keysTaken.contains(keys[0].toCombined()), trace);
+                    keysTaken.insert(keys[0].toCombined());
+                    const ViewCommand* editorCommand = commandForKey(keys[0]);
+                    QVERIFY2(editorCommand == nullptr || editorCommand->id == command.id, trace);
+                }
             }
         }
-        QCOMPARE(owners, QList<int>{id});
     }
 
-    void viewTogglesFollowTheirBars() {
-        QVERIFY(frame_->commandAction(cmd::kViewOutput)->isChecked());
-        command(cmd::kViewOutput);
-        QVERIFY(frame_->findChild<QDockWidget*>("Output")->isHidden());
-        QVERIFY(!frame_->commandAction(cmd::kViewOutput)->isChecked());
-        command(cmd::kViewStatusBar);
-        QVERIFY(frame_->statusBar()->isHidden());
-        QVERIFY(!frame_->commandAction(cmd::kViewStatusBar)->isChecked());
-        command(cmd::kViewStatusBar);
-        QVERIFY(frame_->commandAction(cmd::kViewStatusBar)->isChecked());
-    }
-
-    void hwTimerCommandTogglesTheKitsTimer() {
-        QVERIFY(!frame_->commandAction(cmd::kHwTimer)->isChecked());
-        command(cmd::kHwTimer);
-        QVERIFY(frame_->view().kit().hwTimerEnabled);
-        QVERIFY(frame_->commandAction(cmd::kHwTimer)->isChecked());
-    }
-
-    void recentFilesKeepOnlyAsmNames() {
-        const QString first = writeFile("one.asm", "hlt\r\n");
-        const QString listing = writeFile("one.lst", "x\r\n");
-        const QString upper = writeFile("TWO.AsM", "hlt\r\n");
-        for (const QString& path : {first, listing, upper}) {
-            QVERIFY(frame_->openDocument(path));
-        }
-        QCOMPARE(frame_->recentFiles().files(), (QStringList{upper, first}));
-        frame_->openDocument(first);
-        QCOMPARE(frame_->recentFiles().files(), (QStringList{first, upper}));
-        QCOMPARE(frame_->recentFileActions().size(), 2);
-        QCOMPARE(RecentFileList().files(), (QStringList{first, upper}));  // stored
-    }
-
-    void recentFileListHoldsTwenty() {
-        RecentFileList list;
-        for (int i = 0; i < 25; ++i) {
-            list.add(QString("/k/p%1.asm").arg(i));
-        }
-        QCOMPARE(list.files().size(), RecentFileList::kMaxFiles);
-        QCOMPARE(list.files().first(), QString("/k/p24.asm"));
-        QCOMPARE(RecentFileList().files(), list.files());
-    }
-
-    void aRecentFileThatIsGoneIsReportedAndDropped() {
-        const QString path = writeFile("gone.asm", "hlt\r\n");
-        QVERIFY(frame_->openDocument(path));
-        frame_->newDocument();
-        QFile::remove(path);
-        frame_->recentFileActions().first()->trigger();
-        QCOMPARE(prompts_->errors.size(), 1);
-        QVERIFY(frame_->recentFiles().files().isEmpty());
-    }
-
-    void placementDefaultsAndIsWrittenOnClose() {
-        QCOMPARE(readWindowPlacement(), QRect(55, 34, 677, 492));
-        frame_->setGeometry(120, 80, 700, 500);
-        QVERIFY(frame_->close());
-        QCOMPARE(readWindowPlacement(), QRect(120, 80, 700, 500));
-        CMainFrame again(prompts_.get());
-        QCOMPARE(again.geometry(), QRect(120, 80, 700, 500));
-    }
-
-    void unsavedChangesAreAskedAbout() {
+    // Cancelling keeps the text, a failed open or save loses nothing, Save writes it.
+    void unsavedTextIsNeverLost() {
         type("mov al,1");
-        prompts_->saveAnswer = SaveAnswer::Cancel;
-        command(cmd::kFileNew);
-        QCOMPARE(prompts_->askedToSave, QStringList{"Untitled"});
-        QVERIFY(frame_->document().isModified());
-        QVERIFY(!frame_->close());
-
-        prompts_->saveAnswer = SaveAnswer::Save;
-        prompts_->savePaths = {folder_->filePath("kept.asm")};
-        command(cmd::kFileNew);
-        QCOMPARE(readFile(folder_->filePath("kept.asm")), QByteArray("mov al,1"));
-        QCOMPARE(frame_->document().path(), QString());
-        QVERIFY(!frame_->document().isModified());
-        QVERIFY(frame_->close());
-    }
-
-    void openAsksOnceAboutTheTextItReplaces() {
-        const QString path = writeFile("other.asm", "hlt\r\n");
-        type("mov al,1");
-        prompts_->openPaths = {path};
-        command(cmd::kFileOpen);
-        QCOMPARE(prompts_->askedToSave.size(), 1);
-        QCOMPARE(frame_->document().path(), path);
-    }
-
-    void aFileThatCannotBeOpenedLosesNothing() {
-        type("mov al,1");
-        prompts_->saveAnswer = SaveAnswer::Discard;
         QVERIFY(!frame_->openDocument(folder_->filePath("missing.asm")));
-        QCOMPARE(prompts_->errors.size(), 1);
-        QCOMPARE(QString::fromStdString(frame_->document().buffer().text()), QString("mov al,1"));
-        QCOMPARE(frame_->windowTitle(), QString("Tarvix v1.0 - [UNTITLED]"));
-    }
-
-    void aFailedSaveKeepsTheText() {
-        type("mov al,1");
         prompts_->savePaths = {folder_->filePath("no/such/folder/x.asm")};
         command(cmd::kFileSaveAs);
-        QCOMPARE(prompts_->errors.size(), 1);
+        QCOMPARE(prompts_->errors.size(), 2);
+        prompts_->saveAnswer = SaveAnswer::Cancel;
+        command(cmd::kFileNew);
+        QVERIFY(!frame_->close());
+        QCOMPARE(frame_->document().buffer().text(), std::string("mov al,1"));
         QVERIFY(frame_->document().isModified());
-        QCOMPARE(frame_->document().path(), QString());
+        QCOMPARE(frame_->windowTitle(), QString("Tarvix v1.0 - [UNTITLED]"));
+
+        prompts_->askedToSave.clear();
+        prompts_->saveAnswer = SaveAnswer::Save;
+        prompts_->savePaths = {folder_->filePath("kept.asm")};
+        prompts_->openPaths = {writeFile("other.asm", "hlt\r\n")};
+        command(cmd::kFileOpen);  // the file first, then one question about the text it replaces
+        QCOMPARE(prompts_->askedToSave, QStringList{"Untitled"});
+        QCOMPARE(readFile(folder_->filePath("kept.asm")), QByteArray("mov al,1"));
+        QVERIFY(frame_->document().path().endsWith("other.asm"));
+        QVERIFY(frame_->close());
     }
 
     void saveKeepsTheFilesLineEnds() {
@@ -256,107 +130,124 @@ private slots:
         QCOMPARE(readFile(path), QByteArray("mov al,1\nnop\nhlt\n"));
     }
 
-    void aDialogLocksOnlyAnOwnerItFoundUnlocked() {
-        auto first = std::make_unique<OwnerLock>(&frame_->view());
-        QVERIFY(first->ownerDisabled());
-        QVERIFY(!frame_->menuBar()->isEnabled());
-        QVERIFY(frame_->isEnabled());  // the window itself, so its panels stay usable
-        {
-            ExecutionDialog dialog(&frame_->view());
-            dialog.create();
-            QVERIFY(!dialog.ownerDisabled());
-            QVERIFY(dialog.isEnabled());
-            dialog.destroy();
+    void recentFilesKeepTwentyAsmNamesNewestFirst() {
+        const QString first = writeFile("one.asm", "hlt\r\n");
+        const QString upper = writeFile("TWO.AsM", "hlt\r\n");
+        for (const QString& path : {first, writeFile("one.lst", "x\r\n"), upper, first}) {
+            QVERIFY(frame_->openDocument(path));
         }
-        QVERIFY(!frame_->menuBar()->isEnabled());
-        first.reset();
-        QVERIFY(frame_->menuBar()->isEnabled());
-        QVERIFY(frame_->centralWidget()->isEnabled());
+        QCOMPARE(frame_->recentFiles().files(), (QStringList{first, upper}));
+        QCOMPARE(RecentFileList().files(), (QStringList{first, upper}));  // stored
+
+        QFile::remove(upper);
+        frame_->recentFileActions().at(1)->trigger();
+        QCOMPARE(prompts_->errors.size(), 1);
+        QCOMPARE(frame_->recentFiles().files(), QStringList{first});
+
+        RecentFileList list;
+        for (int i = 0; i < 25; ++i) {
+            list.add(QString("/k/p%1.asm").arg(i));
+        }
+        QCOMPARE(list.files().size(), RecentFileList::kMaxFiles);
+        QCOMPARE(list.files().first(), QString("/k/p24.asm"));
     }
 
-    void theEditorHasTheFocusAgainWhenALockGoes() {
+    void placementDefaultsAndIsWrittenOnClose() {
+        QCOMPARE(frame_->geometry(), QRect(55, 34, 677, 492));
+        frame_->setGeometry(120, 80, 700, 500);
+        QVERIFY(frame_->close());
+        QCOMPARE(CMainFrame(prompts_.get()).geometry(), QRect(120, 80, 700, 500));
+    }
+
+    void barsFollowTheirCommands() {
+        const std::pair<int, QWidget*> bars[] = {
+            {cmd::kViewToolbar, frame_->findChild<QToolBar*>("Toolbar")},
+            {cmd::kViewStatusBar, frame_->statusBar()},
+            {cmd::kViewRamRegisters, frame_->findChild<QDockWidget*>("RamRegisters")},
+            {cmd::kViewOutput, frame_->findChild<QDockWidget*>("Output")},
+        };
+        for (const auto& [id, bar] : bars) {
+            const QAction* action = frame_->commandAction(id);
+            QVERIFY2(action->isChecked() && !bar->isHidden(), qPrintable(action->text()));
+            command(id);
+            QVERIFY2(!action->isChecked() && bar->isHidden(), qPrintable(action->text()));
+            command(id);
+            QVERIFY2(action->isChecked() && !bar->isHidden(), qPrintable(action->text()));
+        }
+    }
+
+    // While a dialog works, the frame's own parts are locked, its panes and its dialogs not;
+    // a second dialog leaves the lock to the first, and the editor gets the focus back.
+    void aDialogLocksTheFramesPartsAndGivesTheFocusBack() {
         frame_->show();
         QApplication::setActiveWindow(frame_.get());
         frame_->view().setFocus();
         QTRY_VERIFY(frame_->view().hasFocus());
-        { OwnerLock lock(&frame_->view()); }  // an assembly's progress dialog, say
+        {
+            OwnerLock lock(&frame_->view());
+            QVERIFY(!frame_->view().hasFocus());  // a disabled editor gives its focus away
+        }
         QVERIFY(frame_->view().hasFocus());
-    }
 
-    void peripheralCommandsShowTheirPanels() {
-        command(cmd::kLed8255);
-        QVERIFY(frame_->panels().isVisible(Panel::Led8255));
-        QVERIFY(frame_->commandAction(cmd::kLed8255)->isChecked());
-        QVERIFY(frame_->outputBar().text().startsWith("8255 Ports: A= 20H"));
-        command(cmd::kStepperMotor);  // the devices of port A exclude each other
-        QVERIFY(!frame_->commandAction(cmd::kLed8255)->isChecked());
-        QVERIFY(frame_->commandAction(cmd::kStepperMotor)->isChecked());
-    }
-
-    void theContextMenuOffersTheEditingCommands() {
-        QCOMPARE(menuTexts(*frame_->contextMenu()),
-                 (QStringList{"Cu&t", "&Copy", "&Paste", "Delete", "Select All"}));
-        emit frame_->contextMenu()->aboutToShow();
-        QVERIFY(!frame_->contextMenu()->actions().first()->isEnabled());  // nothing selected
-        type("mov al,1");
-        frame_->view().setSelection({0, 0}, {0, 3});
-        emit frame_->contextMenu()->aboutToShow();
-        QVERIFY(frame_->contextMenu()->actions().first()->isEnabled());
-    }
-
-    void deleteTakesTheSelectionOrElseTheNextCharacter() {
-        type("mov al,1");
-        frame_->view().setCursorPosition({0, 0});
-        command(cmd::kEditDelete);
-        QCOMPARE(frame_->document().buffer().text(), std::string("ov al,1"));
-        frame_->view().setSelection({0, 0}, {0, 3});
-        command(cmd::kEditDelete);
-        QCOMPARE(frame_->document().buffer().text(), std::string("al,1"));
-    }
-
-    void theStatusBarShowsTheCursorPosition() {
-        type("mov al,1\r\nmov bl,2");
-        frame_->view().setCursorPosition({1, 3});
-        QCOMPARE(frame_->positionPane()->text(), QString("Ln 2, Col 4"));
-    }
-
-    void aNewDocumentPutsThePositionBackToTheStart() {
-        type("mov al,1\r\nmov bl,2");
-        frame_->view().setCursorPosition({1, 3});
-        frame_->document().buffer().setModified(false);
-        command(cmd::kFileNew);
-        QCOMPARE(frame_->positionPane()->text(), QString("Ln 1, Col 1"));
-    }
-
-    void theDelayRoutineIsInsertedAtTheCursor() {
-        QTimer::singleShot(0, [] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog != nullptr);
-            dialog->findChild<QLineEdit*>("delay")->setText("10");
-            dialog->accept();
-        });
-        command(cmd::kDelayRoutine);
-        QVERIFY(QString::fromStdString(frame_->document().buffer().text())
-                    .contains("Delay", Qt::CaseInsensitive));
-    }
-
-    void theProgressDialogLocksTheFrameWhileItLives() {
         AssemblyProgress progress(&frame_->view());
         progress.setRange(0, 3);
         QVERIFY(progress.dialog()->ownerDisabled());
+        QVERIFY(!frame_->menuBar()->isEnabled() && !frame_->view().isEnabled());
+        QVERIFY(frame_->isEnabled() && frame_->findChild<QDockWidget*>("Output")->isEnabled());
+        {
+            ExecutionDialog second(&frame_->view());
+            second.create();
+            QVERIFY(!second.ownerDisabled() && second.isEnabled());
+        }
         QVERIFY(!frame_->menuBar()->isEnabled());
         progress.step();
         progress.step();
         QCOMPARE(progress.dialog()->position(), 2);
         progress.finish();
-        QVERIFY(frame_->menuBar()->isEnabled());
+        QVERIFY(frame_->menuBar()->isEnabled() && frame_->view().isEnabled());
     }
 
-    void helpShowsTheGuide() {
+    void editingCommandsAndTheCursorPositionReachTheFrame() {
+        type("mov al,1\r\nmov bl,2");
+        frame_->view().setCursorPosition({1, 3});
+        QCOMPARE(frame_->positionPane()->text(), QString("Ln 2, Col 4"));
+        frame_->view().setCursorPosition({0, 0});
+        command(cmd::kEditDelete);  // no selection: the next character
+        QCOMPARE(frame_->document().buffer().line(0), std::string_view("ov al,1"));
+        emit frame_->contextMenu()->aboutToShow();
+        QVERIFY(!frame_->contextMenu()->actions().first()->isEnabled());  // Cut needs a selection
+        frame_->view().setSelection({0, 0}, {0, 3});
+        emit frame_->contextMenu()->aboutToShow();
+        QVERIFY(frame_->contextMenu()->actions().first()->isEnabled());
+        command(cmd::kEditDelete);
+        QCOMPARE(frame_->document().buffer().line(0), std::string_view("al,1"));
+
+        frame_->document().buffer().setModified(false);
+        command(cmd::kFileNew);
+        QCOMPARE(frame_->positionPane()->text(), QString("Ln 1, Col 1"));
+    }
+
+    void toolsAndHelpOpenTheirWindows() {
+        whenModal([](QWidget& dialog) {
+            dialog.findChild<QLineEdit*>("delay")->setText("10");
+            qobject_cast<QDialog*>(&dialog)->accept();
+        });
+        command(cmd::kDelayRoutine);
+        QVERIFY(QString::fromStdString(frame_->document().buffer().text())
+                    .contains("Delay", Qt::CaseInsensitive));
+
         command(cmd::kHelp);
         const auto* help = frame_->findChild<HelpWindow*>();
         QVERIFY(help != nullptr && help->isVisible());
-        QVERIFY(help->guideText().contains("1000"));
+        QVERIFY(help->guideText().contains("1000"));  // the bundled guide, not its stand-in
+
+        QString about;
+        whenModal([&about](QWidget& box) {
+            about = qobject_cast<QMessageBox*>(&box)->text();
+            qobject_cast<QDialog*>(&box)->accept();
+        });
+        command(cmd::kAbout);
+        QVERIFY(about.contains("Tarvix v1.0"));
     }
 };
 

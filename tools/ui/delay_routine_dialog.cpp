@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "tools/delay_routine.h"
-#include "tools/ui/tool_dialog_style.h"
+#include "ui/kit_fonts.h"
 
 namespace tarvix {
 
@@ -46,7 +46,7 @@ DelayRoutineDialog::DelayRoutineDialog(QWidget* parent)
     clock_->setText(QString::fromLatin1(kDefaultClockText));
     clock_->setMaximumWidth(clock_->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
     preview_->setReadOnly(true);
-    preview_->setFont(toolDialogFont());
+    preview_->setFont(monospacedFont("Courier New"));
     preview_->setLineWrapMode(QPlainTextEdit::NoWrap);
     preview_->setTabStopDistance(8 * preview_->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
     preview_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

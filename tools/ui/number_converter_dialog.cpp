@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "tools/ui/tool_dialog_style.h"
+#include "ui/kit_fonts.h"
 
 namespace tarvix {
 
@@ -53,7 +53,7 @@ NumberConverterDialog::NumberConverterDialog(QWidget* parent)
       bits8_(new QRadioButton(QStringLiteral("8 BIT"), this)),
       bits16_(new QRadioButton(QStringLiteral("16 BIT"), this)) {
     setWindowTitle(QStringLiteral("Hex-Dec-Bin"));
-    setFont(toolDialogFont());
+    setFont(monospacedFont("Courier New"));
 
     auto* form = new QFormLayout;
     for (const NumberField which : kNumberFields) {

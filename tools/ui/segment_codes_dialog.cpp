@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "tools/ui/tool_dialog_style.h"
+#include "ui/kit_fonts.h"
 
 namespace tarvix {
 
@@ -49,7 +49,7 @@ SegmentCodesDialog::SegmentCodesDialog(QWidget* parent)
       hexCode_(new QLabel(QString::fromStdString(codeHexText(0)), this)),
       binaryCode_(new QLabel(QString::fromStdString(codeBinaryText(0)), this)) {
     setWindowTitle(QStringLiteral("7 segment codes"));
-    setFont(toolDialogFont());
+    setFont(monospacedFont("Courier New"));
     setStyleSheet(QString::fromLatin1(kStyle));
     hexCode_->setObjectName(QStringLiteral("hexCode"));
     binaryCode_->setObjectName(QStringLiteral("binaryCode"));

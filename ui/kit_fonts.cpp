@@ -1,13 +1,19 @@
-#include "panels/kit_fonts.h"
+#include "ui/kit_fonts.h"
 
 #include <QFontDatabase>
 
 namespace tarvix {
 
-QFont kitFixedFont() {
+QFont monospacedFont(const char* face) {
+    QFont font(face);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    return font;
+}
+
+QFont fixedsysFont() {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setStyleHint(QFont::TypeWriter);
-    // The register lines sit 15 pixels apart and the legend 13 under line4.
     font.setPixelSize(12);
     return font;
 }

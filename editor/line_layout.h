@@ -3,15 +3,18 @@
 // run to the next multiple of the tab size; every other character takes one column.
 #pragma once
 
-#include <QString>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace tarvix {
 
+// Tab stops of the editor, its printouts and its block indent.
+inline constexpr int kTabSize = 8;
+
 class LineLayout {
 public:
-    LineLayout(std::string_view bytes, int tabSize);
+    explicit LineLayout(std::string_view bytes, int tabSize = kTabSize);
 
     int characterCount() const { return static_cast<int>(bytes_.size()) - 1; }
     int width() const { return columns_.back(); }  // in screen columns
@@ -26,15 +29,15 @@ public:
     int snapByte(int byte) const { return byteOf(characterAt(byte)); }
 
     // The characters [first, end) as shown, tabs expanded to spaces.
-    QString text(int first, int end) const;
+    std::u32string text(int first, int end) const;
 
 private:
-    void append(int byte, const QString& shown, int columns);
+    void append(int byte, const std::u32string& shown, int columns);
 
     std::vector<int> bytes_;      // byte index of each character, then the line length
     std::vector<int> columns_;    // screen column of each character, then the width
     std::vector<int> textIndex_;  // index in text_ of each character, then text_.size()
-    QString text_;
+    std::u32string text_;
 };
 
 }  // namespace tarvix

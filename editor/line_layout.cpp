@@ -1,4 +1,4 @@
-#include "editor/ui/line_layout.h"
+#include "editor/line_layout.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -51,16 +51,15 @@ LineLayout::LineLayout(std::string_view bytes, int tabSize) {
         if (value == '\t') {
             const int column = columns_.empty() ? 0 : columns_.back();
             const int spaces = tabSize - column % tabSize;
-            append(byte, QString(spaces, QLatin1Char(' ')), spaces);
+            append(byte, std::u32string(static_cast<std::size_t>(spaces), U' '), spaces);
             ++i;
         } else if (const int length = utf8Sequence(bytes, i, codePoint); length > 0) {
-            append(byte, QString::fromUcs4(&codePoint, 1), 1);
+            append(byte, std::u32string(1, codePoint), 1);
             i += static_cast<std::size_t>(length);
         } else {
             // Control bytes have no glyph: a middle dot keeps the column visible.
-            const QChar shown =
-                value < 0x20 || value == 0x7F ? QChar(u'\u00B7') : QChar(char16_t{value});
-            append(byte, QString(shown), 1);
+            const char32_t shown = value < 0x20 || value == 0x7F ? U'\u00B7' : char32_t{value};
+            append(byte, std::u32string(1, shown), 1);
             ++i;
         }
     }
@@ -71,7 +70,7 @@ LineLayout::LineLayout(std::string_view bytes, int tabSize) {
     bytes_.push_back(static_cast<int>(bytes.size()));
 }
 
-void LineLayout::append(int byte, const QString& shown, int columns) {
+void LineLayout::append(int byte, const std::u32string& shown, int columns) {
     // columns_ and textIndex_ hold one element more than bytes_: the running totals.
     if (columns_.empty()) {
         columns_.push_back(0);
@@ -107,11 +106,12 @@ int LineLayout::characterNearColumn(double column) const {
     return characterCount();
 }
 
-QString LineLayout::text(int first, int end) const {
+std::u32string LineLayout::text(int first, int end) const {
     first = std::clamp(first, 0, characterCount());
     end = std::clamp(end, first, characterCount());
-    const int from = textIndex_[static_cast<std::size_t>(first)];
-    return text_.mid(from, textIndex_[static_cast<std::size_t>(end)] - from);
+    const auto from = static_cast<std::size_t>(textIndex_[static_cast<std::size_t>(first)]);
+    const auto to = static_cast<std::size_t>(textIndex_[static_cast<std::size_t>(end)]);
+    return text_.substr(from, to - from);
 }
 
 }  // namespace tarvix

@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QListView>
 
+#include "common/output_sink.h"
+#include "devices/kit_devices.h"
 #include "editor/x86_text_buffer.h"
+#include "panels/kit_panels.h"
 #include "panels/led8255_panel.h"
 #include "panels/led8279_panel.h"
 #include "panels/memory_list.h"
@@ -14,17 +17,35 @@
 #include "panels/stepper_panel.h"
 #include "simulator/execution_driver.h"
 #include "simulator/headless_run_host.h"
+#include "simulator/kit.h"
 #include "simulator/register_text.h"
-#include "tests/panels/windowed_kit.h"
 
 namespace tarvix {
 namespace {
 
 constexpr int kMaxSteps = 2'000'000;
 
+// A kit whose chips drive the panel windows, with nobody at the other end of anything else.
+struct PanelKit {
+    PanelKit() {
+        sink.lineSource = &kit.currentLine;
+        panels.attachPpi(&kit.devices.ppi);
+    }
+
+    MemoryOutputSink sink;
+    OutputPane pane{sink};
+    KitPanels panels{nullptr};
+    RecordedSound sound;
+    AbsentTerminal terminal;
+    NoTerminalLauncher launcher;
+    SteadyClock clock;
+    DeviceHost host{panels, sound, terminal, launcher, clock};
+    Kit kit{pane, host};
+};
+
 // An example run to its end (or to a step limit) on a kit with panel windows.
 struct Example {
-    WindowedKit kit;
+    PanelKit kit;
     CX86TextBuffer buffer;
     std::string path;
     HeadlessRunHost host;
@@ -94,7 +115,7 @@ int main(int argc, char** argv) {
     Example tone("tone");
     save(tone.kit.panels.speaker(), folder, "speaker");
 
-    WindowedKit scopeKit;
+    PanelKit scopeKit;
     drawDacWaves(scopeKit.panels.scope());
     save(scopeKit.panels.scope(), folder, "scope");
     return 0;
