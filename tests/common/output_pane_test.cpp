@@ -1,3 +1,5 @@
+// The one status and error reporter: the error forms, the latch, the sound, the marker, the
+// joins and the length of a pane line.
 #include "common/output_pane.h"
 
 #include <gtest/gtest.h>
@@ -7,40 +9,41 @@
 namespace tarvix {
 namespace {
 
-class OutputPaneTest : public ::testing::Test {
-protected:
-    OutputPaneTest() { sink.lineSource = &currentLine; }
-
-    int currentLine = 0;
-    MemoryOutputSink sink;
-    OutputPane pane{sink};
-};
-
-TEST_F(OutputPaneTest, ErrorFormsAndLineNumbers) {
-    struct Case {
+TEST(OutputPane, ErrorFormsAndLineNumbers) {
+    const struct {
+        bool view;  // a line number to read
         int line;
         WithLine withLine;
+        MessageId message;
         const char* expected;
-        int marked;
+        int marked;  // -1: none
+    } cases[] = {
+        {true, 7, WithLine::Yes, MessageId::OutOfStackSpace, "Line 7 Error: Out of stack space", 6},
+        {true, 0, WithLine::Yes, MessageId::OutOfStackSpace, "Line 1 Error: Out of stack space", 0},
+        {true, -3, WithLine::Yes, MessageId::OutOfStackSpace, "Line 1 Error: Out of stack space",
+         0},
+        {true, 7, WithLine::No, MessageId::AddressOutsideMemory,
+         "Error: Bytes can be placed only between 1000H and 1FFFH", -1},
+        {false, 7, WithLine::Yes, MessageId::TypeProgram,
+         "Error: Please type the Assembly Language Program", -1},
     };
-    const Case cases[] = {
-        {7, WithLine::Yes, "Line 7 Error: Out of stack space", 6},
-        {0, WithLine::Yes, "Line 1 Error: Out of stack space", 0},
-        {-3, WithLine::Yes, "Line 1 Error: Out of stack space", 0},
-        {7, WithLine::No, "Error: Out of stack space", -1},
-    };
-    for (const Case& c : cases) {
-        pane.clearStatus();
-        sink.markedLine.reset();
-        currentLine = c.line;
-        EXPECT_FALSE(pane.reportError(MessageId::OutOfStackSpace, c.withLine));
+    for (const auto& c : cases) {
+        int currentLine = c.line;
+        MemoryOutputSink sink;
+        sink.lineSource = c.view ? &currentLine : nullptr;
+        OutputPane pane{sink};
+        EXPECT_FALSE(pane.reportError(c.message, c.withLine));
         EXPECT_EQ(sink.text, c.expected);
         EXPECT_EQ(sink.markedLine.value_or(-1), c.marked);
+        EXPECT_EQ(sink.soundsPlayed, 1);
     }
 }
 
-TEST_F(OutputPaneTest, FirstErrorStaysAndEveryErrorSounds) {
-    currentLine = 3;
+TEST(OutputPane, TheFirstErrorStaysUntilClearedAndEveryErrorSoundsAndMarks) {
+    int currentLine = 3;
+    MemoryOutputSink sink;
+    sink.lineSource = &currentLine;
+    OutputPane pane{sink};
     pane.reportError("Duplicate symbol found", WithLine::Yes);
     currentLine = 9;
     pane.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
@@ -49,17 +52,13 @@ TEST_F(OutputPaneTest, FirstErrorStaysAndEveryErrorSounds) {
     pane.showMessage(MessageId::DacHint);
     EXPECT_EQ(sink.text, "Line 3 Error: Duplicate symbol found");
     EXPECT_EQ(sink.soundsPlayed, 2);
-    EXPECT_EQ(sink.markedLine, 8);  // the marker follows every error
+    EXPECT_EQ(sink.markedLine, 8);
     EXPECT_TRUE(pane.errorLatched());
-}
 
-TEST_F(OutputPaneTest, MemoryHintWritesThroughTheLatchAndKeepsIt) {
-    pane.reportError(MessageId::OutOfStackSpace, WithLine::No);
+    // The memory hint writes through the latch and keeps it; after a clear it frees the pane.
     pane.showMemoryHint();
     EXPECT_EQ(sink.text, " CS=DS=SS=ES=0000. Use 1000<=address<=1FFF for memory");
     EXPECT_TRUE(pane.errorLatched());
-
-    // Reset CPU: clear, then the hint, and the pane is free again.
     pane.clearStatus();
     pane.showMemoryHint();
     pane.appendStatus("next");
@@ -67,7 +66,9 @@ TEST_F(OutputPaneTest, MemoryHintWritesThroughTheLatchAndKeepsIt) {
     EXPECT_EQ(sink.text, " CS=DS=SS=ES=0000. Use 1000<=address<=1FFF for memory ;next");
 }
 
-TEST_F(OutputPaneTest, AppendJoinsOnceAndSkipsEmptyText) {
+TEST(OutputPane, AppendJoinsOnceAndSkipsEmptyText) {
+    MemoryOutputSink sink;
+    OutputPane pane{sink};
     pane.showStatus("Simulating...");
     pane.appendStatus(" 1 Hz Timer enabled.");
     pane.appendStatus(" 1 Hz Timer enabled.");
@@ -78,26 +79,15 @@ TEST_F(OutputPaneTest, AppendJoinsOnceAndSkipsEmptyText) {
         "Simulating... ; 1 Hz Timer enabled. ;B selects a display; A gives data to the display");
 }
 
-TEST_F(OutputPaneTest, MemoryMessageIsFilledWithTheWindow) {
-    pane.reportError(MessageId::AddressOutsideMemory, WithLine::No);
-    EXPECT_EQ(sink.text, "Error: Bytes can be placed only between 1000H and 1FFFH");
-}
-
-TEST_F(OutputPaneTest, LongTextIsShortenedToThePaneLine) {
-    currentLine = 12345;
-    const std::string label(1000, 'x');
-    pane.reportError("Unrecognized symbol " + label, WithLine::Yes);
+TEST(OutputPane, LongTextIsShortenedToThePaneLine) {
+    int currentLine = 12345;
+    MemoryOutputSink sink;
+    sink.lineSource = &currentLine;
+    OutputPane pane{sink};
+    pane.reportError("Unrecognized symbol " + std::string(1000, 'x'), WithLine::Yes);
     EXPECT_EQ(sink.text.size(), OutputPane::kMaxLineLength);
     EXPECT_EQ(sink.text.rfind("Line 12345 Error: Unrecognized symbol xxx", 0), 0u);
     EXPECT_EQ(sink.text.substr(sink.text.size() - 3), "...");
-}
-
-TEST(OutputPaneWithoutView, LineErrorFallsBackToPlainError) {
-    MemoryOutputSink sink;
-    OutputPane pane(sink);
-    pane.reportError(MessageId::TypeProgram, WithLine::Yes);
-    EXPECT_EQ(sink.text, "Error: Please type the Assembly Language Program");
-    EXPECT_FALSE(sink.markedLine.has_value());
 }
 
 }  // namespace

@@ -5,77 +5,12 @@
 
 #include <random>
 #include <string>
-#include <vector>
 
 #include "tests/kit_fixture.h"
+#include "tests/line_mutations.h"
 
 namespace tarvix {
 namespace {
-
-const std::vector<std::string> kSeeds = {"mov ax,[bx+si+7f]",
-                                         "mov bptr [1800],ff",
-                                         "xchg al,[di-2]",
-                                         "xlat",
-                                         "push wptr [bp+4]",
-                                         "pop [1802]",
-                                         "add wptr [si],8000",
-                                         "sbb al,bl",
-                                         "neg bptr [bx]",
-                                         "test ax,1234",
-                                         "shl wptr [1800],cl",
-                                         "rcr bl,1",
-                                         "mul bptr [si]",
-                                         "idiv cx",
-                                         "aam",
-                                         "das",
-                                         "cwd",
-                                         "repne scasb",
-                                         "movsw",
-                                         "lodsb",
-                                         "jmp [bx]",
-                                         "call ax",
-                                         "ret",
-                                         "iret",
-                                         "int 21",
-                                         "loopne x",
-                                         "jcxz y",
-                                         "in al,dx",
-                                         "out 20,al",
-                                         "out dx,ax",
-                                         "inc wptr [1800]",
-                                         "dec sp",
-                                         "lea si,[bx+4]",
-                                         "pushf",
-                                         "popf",
-                                         "cmp [1800],al",
-                                         "sar wptr [bp-10],cl",
-                                         "div bptr [1fff]"};
-
-const std::string kAlphabet = "axbxcldhsidibpsp[]+-,:; 0123456789abcdefwptrbptrword byte ptr\t";
-
-std::string mutate(std::string text, std::mt19937& rng) {
-    const int edits = static_cast<int>(rng() % 4);
-    for (int i = 0; i < edits; ++i) {
-        const std::size_t at = text.empty() ? 0 : rng() % text.size();
-        const char c = kAlphabet[rng() % kAlphabet.size()];
-        switch (rng() % 3) {
-            case 0:
-                text.insert(at, 1, c);
-                break;
-            case 1:
-                if (!text.empty()) {
-                    text.erase(at, 1);
-                }
-                break;
-            default:
-                if (!text.empty()) {
-                    text[at] = c;
-                }
-                break;
-        }
-    }
-    return text;
-}
 
 // The internal reports a register setter makes when handed a name it does not know.
 class CountedBoxes : public MessageBoxSink {
@@ -93,7 +28,7 @@ TEST_F(ExecutorFuzz, AnyOperandTextExecutesOrIsRefused) {
     std::mt19937 rng(20261206);
     int executed = 0;
     for (int i = 0; i < 200000; ++i) {
-        const std::string line = mutate(kSeeds[rng() % kSeeds.size()], rng);
+        const std::string line = mutatedLine(rng);
         if (findExecutor(decodeLine(line).mnemonic) == nullptr) {
             continue;
         }
