@@ -1,6 +1,6 @@
-// The 8251's link to the terminal program over the CRTClass socket: the message format, the
-// socket's place, characters reaching a listener in order, the receiver tarvix-run uses, and
-// starting tarvix-terminal.
+// The 8251's link to the terminal program over the CRTClass socket: the message format,
+// characters reaching a listener in order, the receiver tarvix-run uses, and starting
+// tarvix-terminal.
 #include "devices/terminal_link.h"
 
 #include <fcntl.h>
@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -98,27 +97,6 @@ TEST(TerminalMessage, ThreeLittleEndianIntegers) {
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), message(0x400, 0xE9, 0));
     EXPECT_EQ(message(0x400, 'A', 0),
               (std::vector<std::uint8_t>{0x00, 0x04, 0, 0, 0x41, 0, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(TerminalMessage, SocketPlace) {
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::optional<std::string> runtime =
-        saved ? std::optional<std::string>(saved) : std::nullopt;
-    const std::string fallback =
-        (fs::temp_directory_path() / ("CRTClass-" + std::to_string(::getuid()))).string();
-
-    ::setenv("XDG_RUNTIME_DIR", "/run/user/4321", 1);
-    EXPECT_EQ(defaultTerminalSocketPath(), "/run/user/4321/CRTClass");
-    ::setenv("XDG_RUNTIME_DIR", "relative/dir", 1);
-    EXPECT_EQ(defaultTerminalSocketPath(), fallback) << "a relative runtime folder is ignored";
-    ::setenv("XDG_RUNTIME_DIR", "", 1);
-    EXPECT_EQ(defaultTerminalSocketPath(), fallback);
-    ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(defaultTerminalSocketPath(), fallback);
-
-    if (runtime) {
-        ::setenv("XDG_RUNTIME_DIR", runtime->c_str(), 1);
-    }
 }
 
 TEST_F(TerminalLinkTest, ATerminalThatLeavesIsNoLongerThere) {
