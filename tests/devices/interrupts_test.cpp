@@ -96,26 +96,6 @@ TEST_F(InterruptsTest, KeysEnterTheirHandlerOnlyWhileInterruptsAreEnabled) {
     EXPECT_EQ(byteAt(0x1802), 0);
 }
 
-TEST_F(InterruptsTest, ScriptedKeysArriveByInstructionCount) {
-    driver.setScriptedKeys("pq", 10);
-    std::vector<int> handlerAt;  // the 1-based instruction numbers that entered int40
-    std::uint64_t executed = 0;
-    driver.setInstructionObserver([&](int line) {
-        ++executed;
-        if (line == 2) {
-            handlerAt.push_back(static_cast<int>(executed));
-        }
-    });
-    driver.setInstructionLimit(40);
-    run("        sti\n"
-        "again:  jmp again\n"
-        "int40:  in al,50\n"
-        "        mov [1800],al\n"
-        "        iret\n");
-    EXPECT_EQ(handlerAt, (std::vector<int>{11, 21}));
-    EXPECT_EQ(byteAt(0x1800), 'q');
-}
-
 TEST_F(InterruptsTest, RunAndStepResetThe8255AndThe8251ResetCpuOnlyThe8255) {
     const auto dirty = [&] {
         kit.devices.ppi.write(Ppi8255::kControlPort, 0x80);

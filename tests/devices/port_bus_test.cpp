@@ -17,16 +17,12 @@ constexpr const char* kNoDevice = "No Device connected";
 TEST_F(PortBusTest, Operands) {
     const ExecutorCase cases[] = {
         {"out 20,AX", "", false, "Use AL", ""},
-        {"in AX,20", "", false, "Use AL", ""},
-        {"out dx,ax", "", false, "Use AL", ""},
         {"out 26,al", "", true, "", ""},
         {"out DX,AL", "DX=26", true, "", ""},
         {"out 0026,al", "", true, "", ""},
         {"out 26H,AL", "", false, kFormat, ""},
         {"out [DX],AL", "DX=26", false, kFormat, ""},
-        {"out 0x26,AL", "", false, kFormat, ""},
         {"out ,AL", "", false, kFormat, ""},
-        {"in AL,26H", "", false, kFormat, ""},
         {"out 120,AL", "", false, kPort, ""},
         {"out DX,AL", "DX=126", false, kPort, ""},
         // Past FFFFH a number names no port; it must not wrap onto port 26H.
@@ -34,8 +30,6 @@ TEST_F(PortBusTest, Operands) {
         // Each port only the way its chip has it.
         {"out 50,AL", "", false, kPort, ""},
         {"in AL,26", "", false, kPort, ""},
-        {"in AL,31", "", false, kPort, ""},
-        {"in AL,43", "", false, kPort, ""},
         {"in AL,60", "", false, kPort, ""},
         // The 8279 and the speaker need their panels; the 8255 and 8251 check for themselves.
         {"out 30,AL", "", false, kNoDevice, ""},

@@ -74,54 +74,41 @@ TEST(TextSearch, NothingOrTooMuchFindsNothing) {
     EXPECT_EQ(findInLine("ab", "abc", 0, 0, 99), std::nullopt);
 }
 
-class TextSearchInBuffer : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto path = folder_.path() / "search.asm";
-        writeFile(path, "mov al,1\r\nfind here\r\nnothing\r\nfind there\r\nend");
-        ASSERT_TRUE(buffer_.loadFile(path.string()));
-    }
-    CX86TextBuffer buffer_;
-
-private:
-    ScratchFolder folder_;
-};
-
-TEST_F(TextSearchInBuffer, DownwardsAndUpwardsWrapAround) {
-    struct Case {
-        TextPosition from;
-        unsigned flags;
-        TextRange found;
-    };
-    const Case cases[] = {
-        {{0, 0}, 0, {{1, 0}, {1, 4}}},         {{1, 1}, 0, {{3, 0}, {3, 4}}},
-        {{3, 1}, 0, {{1, 0}, {1, 4}}},  // wraps to the start
-        {{4, 0}, kSearchUp, {{3, 0}, {3, 4}}}, {{3, 0}, kSearchUp, {{1, 0}, {1, 4}}},
-        {{1, 0}, kSearchUp, {{3, 0}, {3, 4}}},  // wraps to the end
-        {{1, 2}, 0, {{3, 0}, {3, 4}}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(findText(buffer_, "FIND", c.flags, c.from), c.found)
-            << c.from.line << "," << c.from.column << " flags " << c.flags;
-    }
-}
-
-TEST_F(TextSearchInBuffer, WrappingFindsAMatchAroundTheStart) {
-    // The only match straddles the starting position: found on the wrapped pass.
-    EXPECT_EQ(findText(buffer_, "nothing", 0, {2, 3}), (TextRange{{2, 0}, {2, 7}}));
-}
-
-TEST_F(TextSearchInBuffer, ABlockIsNeverLeft) {
+// Downwards and upwards, wrapping round the text's ends; a block is never left; a match
+// straddling the start is found on the wrapped pass; no text or a line end finds nothing.
+TEST(TextSearch, FindTextInABuffer) {
+    ScratchFolder folder;
+    writeFile(folder / "s.asm", "mov al,1\r\nfind here\r\nnothing\r\nfind there\r\nend");
+    CX86TextBuffer buffer;
+    ASSERT_TRUE(buffer.loadFile((folder / "s.asm").string()));
     const TextRange block{{1, 2}, {3, 3}};
-    EXPECT_EQ(findText(buffer_, "find", 0, {1, 2}, block), std::nullopt);
-    EXPECT_EQ(findText(buffer_, "fin", 0, {1, 2}, block), (TextRange{{3, 0}, {3, 3}}));
-    EXPECT_EQ(findText(buffer_, "here", 0, {0, 0}, block), (TextRange{{1, 5}, {1, 9}}));
-}
-
-TEST_F(TextSearchInBuffer, NothingToFind) {
-    EXPECT_EQ(findText(buffer_, "", 0, {0, 0}), std::nullopt);
-    EXPECT_EQ(findText(buffer_, "here\r\nnothing", 0, {0, 0}), std::nullopt);
-    EXPECT_EQ(findText(buffer_, "absent", kSearchUp, {2, 0}), std::nullopt);
+    const struct {
+        const char* what;
+        unsigned flags;
+        TextPosition from;
+        std::optional<TextRange> within;
+        std::optional<TextRange> found;
+    } cases[] = {
+        {"FIND", 0, {0, 0}, {}, TextRange{{1, 0}, {1, 4}}},
+        {"FIND", 0, {1, 2}, {}, TextRange{{3, 0}, {3, 4}}},
+        {"FIND", 0, {3, 1}, {}, TextRange{{1, 0}, {1, 4}}},  // wraps to the start
+        {"FIND", kSearchUp, {4, 0}, {}, TextRange{{3, 0}, {3, 4}}},
+        {"FIND", kSearchUp, {1, 0}, {}, TextRange{{3, 0}, {3, 4}}},  // wraps to the end
+        {"nothing", 0, {2, 3}, {}, TextRange{{2, 0}, {2, 7}}},
+        {"find", 0, {1, 2}, block, std::nullopt},
+        {"fin", 0, {1, 2}, block, TextRange{{3, 0}, {3, 3}}},
+        {"here", 0, {0, 0}, block, TextRange{{1, 5}, {1, 9}}},
+        {"", 0, {0, 0}, {}, std::nullopt},
+        {"here\r\nnothing", 0, {0, 0}, {}, std::nullopt},
+        {"absent", kSearchUp, {2, 0}, {}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + " from " + std::to_string(c.from.line) + "," +
+                     std::to_string(c.from.column));
+        EXPECT_EQ(c.within ? findText(buffer, c.what, c.flags, c.from, *c.within)
+                           : findText(buffer, c.what, c.flags, c.from),
+                  c.found);
+    }
 }
 
 TEST(TextSearch, NotFoundMessageQuotesTheText) {

@@ -24,16 +24,13 @@ protected:
 TEST_F(ExecutorTest, Arithmetic) {
     const ExecutorCase cases[] = {
         {"add AX,BL", "AX=1234", false, kFormat, "AX=1234"},
-        {"cmp BL,AX", "BX=1", false, kFormat, "BX=1"},
         {"add [BX],5", "BX=1100", false, kPrefix, "[1100]=5678"},
-        {"sbb [BX],1", "BX=1100", false, kPrefix, "[1100]=5678"},
         {"add BYTE PTR [BX],88", "BX=1100", true, "", "[1100]=5600 CF=1 ZF=1"},
         {"add WORD PTR [BX],1", "BX=1100", true, "", "[1100]=5679"},
         {"add BPTR [BX],AX", "BX=1100 AX=1", true, "", "[1100]=5679"},  // AX decides
         {"add [SI],[DI]", "SI=1100 DI=1102", false, kFormat, "[1100]=5678"},
         {"add DS,AX", "", false, kFormat, ""},
         {"add AX", "AX=1", false, kFormat, "AX=1"},
-        {"add 5,AX", "", false, kFormat, ""},
         {"add AX,[0FFF]", "AX=1234", false, kWindow, "AX=1234"},
         {"inc AX,5", "AX=1", true, "", "AX=2"},  // INC's second operand is ignored
         {"inc [BX]", "BX=1100", false, kPrefix, "[1100]=5678"},
@@ -56,7 +53,6 @@ TEST_F(ExecutorTest, LogicShiftAndRotate) {
         {"and CX,[0FFF]", "", false, kWindow, ""},
         {"and BPTR [100E],0", "", true, kOpcode, "[100E]=0C08A ZF=1"},
         {"not AX", "AX=0F0F FLAGS=08D5", true, "", "AX=0F0F0 FLAGS=08D7"},
-        {"not [BX]", "BX=1100", false, kPrefix, "[1100]=5678"},
         {"neg WORD PTR [BX]", "BX=1100", true, "", "[1100]=0A988 CF=1"},
         {"not 5", "", false, kFormat, ""},
         // With a second operand that fits a two-operand form NOT and NEG do nothing.
@@ -67,7 +63,6 @@ TEST_F(ExecutorTest, LogicShiftAndRotate) {
         {"shl AX,0001", "AX=8001", true, "", "AX=2 CF=1 OF=1"},
         {"shl AX,2", "AX=8001", false, kCount, "AX=8001"},
         {"ror AX", "AX=8001", false, kCount, "AX=8001"},
-        {"shl AX,CH", "AX=8001", false, kCount, "AX=8001"},
         // Memory without a size prefix is a format error here, not the prefix message.
         {"shl [SI],1", "SI=1100", false, kFormat, "[1100]=5678"},
         {"shl 5,1", "", false, kFormat, ""},
@@ -81,7 +76,6 @@ TEST_F(ExecutorTest, LogicShiftAndRotate) {
 TEST_F(ExecutorTest, MultiplyDivideAndAdjust) {
     const ExecutorCase cases[] = {
         {"mul AX,BX", "AX=2", false, kFormat, "AX=2"},
-        {"mul 5", "AX=2", false, kFormat, "AX=2"},
         {"mul [SI]", "AX=2 SI=1100", false, kFormat, "AX=2"},
         {"mul WPTR [0FFF]", "AX=2", false, kWindow, "AX=2"},
         // A division that would fault changes nothing, flags included.
@@ -93,7 +87,6 @@ TEST_F(ExecutorTest, MultiplyDivideAndAdjust) {
         {"idiv BL", "AX=80 BX=1", false, kOverflow, "AX=80"},
         {"idiv BL", "AX=0FF81 BX=1", true, "", "AX=81"},
         {"idiv BX", "DX=8000 AX=0 BX=0FFFF", false, kOverflow, "AX=0 DX=8000"},
-        {"idiv CL", "AX=5 CX=0", false, kByZero, "AX=5"},
         // The refused read yields 0, whose division is refused in turn; the pane keeps the
         // first message.
         {"div WPTR [1FFF]", "AX=5 DX=0", false, kWindow, "AX=5 DX=0"},
@@ -118,7 +111,6 @@ TEST_F(ExecutorTest, StringsAndRepetitions) {
         {"repe CMPSB", "SI=1100 DI=1200 CX=0 FLAGS=0F8D5", true, "",
          "SI=1100 DI=1200 CX=0 FLAGS=0F8D5"},
         {"repe lodsb", "SI=1100 CX=2", false, kFormat, "CX=2 SI=1100"},
-        {"repne LODSW", "SI=1100 CX=2", false, kFormat, "CX=2"},
         {"repe", "CX=2", false, kFormat, "CX=2"},
         {"repe movsx", "CX=2", false, kFormat, "CX=2"},
         // A pass that fails ends nothing; the first pass decides the outcome.
@@ -138,7 +130,6 @@ TEST_F(ExecutorTest, DataTransfers) {
         {"mov AX,BL", "", false, kFormat, "AX=1234"},
         {"mov DS,AX", "", false, kFormat, ""},
         {"mov AX,table", "", false, kFormat, "AX=1234"},
-        {"mov 1234,AX", "", false, kFormat, ""},
         {"mov CL,WORD PTR [BX]", "", true, "", "CX=78"},  // the register decides
         {"mov AX,[1FFF]", "", true, kWindow, "AX=0"},     // refused read, run goes on
         {"mov AX,[0FFF]", "", false, kWindow, "AX=1234"},
@@ -147,14 +138,12 @@ TEST_F(ExecutorTest, DataTransfers) {
         {"mov [BX],5", "", false, kPrefix, "[1100]=5678"},
         {"mov BPTR [BX],1234", "", true, "", "[1100]=5634"},
         {"mov WPTR [1FFF],1", "", false, kWindow, "b[1FFF]=5A"},
-        {"mov [1FFF],AX", "", false, kWindow, "b[1FFF]=5A"},
         {"mov [1FFF],AL", "", true, "", "b[1FFF]=34"},
         {"mov [100E],AX", "", false, kOpcode, "[100E]=0C08A"},  // into the program
         {"mov [BX],table", "", false, kFormat, "[1100]=5678"},
         {"mov [BX+SI-2],AX", "", false, kFormat, ""},
         {"xchg AH,al", "", true, "", "AX=3412"},
         {"xchg AL,BX", "", false, kFormat, "AX=1234 BX=1100"},
-        {"xchg AX,1234", "", false, kFormat, "AX=1234"},
         {"xchg [SI],[BX]", "", false, kFormat, "[1100]=5678"},
         // A refused write still counts as done; the register takes the old memory value.
         {"xchg [100E],AL", "", true, kOpcode, "AX=128A [100E]=0C08A"},
@@ -175,7 +164,6 @@ TEST_F(ExecutorTest, DataTransfers) {
         {"pop BYTE PTR [BX]", "SP=1FFE [1FFE]=0ABC", false, kEmpty, "SP=2000 [1100]=5678"},
         {"pop [0FFF]", "SP=1FFE", false, kWindow, "SP=1FFE"},
         {"pop [100E]", "SP=1FFE", false, kOpcode, "SP=2000"},
-        {"pop 1234", "SP=1FFE", false, kFormat, "SP=1FFE"},
         {"pushf", "SP=1000", false, kFull, "SP=1000"},
         {"popf", "", false, kEmpty, "SP=2000 FLAGS=0"},
         {"popf", "SP=1FFE [1FFE]=0200", true, "", "FLAGS=0200"},
