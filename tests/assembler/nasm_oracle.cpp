@@ -11,26 +11,54 @@ namespace tarvix::nasm {
 
 namespace {
 
-bool regToReg(const Case& c) {
-    return c.form == "r8,r8" || c.form == "r16,r16";
-}
-
-bool signExtends(unsigned value) {
-    return value <= 0x7F || value >= 0xFF80;
-}
-
 bool run(const std::string& program, const std::string& arguments, const std::string& errorFile) {
     const std::string command = "'" + program + "' " + arguments + " 2>'" + errorFile + "'";
     return std::system(command.c_str()) == 0;
 }
 
-Bytes readBytes(const std::string& path) {
-    const std::string text = readText(path);
-    return Bytes(text.begin(), text.end());
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
-std::size_t lineCount(std::string_view text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+bool writeText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return static_cast<bool>(out);
+}
+
+// Two decodings of the same instruction in one form: a sign-extended byte immediate as its
+// 16-bit value, INT3 as INT 3, NOP as XCHG AX,AX and the operands of the commutative TEST and
+// XCHG in order.
+std::string normalised(std::string text) {
+    if (const std::size_t at = text.find("byte +0x"); at != std::string::npos) {
+        text.erase(at, 6);
+    }
+    if (const std::size_t at = text.find("byte -0x"); at != std::string::npos) {
+        const unsigned value =
+            0x10000u - static_cast<unsigned>(std::stoul(text.substr(at + 8), nullptr, 16));
+        char word[8];
+        std::snprintf(word, sizeof word, "0x%x", value & 0xFFFFu);
+        text = text.substr(0, at) + word;
+    }
+    if (text == "int3") {
+        text = "int 0x3";
+    }
+    if (text == "nop") {
+        text = "xchg ax,ax";
+    }
+    if (text.starts_with("test ") || text.starts_with("xchg ")) {
+        const std::size_t comma = text.find(',');
+        std::string first = text.substr(5, comma - 5);
+        std::string second = text.substr(comma + 1);
+        if (second < first) {
+            std::swap(first, second);
+        }
+        text = text.substr(0, 5) + first + "," + second;
+    }
+    return text;
 }
 
 struct Decoded {
@@ -85,10 +113,6 @@ std::optional<std::map<std::size_t, Decoded>> disassemble(const std::vector<Byte
 
 }  // namespace
 
-unsigned hexValue(std::string_view text) {
-    return static_cast<unsigned>(std::stoul(std::string(text), nullptr, 16));
-}
-
 std::string hexText(const Bytes& bytes) {
     std::string text;
     for (std::uint8_t b : bytes) {
@@ -111,54 +135,6 @@ Bytes parseByteText(std::string_view text) {
     return bytes;
 }
 
-bool isAlu(std::string_view mnemonic) {
-    return std::find(kAluMnemonics.begin(), kAluMnemonics.end(), mnemonic) != kAluMnemonics.end();
-}
-
-// First matching entry wins. Each one is checked through ndisasm rather than skipped.
-const std::array<DeliberateDifference, 7> kDeliberateDifferences{{
-    {"reg,reg direction",
-     "MOV and the ALU group between registers: the kit uses the d=1 opcode (reg = destination, "
-     "r/m = source), NASM the d=0 one",
-     [](const Case& c) { return (c.mnemonic == "mov" || isAlu(c.mnemonic)) && regToReg(c); }},
-    {"test reg,reg order",
-     "TEST between registers: the kit puts the first operand in reg, NASM in r/m",
-     [](const Case& c) { return c.mnemonic == "test" && regToReg(c); }},
-    {"AX immediate",
-     "ALU group AX,imm: the kit keeps the 3-byte accumulator form where NASM shortens to 83 /r ib",
-     [](const Case& c) {
-         return isAlu(c.mnemonic) && c.form == "acc16,imm" && signExtends(*c.immediate);
-     }},
-    {"word immediate FF80..FFFF",
-     "ALU group word immediates: the kit sign-extends a byte only for 0..7F, NASM also for "
-     "FF80..FFFF",
-     [](const Case& c) {
-         return isAlu(c.mnemonic) && c.form.ends_with("16,imm") && *c.immediate >= 0xFF80;
-     }},
-    {"int 3", "the kit gives INT 3 the one-byte breakpoint opcode CC, NASM keeps CD 03",
-     [](const Case& c) { return c.mnemonic == "int" && c.immediate == 3u; }},
-    {"xchg ax,ax", "the kit uses the general 87 C0, NASM the one-byte 90 (NOP)",
-     [](const Case& c) {
-         return c.mnemonic == "xchg" && c.operands[0].kit == "ax" && c.operands[1].kit == "ax";
-     }},
-    {"displacement FF80..FFFF",
-     "the kit encodes a written displacement FF80..FFFF in 16 bits, NASM wraps it to a negative "
-     "8-bit one (the same address)",
-     [](const Case& c) {
-         return std::any_of(c.operands.begin(), c.operands.end(),
-                            [](const Operand& op) { return op.displacement >= 0xFF80; });
-     }},
-}};
-
-const DeliberateDifference* deliberateDifferenceFor(const Case& c) {
-    for (const DeliberateDifference& d : kDeliberateDifferences) {
-        if (d.applies(c)) {
-            return &d;
-        }
-    }
-    return nullptr;
-}
-
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tarvix-nasm-XXXXXX").string();
     if (mkdtemp(pattern.data()) != nullptr) {
@@ -173,42 +149,18 @@ TempDir::~TempDir() {
     }
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool writeText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    return static_cast<bool>(out);
-}
-
 // Every statement behind a label of the form ..@sN, which cannot meet a label of the
-// program, then a table of those labels' values, so that one run gives each statement's
-// address and bytes.
-std::optional<Assembly> assembleWithNasm(const std::vector<std::string>& statements,
-                                         const TempDir& dir, std::string& failure,
-                                         const NasmOptions& options) {
+// program, then a table of those labels' values, so that one run gives each statement's bytes.
+std::optional<std::vector<Bytes>> assembleWithNasm(const std::vector<std::string>& statements,
+                                                   const TempDir& dir, std::string& failure) {
     std::string source = "bits 16\n";
-    if (options.only8086) {
-        source += "cpu 8086\n";
-    }
-    if (options.origin != 0) {
-        source += "org " + std::to_string(options.origin) + "\n";
-    }
-    const std::size_t headerLines = lineCount(source);
     for (std::size_t i = 0; i < statements.size(); ++i) {
         source += "..@s" + std::to_string(i) + ":\n" + statements[i] + "\n";
     }
     source += "..@s" + std::to_string(statements.size()) + ":\n";
     for (std::size_t i = 0; i <= statements.size(); ++i) {
-        source +=
-            (i % 16 == 0 ? "dd ..@s" : ", ..@s") + std::to_string(i) + (i % 16 == 15 ? "\n" : "");
+        source += "dd ..@s" + std::to_string(i) + "\n";
     }
-    source += "\n";
     const std::string input = dir.file("cases.asm");
     const std::string output = dir.file("cases.bin");
     const std::string errors = dir.file("nasm.err");
@@ -220,54 +172,41 @@ std::optional<Assembly> assembleWithNasm(const std::vector<std::string>& stateme
         std::istringstream lines(readText(errors));
         failure = "nasm failed:\n";
         for (std::string line; std::getline(lines, line);) {
-            failure += line + "\n";
-            // "cases.asm:LINE: error: ..."; statement i is on line headerLines + 2 i + 2.
+            // "cases.asm:LINE: error: ..."; statement i is on line 2 i + 3.
             const std::size_t colon = line.find(".asm:");
-            if (colon != std::string::npos && line.find("error") != std::string::npos) {
-                const std::size_t number = std::stoul(line.substr(colon + 5));
-                if (number > headerLines && (number - headerLines) % 2 == 0 &&
-                    (number - headerLines) / 2 - 1 < statements.size()) {
-                    failure += "  for: " + statements[(number - headerLines) / 2 - 1] + "\n";
-                }
+            const std::size_t number =
+                colon == std::string::npos ? 0 : std::stoul(line.substr(colon + 5));
+            failure += line + "\n";
+            if (number >= 3 && number % 2 == 1 && (number - 3) / 2 < statements.size()) {
+                failure += "  for: " + statements[(number - 3) / 2] + "\n";
             }
         }
         return std::nullopt;
     }
-
-    const Bytes image = readBytes(output);
+    const std::string image = readText(output);
     const std::size_t tableSize = 4 * (statements.size() + 1);
     if (image.size() < tableSize) {
         failure = "nasm output too short";
         return std::nullopt;
     }
     const std::size_t codeSize = image.size() - tableSize;
-    auto offset = [&](std::size_t i) {
-        const std::size_t at = codeSize + 4 * i;
-        const std::size_t value = static_cast<std::size_t>(image[at]) |
-                                  static_cast<std::size_t>(image[at + 1]) << 8u |
-                                  static_cast<std::size_t>(image[at + 2]) << 16u |
-                                  static_cast<std::size_t>(image[at + 3]) << 24u;
-        return value - options.origin;
+    const auto offset = [&](std::size_t i) {
+        std::size_t value = 0;
+        for (std::size_t k = 4; k-- > 0;) {
+            value = value << 8u | static_cast<std::uint8_t>(image[codeSize + 4 * i + k]);
+        }
+        return value;
     };
-    if (offset(statements.size()) != codeSize) {
-        failure = "nasm offset table does not match the code size";
-        return std::nullopt;
-    }
+    std::vector<Bytes> bytes;
     for (std::size_t i = 0; i < statements.size(); ++i) {
-        if (offset(i) > offset(i + 1)) {
+        if (offset(i) > offset(i + 1) || offset(i + 1) > codeSize) {
             failure = "nasm offset table out of order at statement " + std::to_string(i);
             return std::nullopt;
         }
+        bytes.emplace_back(image.begin() + static_cast<std::ptrdiff_t>(offset(i)),
+                           image.begin() + static_cast<std::ptrdiff_t>(offset(i + 1)));
     }
-    Assembly assembly;
-    for (std::size_t i = 0; i < statements.size(); ++i) {
-        const auto first = image.begin() + static_cast<std::ptrdiff_t>(offset(i));
-        const auto last = image.begin() + static_cast<std::ptrdiff_t>(offset(i + 1));
-        assembly.bytes.emplace_back(first, last);
-        assembly.addresses.push_back(static_cast<std::uint16_t>(options.origin + offset(i)));
-    }
-    assembly.end = static_cast<std::uint16_t>(options.origin + codeSize);
-    return assembly;
+    return bytes;
 }
 
 std::optional<std::vector<DecodedPair>> decodeAlike(
@@ -295,34 +234,6 @@ std::optional<std::vector<DecodedPair>> decodeAlike(
         result.push_back(std::move(pair));
     }
     return result;
-}
-
-std::string normalised(std::string text) {
-    if (const std::size_t at = text.find("byte +0x"); at != std::string::npos) {
-        text.erase(at, 6);
-    }
-    if (const std::size_t at = text.find("byte -0x"); at != std::string::npos) {
-        const unsigned value = 0x10000u - hexValue(text.substr(at + 8));
-        char word[8];
-        std::snprintf(word, sizeof word, "0x%x", value & 0xFFFFu);
-        text = text.substr(0, at) + word;
-    }
-    if (text == "int3") {
-        text = "int 0x3";
-    }
-    if (text == "nop") {
-        text = "xchg ax,ax";
-    }
-    if (text.starts_with("test ") || text.starts_with("xchg ")) {
-        const std::size_t comma = text.find(',');
-        std::string first = text.substr(5, comma - 5);
-        std::string second = text.substr(comma + 1);
-        if (second < first) {
-            std::swap(first, second);
-        }
-        text = text.substr(0, 5) + first + "," + second;
-    }
-    return text;
 }
 
 }  // namespace tarvix::nasm
