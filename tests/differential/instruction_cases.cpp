@@ -1,9 +1,6 @@
 #include "tests/differential/instruction_cases.h"
 
 #include <algorithm>
-#include <array>
-#include <random>
-#include <vector>
 
 #include "common/format.h"
 #include "common/operand_text.h"
@@ -56,28 +53,11 @@ constexpr std::array<Shape, 8> kShiftShapes{{
 
 constexpr std::array<Shape, 1> kNoOperand{{{None, None, 0}}};
 
-constexpr std::array<std::string_view, 16> kRepeated{{
-    "repe scasb",
-    "repe scasw",
-    "repe cmpsb",
-    "repe cmpsw",
-    "repe stosb",
-    "repe stosw",
-    "repe movsb",
-    "repe movsw",
-    "repne scasb",
-    "repne scasw",
-    "repne cmpsb",
-    "repne cmpsw",
-    "repne stosb",
-    "repne stosw",
-    "repne movsb",
-    "repne movsw",
-}};
+using Names = std::vector<std::string_view>;
 
 std::vector<InstructionForm> buildForms(Family family) {
     std::vector<InstructionForm> forms;
-    const auto addForms = [&](const auto& names, const auto& shapes) {
+    const auto add = [&](const Names& names, std::span<const Shape> shapes) {
         for (const std::string_view name : names) {
             for (const Shape& shape : shapes) {
                 forms.push_back({family, std::string(name), shape.dest, shape.source, shape.size});
@@ -85,36 +65,41 @@ std::vector<InstructionForm> buildForms(Family family) {
         }
     };
     switch (family) {
+        case Family::Transfer:
+            add({"mov"}, kTwoOperandShapes);
+            add({"xchg"}, std::span(kTwoOperandShapes).subspan(2, 2));  // reg,reg
+            add({"xchg"}, std::span(kTwoOperandShapes).subspan(6, 4));  // reg,mem and mem,reg
+            add({"xlat", "clc", "stc", "cmc", "cld", "std", "cli", "sti", "nop"}, kNoOperand);
+            break;
         case Family::Arithmetic:
-            addForms(std::array<std::string_view, 5>{"add", "sub", "cmp", "adc", "sbb"},
-                     kTwoOperandShapes);
-            addForms(std::array<std::string_view, 2>{"inc", "dec"}, kOneOperandShapes);
+            add({"add", "sub", "cmp", "adc", "sbb"}, kTwoOperandShapes);
+            add({"inc", "dec"}, kOneOperandShapes);
             break;
         case Family::Logic:
-            addForms(std::array<std::string_view, 4>{"and", "or", "xor", "test"},
-                     kTwoOperandShapes);
-            addForms(std::array<std::string_view, 2>{"not", "neg"}, kOneOperandShapes);
+            add({"and", "or", "xor", "test"}, kTwoOperandShapes);
+            add({"not", "neg"}, kOneOperandShapes);
             break;
         case Family::ShiftRotate:
-            addForms(std::array<std::string_view, 8>{"shl", "sal", "shr", "sar", "rol", "ror",
-                                                     "rcl", "rcr"},
-                     kShiftShapes);
+            add({"shl", "sal", "shr", "sar", "rol", "ror", "rcl", "rcr"}, kShiftShapes);
             break;
         case Family::MultiplyDivide:
-            addForms(std::array<std::string_view, 4>{"mul", "imul", "div", "idiv"},
-                     kOneOperandShapes);
+            add({"mul", "imul", "div", "idiv"}, kOneOperandShapes);
             break;
         case Family::Adjust:
-            addForms(std::array<std::string_view, 8>{"aaa", "aas", "daa", "das", "aam", "aad",
-                                                     "cbw", "cwd"},
-                     kNoOperand);
+            add({"aaa", "aas", "daa", "das", "aam", "aad", "cbw", "cwd"}, kNoOperand);
             break;
-        case Family::String:
-            addForms(std::array<std::string_view, 10>{"scasb", "scasw", "cmpsb", "cmpsw", "stosb",
-                                                      "stosw", "lodsb", "lodsw", "movsb", "movsw"},
-                     kNoOperand);
-            addForms(kRepeated, kNoOperand);
+        case Family::String: {
+            const Names strings{"scasb", "scasw", "cmpsb", "cmpsw", "stosb",
+                                "stosw", "movsb", "movsw", "lodsb", "lodsw"};
+            add(strings, kNoOperand);
+            // A repeated LODS is refused; its case is a hand-written program's.
+            for (const std::string_view prefix : {"repe ", "repne "}) {
+                for (std::size_t i = 0; i + 2 < strings.size(); ++i) {
+                    add({std::string(prefix) + std::string(strings[i])}, kNoOperand);
+                }
+            }
             break;
+        }
     }
     return forms;
 }
@@ -150,48 +135,44 @@ constexpr std::array<BaseForm, 8> kBaseForms{{
     {"bp", "di"},
 }};
 
+template <typename T, std::size_t n>
+const T& pick(std::mt19937_64& rng, const std::array<T, n>& items) {
+    return items[rng() % n];
+}
+
 int wordCode(std::string_view reg) {
     const RegisterRef ref = registerRef(reg);
     return ref.size == 2 ? ref.code : ref.code & 3;
 }
 
-class CaseGenerator {
-public:
-    CaseGenerator(const InstructionForm& form, std::uint64_t seed) : form_(form), rng_(seed) {}
+// A random dividend (AX, or DX:AX for a word) that DIV or IDIV divides by `divisor` without a
+// divide error; the divisor, taken at the width, must not be 0.
+std::uint32_t fittingDividend(std::mt19937_64& rng, std::uint16_t divisor, bool isSigned,
+                              int size) {
+    const std::int64_t range = size == 2 ? 0x10000 : 0x100;
+    const std::int64_t d = !isSigned   ? divisor & widthMask(size)
+                           : size == 2 ? static_cast<std::int16_t>(divisor)
+                                       : static_cast<std::int8_t>(divisor);
+    const auto draw = [&rng](std::int64_t n) {
+        return static_cast<std::int64_t>(rng() % static_cast<std::uint64_t>(n));
+    };
+    const std::int64_t quotient = draw(range) - (isSigned ? range / 2 : 0);
+    const std::int64_t product = quotient * d;
+    // Truncating division leaves the remainder the dividend's sign.
+    const std::int64_t remainder = draw(d < 0 ? -d : d);
+    const bool negative = product < 0 || (product == 0 && isSigned && draw(2) == 0);
+    return static_cast<std::uint32_t>(product + (negative ? -remainder : remainder));
+}
 
-    DifferentialCase generate(int cases);
+}  // namespace
 
-private:
-    std::uint64_t below(std::uint64_t n) { return rng_() % n; }
-    bool chance(int percent) { return below(100) < static_cast<std::uint64_t>(percent); }
-    template <typename T, std::size_t n>
-    const T& pick(const std::array<T, n>& items) {
-        return items[below(n)];
+CaseWriter::CaseWriter(std::uint64_t seed) : rng_(seed) {
+    for (std::size_t i = kStringFirst - kCaseFlags; i < data_.size(); ++i) {
+        data_[i] = chance(80) ? pick(rng_, kLetters) : static_cast<std::uint8_t>(below(0x100));
     }
+}
 
-    std::string hex(unsigned value);
-    std::uint16_t value(int size);
-    std::uint16_t flagsWord() {
-        return static_cast<std::uint16_t>(below(0x10000) & (0xFFFFu ^ kTrapFlag));
-    }
-    std::string reg(int size, const std::vector<int>& avoid);
-    void load(std::string_view reg, unsigned value) {
-        lines_.push_back(formatText("mov %s,%s", std::string(reg).c_str(), hex(value).c_str()));
-    }
-
-    void oneCase(int index);
-    std::string memoryOperand(int index, std::vector<int>& used);
-    void division(std::string_view divisorReg, int size, std::uint16_t& divisor);
-    void stringCase();
-    void adjustCase();
-
-    const InstructionForm& form_;
-    std::mt19937_64 rng_;
-    std::vector<std::string> lines_;
-    std::array<std::uint8_t, 0x2000 - kCaseFlags> data_{};
-};
-
-std::string CaseGenerator::hex(unsigned value) {
+std::string CaseWriter::hex(unsigned value) {
     std::string text = formatText(chance(50) ? "%x" : "%X", value);
     if (chance(20)) {
         text.insert(0, "0");
@@ -199,36 +180,62 @@ std::string CaseGenerator::hex(unsigned value) {
     return text;
 }
 
-std::uint16_t CaseGenerator::value(int size) {
+std::uint16_t CaseWriter::value(int size) {
     if (chance(30)) {
-        return size == 2 ? pick(kWordCorners) : pick(kByteCorners);
+        return size == 2 ? pick(rng_, kWordCorners) : pick(rng_, kByteCorners);
     }
     return static_cast<std::uint16_t>(below(size == 2 ? 0x10000 : 0x100));
 }
 
-std::string CaseGenerator::reg(int size, const std::vector<int>& avoid) {
+std::string CaseWriter::reg(int size, const std::vector<int>& avoid) {
     for (;;) {
-        const std::string_view name = size == 2 ? pick(kWordRegisters) : pick(kByteRegisters);
+        const std::string_view name =
+            size == 2 ? pick(rng_, kWordRegisters) : pick(rng_, kByteRegisters);
         if (std::find(avoid.begin(), avoid.end(), wordCode(name)) == avoid.end()) {
             return std::string(name);
         }
     }
 }
 
+void CaseWriter::load(std::string_view reg, unsigned value) {
+    lines_.push_back(formatText("mov %s,%s", std::string(reg).c_str(), hex(value).c_str()));
+}
+
+void CaseWriter::setWord(unsigned address, std::uint16_t word) {
+    data_[address - kCaseFlags] = static_cast<std::uint8_t>(word & 0xFF);
+    data_[address - kCaseFlags + 1] = static_cast<std::uint8_t>(word >> 8);
+}
+
 // The case's own word at kCaseOperands: a direct address, or a register form whose registers
-// are loaded just before (and then kept out of the other operands).
-std::string CaseGenerator::memoryOperand(int index, std::vector<int>& used) {
+// are loaded just before (and then kept out of the other operands), with no displacement or
+// an 8-bit, 16-bit or negative one.
+std::string CaseWriter::memoryOperand(int index, std::vector<int>& used) {
     const auto address = static_cast<unsigned>(kCaseOperands + 2 * index);
-    const BaseForm& base = pick(kBaseForms);
+    const BaseForm& base = pick(rng_, kBaseForms);
     const bool clash = std::any_of(used.begin(), used.end(), [&](int code) {
         return code == wordCode(base.first) ||
                (!base.second.empty() && code == wordCode(base.second));
     });
-    if (chance(40) || clash) {
+    if (chance(30) || clash) {
         return "[" + hex(address) + "]";
     }
-    const unsigned displacement = chance(50) ? 0u : static_cast<unsigned>(below(0x80));
-    unsigned first = address - displacement;
+    int displacement = 0;
+    switch (below(4)) {
+        case 0:
+            break;
+        case 1:
+            displacement = static_cast<int>(below(0x80));
+            break;
+        case 2:
+            displacement = static_cast<int>(0x80 + below(0x780));
+            break;
+        default:
+            displacement = -1 - static_cast<int>(below(0x80));
+            break;
+    }
+    const bool negative = displacement < 0 && base.second.empty();
+    const int written = displacement < 0 && !negative ? -displacement : displacement;
+    auto first = static_cast<unsigned>(static_cast<int>(address) - written);
     std::string inner(base.first);
     if (!base.second.empty()) {
         const auto part = static_cast<unsigned>(below(0x800));
@@ -239,81 +246,75 @@ std::string CaseGenerator::memoryOperand(int index, std::vector<int>& used) {
     }
     load(base.first, first & 0xFFFF);
     used.push_back(wordCode(base.first));
-    return "[" + inner + (displacement != 0 ? "+" + hex(displacement) : "") + "]";
+    if (written != 0) {
+        inner += (negative ? "-" : "+") + hex(static_cast<unsigned>(negative ? -written : written));
+    }
+    return "[" + inner + "]";
 }
 
-// A divisor and a dividend whose quotient fits, so that the case divides; the divide errors
-// are the hand-written programs' business.
-void CaseGenerator::division(std::string_view divisorReg, int size, std::uint16_t& divisor) {
-    const bool isSigned = form_.mnemonic == "idiv";
-    do {
-        divisor = value(size);
-    } while ((divisor & widthMask(size)) == 0);
-    const std::uint32_t dividend = fittingDividend(rng_, divisor, isSigned, size);
-    if (!divisorReg.empty()) {
-        load(divisorReg, divisor);
-    }
-    if (size == 2) {
-        load("dx", dividend >> 16);
-    }
-    load("ax", dividend & 0xFFFF);
-}
-
-void CaseGenerator::oneCase(int index) {
-    const int size = form_.size;
+std::vector<std::string> CaseWriter::write(const InstructionForm& form, int index) {
+    lines_.clear();
     const auto flagsAddress = static_cast<unsigned>(kCaseFlags + 2 * index);
-    const std::uint16_t flags = flagsWord();
-    data_[flagsAddress - kCaseFlags] = static_cast<std::uint8_t>(flags & 0xFF);
-    data_[flagsAddress - kCaseFlags + 1] = static_cast<std::uint8_t>(flags >> 8);
+    // Any FLAGS value but the trap flag, whose single-step interrupt a processor would take.
+    setWord(flagsAddress, static_cast<std::uint16_t>(below(0x10000) & (0xFFFFu ^ kTrapFlag)));
     lines_.push_back((chance(50) ? "push wptr [" : "push [") + hex(flagsAddress) + "]");
     lines_.push_back("popf");
-
-    if (form_.family == Family::Adjust) {
-        adjustCase();
-        return;
+    if (form.dest == None) {
+        noOperandCase(form);
+    } else {
+        operandCase(form, index);
     }
-    if (form_.family == Family::String) {
-        stringCase();
-        return;
-    }
+    return lines_;
+}
 
-    const bool divides = form_.mnemonic == "div" || form_.mnemonic == "idiv";
-    const bool multiplies = form_.mnemonic == "mul" || form_.mnemonic == "imul";
+void CaseWriter::operandCase(const InstructionForm& form, int index) {
+    const int size = form.size;
+    const bool divides = form.mnemonic == "div" || form.mnemonic == "idiv";
+    const bool multiplies = form.mnemonic == "mul" || form.mnemonic == "imul";
     // A divisor in the dividend's registers would fault nearly always.
-    const std::vector<int> dividend = divides ? std::vector<int>{0, 2} : std::vector<int>{};
+    const std::vector<int> dividendRegs = divides ? std::vector<int>{0, 2} : std::vector<int>{};
     std::vector<int> used;  // kept out of a memory operand's registers
     std::vector<std::string> operands;
     std::uint16_t memoryValue = value(size);
     std::string destReg;
-    if (form_.dest == Reg) {
-        destReg = reg(size, dividend);
+    if (form.dest == Reg) {
+        destReg = reg(size, dividendRegs);
         used.push_back(wordCode(destReg));
         operands.push_back(destReg);
     }
     std::string sourceReg;
-    if (form_.source == Reg) {
+    if (form.source == Reg) {
         sourceReg = reg(size, {});
         used.push_back(wordCode(sourceReg));
     }
     std::string memory;
-    if (form_.dest == Mem || form_.source == Mem) {
+    if (form.dest == Mem || form.source == Mem) {
         memory = memoryOperand(index, used);
-        const bool prefixed = form_.source == Imm || form_.source == None || form_.source == One ||
-                              form_.source == Cl || chance(20);
-        if (prefixed) {
+        if ((form.dest == Mem && form.source != Reg) || chance(20)) {
             // The assembler knows the short size keywords only.
-            static constexpr std::array<std::string_view, 2> kBytePrefixes{{"bptr ", "bptr"}};
-            static constexpr std::array<std::string_view, 2> kWordPrefixes{{"wptr ", "wptr"}};
-            memory = std::string(size == 2 ? pick(kWordPrefixes) : pick(kBytePrefixes)) + memory;
+            memory = std::string(size == 2 ? "wptr" : "bptr") + (chance(80) ? " " : "") + memory;
         }
     }
-    if (form_.dest == Mem) {
+    if (form.dest == Mem) {
         operands.push_back(memory);
     }
 
     if (divides) {
+        // A divisor and a dividend whose quotient fits: the divide errors are the hand-written
+        // programs' business.
         std::uint16_t divisor = 0;
-        division(destReg, size, divisor);
+        while ((divisor & widthMask(size)) == 0) {
+            divisor = value(size);
+        }
+        const std::uint32_t dividend =
+            fittingDividend(rng_, divisor, form.mnemonic == "idiv", size);
+        if (!destReg.empty()) {
+            load(destReg, divisor);
+        }
+        if (size == 2) {
+            load("dx", dividend >> 16);
+        }
+        load("ax", dividend & 0xFFFF);
         memoryValue = divisor;
     } else {
         if (!destReg.empty()) {
@@ -326,12 +327,11 @@ void CaseGenerator::oneCase(int index) {
             load(sourceReg, value(size));
         }
     }
-    const auto operandAddress = static_cast<std::size_t>(kCaseOperands + 2 * index - kCaseFlags);
-    data_[operandAddress] = static_cast<std::uint8_t>(memoryValue & 0xFF);
-    data_[operandAddress + 1] =
-        static_cast<std::uint8_t>(size == 2 ? memoryValue >> 8 : below(0x100));
+    const auto operandAddress = static_cast<unsigned>(kCaseOperands + 2 * index);
+    setWord(operandAddress,
+            size == 2 ? memoryValue : static_cast<std::uint16_t>(below(0x100) << 8 | memoryValue));
 
-    switch (form_.source) {
+    switch (form.source) {
         case Reg:
             operands.push_back(sourceReg);
             break;
@@ -350,93 +350,68 @@ void CaseGenerator::oneCase(int index) {
         case Cl:
             // SHL CL,CL and SHL CX,CL count by the value just loaded.
             if (destReg != "cl" && destReg != "cx") {
-                load("cl", chance(50) ? pick(kCountCorners) : static_cast<unsigned>(below(0x100)));
+                load("cl",
+                     chance(50) ? pick(rng_, kCountCorners) : static_cast<unsigned>(below(0x100)));
             }
             operands.push_back(chance(50) ? "cl" : "CL");
             break;
         default:
             break;
     }
-    std::string line = form_.mnemonic + " " + operands[0];
+    std::string line = form.mnemonic + " " + operands[0];
     for (std::size_t i = 1; i < operands.size(); ++i) {
         line += (chance(50) ? ", " : ",") + operands[i];
     }
     lines_.push_back(line);
 }
 
-void CaseGenerator::adjustCase() {
-    const std::uint8_t al =
-        chance(50) ? pick(kByteCorners) : static_cast<std::uint8_t>(below(0x100));
-    load("ax", static_cast<unsigned>(below(0x100)) << 8 | al);
-    if (form_.mnemonic == "cwd") {
-        load("dx", value(2));
+void CaseWriter::noOperandCase(const InstructionForm& form) {
+    if (form.family == Family::String) {
+        // SI and DI far enough from the area's ends for 40 word elements either way.
+        for (const char* index : {"si", "di"}) {
+            load(index,
+                 static_cast<unsigned>(kStringFirst + 0x50 + below(0x1F00 - kStringFirst - 0xA0)));
+        }
+        load("ax", chance(60)
+                       ? static_cast<unsigned>(pick(rng_, kLetters) | pick(rng_, kLetters) << 8)
+                       : value(2));
+        if (form.mnemonic.starts_with("rep")) {
+            load("cx", chance(30) ? static_cast<unsigned>(below(3))
+                                  : static_cast<unsigned>(3 + below(38)));
+        }
+    } else if (form.mnemonic == "xlat") {
+        load("bx", static_cast<unsigned>(kStringFirst + below(0x100)));
+        load("ax", value(2));
+    } else {
+        const std::uint8_t al =
+            chance(50) ? pick(rng_, kByteCorners) : static_cast<std::uint8_t>(below(0x100));
+        load("ax", static_cast<unsigned>(below(0x100)) << 8 | al);
+        if (form.mnemonic == "cwd") {
+            load("dx", value(2));
+        }
     }
-    lines_.push_back(chance(70) ? form_.mnemonic : toUpper(form_.mnemonic));
+    lines_.push_back(chance(70) ? form.mnemonic : toUpper(form.mnemonic));
 }
 
-// SI and DI far enough from the area's ends for 40 word elements either way, below the stack.
-void CaseGenerator::stringCase() {
-    const auto index = [this] {
-        return static_cast<unsigned>(kStringFirst + 0x50 + below(0x1F00 - kStringFirst - 0xA0));
-    };
-    load("si", index());
-    load("di", index());
-    const std::uint16_t ax =
-        chance(60) ? static_cast<std::uint16_t>(pick(kLetters) | pick(kLetters) << 8) : value(2);
-    load("ax", ax);
-    if (form_.mnemonic.starts_with("rep")) {
-        load("cx",
-             chance(30) ? static_cast<unsigned>(below(3)) : static_cast<unsigned>(3 + below(38)));
-    }
-    lines_.push_back(form_.mnemonic);
-}
-
-DifferentialCase CaseGenerator::generate(int cases) {
-    for (std::size_t i = kStringFirst - kCaseFlags; i < data_.size(); ++i) {
-        data_[i] = chance(80) ? pick(kLetters) : static_cast<std::uint8_t>(below(0x100));
-    }
-    for (int i = 0; i < std::min(cases, kMaxCasesPerProgram); ++i) {
-        oneCase(i);
-    }
-    lines_.push_back("hlt");
-    DifferentialCase program;
-    for (const std::string& line : lines_) {
-        program.source += "        " + line + "\n";
-    }
-    program.memory.push_back({kCaseFlags, std::vector<std::uint8_t>(data_.begin(), data_.end())});
-    return program;
-}
-
-}  // namespace
-
-std::uint32_t fittingDividend(std::mt19937_64& rng, std::uint16_t divisor, bool isSigned,
-                              int size) {
-    const std::int64_t range = size == 2 ? 0x10000 : 0x100;
-    const std::int64_t d = !isSigned   ? divisor & widthMask(size)
-                           : size == 2 ? static_cast<std::int16_t>(divisor)
-                                       : static_cast<std::int8_t>(divisor);
-    const auto draw = [&rng](std::int64_t n) {
-        return static_cast<std::int64_t>(rng() % static_cast<std::uint64_t>(n));
-    };
-    const std::int64_t quotient = draw(range) - (isSigned ? range / 2 : 0);
-    const std::int64_t product = quotient * d;
-    // Truncating division leaves the remainder the dividend's sign.
-    const std::int64_t remainder = draw(d < 0 ? -d : d);
-    const bool negative = product < 0 || (product == 0 && isSigned && draw(2) == 0);
-    return static_cast<std::uint32_t>(product + (negative ? -remainder : remainder));
+MemoryBlock CaseWriter::data() const {
+    return {kCaseFlags, std::vector<std::uint8_t>(data_.begin(), data_.end())};
 }
 
 std::string_view familyName(Family family) {
-    static constexpr std::array<std::string_view, 6> kNames{
-        {"arithmetic", "logic", "shift and rotate", "multiply and divide", "adjust", "string"}};
+    static constexpr std::array<std::string_view, 7> kNames{
+        {"transfer", "arithmetic", "logic", "shift and rotate", "multiply and divide", "adjust",
+         "string"}};
     return kNames[static_cast<std::size_t>(family)];
 }
 
 std::span<const InstructionForm> formsOf(Family family) {
-    static const std::array<std::vector<InstructionForm>, 6> kForms{
-        buildForms(Family::Arithmetic),  buildForms(Family::Logic),
-        buildForms(Family::ShiftRotate), buildForms(Family::MultiplyDivide),
-        buildForms(Family::Adjust),      buildForms(Family::String)};
+    static const std::array<std::vector<InstructionForm>, kFamilies.size()> kForms = [] {
+        std::array<std::vector<InstructionForm>, kFamilies.size()> forms;
+        for (const Family f : kFamilies) {
+            forms[static_cast<std::size_t>(f)] = buildForms(f);
+        }
+        return forms;
+    }();
     return kForms[static_cast<std::size_t>(family)];
 }
 
@@ -454,7 +429,15 @@ std::string formName(const InstructionForm& form) {
 }
 
 DifferentialCase generateCases(const InstructionForm& form, std::uint64_t seed, int cases) {
-    DifferentialCase program = CaseGenerator(form, seed).generate(cases);
+    CaseWriter writer(seed);
+    DifferentialCase program;
+    for (int i = 0; i < std::min(cases, kMaxCasesPerProgram); ++i) {
+        for (const std::string& line : writer.write(form, i)) {
+            program.source += "        " + line + "\n";
+        }
+    }
+    program.source += "        hlt\n";
+    program.memory.push_back(writer.data());
     program.name =
         formatText("%s, seed %llu", formName(form).c_str(), static_cast<unsigned long long>(seed));
     return program;

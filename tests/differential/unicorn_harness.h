@@ -3,8 +3,9 @@
 // instruction the harness compares the executed line, AX..DI, SP, BP, the next IP, the 4 KB
 // memory window and FLAGS: every bit but the reserved ones, so an instruction that must leave
 // a flag alone is held to that too. Flags the 8086 leaves undefined are compared as well: the
-// kit takes their values from the processor Unicorn models. After an instruction that stores
-// FLAGS by the flag image rule the reserved bits are held to that rule too.
+// kit takes their values from the processor Unicorn models (simulator/flag_image.h). After an
+// instruction that stores FLAGS by the flag image rule the reserved bits are held to that rule
+// too.
 // Where the kit differs from a processor on purpose, the difference is named in one table and
 // either masked in the comparison, recognised when the kit refuses an instruction, or avoided
 // by the programs.
@@ -61,20 +62,8 @@ struct DeliberateDifference {
     std::string_view otherMessage;
 };
 
-// The single table of the kit's deliberate differences.
-std::span<const DeliberateDifference> deliberateDifferences();
+// The entry of the single table of the kit's deliberate differences.
 const DeliberateDifference& deliberateDifference(KitDifference id);
-
-// FLAGS bits a real processor forces (1, 3, 5, 12..15): the kit keeps FLAGS as a plain word.
-inline constexpr std::uint16_t kReservedFlagBits = 0xF02A;
-
-// The flags an instruction leaves undefined on the 8086, given its operand text and CL
-// before it. They are compared all the same; a report names them when they are the difference.
-std::uint16_t undefinedFlags(std::string_view mnemonic, std::string_view source, std::uint8_t cl);
-
-// Whether the instruction stores FLAGS by the flag image rule (bit 1 set; bits 3, 5, 12, 13
-// and 15 clear), given its mnemonic and first operand texts and CX before it.
-bool followsFlagImage(std::string_view mnemonic, std::string_view dest, std::uint16_t cx);
 
 struct MemoryBlock {
     std::uint16_t address = 0;
@@ -85,11 +74,6 @@ struct DifferentialCase {
     std::string name;
     std::string source;               // kit source text, lines ended by '\n'
     std::vector<MemoryBlock> memory;  // inside 1000H..1FFFH; the program's bytes load over it
-};
-
-struct DifferentialOptions {
-    // A safety net: every program given here halts.
-    std::uint64_t instructionLimit = 300000;
 };
 
 struct DifferentialResult {
@@ -103,10 +87,6 @@ struct DifferentialResult {
 };
 
 // Runs the case both ways and compares them after every executed instruction.
-DifferentialResult runDifferential(const DifferentialCase& program,
-                                   const DifferentialOptions& options = {});
-
-// The table as text, for a test's log.
-std::string describeDeliberateDifferences();
+DifferentialResult runDifferential(const DifferentialCase& program);
 
 }  // namespace tarvix::test
