@@ -4,12 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <memory>
 
 #include "common/format.h"
 #include "common/message_box.h"
@@ -25,7 +22,6 @@
 #include "simulator/kit.h"
 #include "simulator/kit_memory.h"
 #include "simulator/program_loader.h"
-#include "simulator/run_host.h"
 
 namespace tarvix::test {
 
@@ -143,9 +139,6 @@ constexpr std::array<DeliberateDifference, 15> kDifferences{{
      {}},
 }};
 
-// Bits 12 and 13: IOPL on Unicorn's processor, which keeps them where the kit clears them.
-constexpr std::uint16_t kIoplBits = 0x3000;
-
 // FLAGS bits a real processor forces (1, 3, 5, 12..15): the kit keeps FLAGS as a plain word.
 constexpr std::uint16_t kReservedFlagBits = 0xF02A;
 
@@ -166,9 +159,8 @@ bool isOneOf(std::string_view word, std::initializer_list<std::string_view> word
 }
 
 // Whether the instruction stores FLAGS by the flag image rule (bit 1 set; bits 3, 5, 12, 13
-// and 15 clear), given its mnemonic and first operand texts and CX before it.
-bool followsFlagImage(std::string_view mnemonic, std::string_view dest, std::uint16_t cx) {
-    const std::string m = toLower(mnemonic);
+// and 15 clear), given its lower-case mnemonic, first operand and CX before it.
+bool followsFlagImage(std::string_view m, std::string_view dest, std::uint16_t cx) {
     if (isOneOf(m, {"repe", "repne"})) {
         return cx != 0 && isOneOf(toLower(trim(dest)), {"scasb", "scasw", "cmpsb", "cmpsw"});
     }
@@ -178,7 +170,19 @@ bool followsFlagImage(std::string_view mnemonic, std::string_view dest, std::uin
                        "daa", "das",  "aam", "aad", "scasb", "scasw", "cmpsb", "cmpsw"});
 }
 
-// --- The kit's side ----------------------------------------------------------------------
+// The rule whose message the kit's pane shows.
+std::optional<KitDifference> ruleSaid(std::string_view pane) {
+    for (const DeliberateDifference& d : kDifferences) {
+        bool said = !d.otherMessage.empty() && contains(pane, d.otherMessage);
+        for (const auto& id : d.messages) {
+            said = said || (id && contains(pane, messageText(*id)));
+        }
+        if (said) {
+            return d.id;
+        }
+    }
+    return std::nullopt;
+}
 
 // Step reads no clock.
 class StillClock : public Clock {
@@ -199,21 +203,15 @@ public:
 class TempFolder {
 public:
     TempFolder() {
-        std::error_code error;
-        std::filesystem::path base = std::filesystem::temp_directory_path(error);
-        if (error) {
-            base = "/tmp";
-        }
-        std::string pattern = (base / "tarvix-diff-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tarvix-diff-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) {
             path_ = pattern;
         }
     }
     ~TempFolder() {
-        if (!path_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(path_, ignored);
-        }
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -228,25 +226,14 @@ Registers kitRegisters(const CpuRegisters& r, std::uint16_t ip) {
     return {r.word(0), r.word(3), r.word(1), r.word(2), r.SI, r.DI, r.BP, r.SP, ip, r.FLAGS};
 }
 
-// --- Unicorn's side ----------------------------------------------------------------------
-
-struct Access {
-    bool write = false;
-    std::uint32_t address = 0;
-    std::uint32_t size = 0;
-};
-
+// Unicorn over the whole 64 KB segment 0000H, without hooks: Unicorn 2.0 spoils the flags of
+// shifts of memory by CL while a memory hook exists.
 class Unicorn {
 public:
-    // Without `watchAccesses`, `accesses` stays empty.
-    explicit Unicorn(bool watchAccesses = true) {
+    Unicorn() {
         error_ = uc_open(UC_ARCH_X86, UC_MODE_16, &uc_);
         if (error_ == UC_ERR_OK) {
             error_ = uc_mem_map(uc_, 0, 0x10000, UC_PROT_ALL);
-        }
-        if (error_ == UC_ERR_OK && watchAccesses) {
-            error_ = uc_hook_add(uc_, &hook_, UC_HOOK_MEM_READ | UC_HOOK_MEM_WRITE,
-                                 reinterpret_cast<void*>(&Unicorn::onAccess), this, 1, 0);
         }
     }
     ~Unicorn() {
@@ -259,8 +246,6 @@ public:
 
     uc_err error() const { return error_; }
 
-    std::vector<Access> accesses;
-
     bool writeMemory(std::uint16_t address, const std::uint8_t* bytes, std::size_t size) {
         return uc_mem_write(uc_, address, bytes, size) == UC_ERR_OK;
     }
@@ -269,12 +254,6 @@ public:
         uc_mem_read(uc_, kMemoryFirst, bytes.data(), bytes.size());
         return bytes;
     }
-    std::uint8_t byteAt(std::uint16_t address) {
-        std::uint8_t byte = 0;
-        uc_mem_read(uc_, address, &byte, 1);
-        return byte;
-    }
-
     // A zeroed 64-bit cell: Unicorn reads and writes as many of its low bytes as the register
     // has.
     std::uint16_t reg(int id) {
@@ -288,35 +267,13 @@ public:
     }
     Registers registers() {
         Registers r{};
-        for (int i = 0; i < kRegCount; ++i) {
-            r[static_cast<std::size_t>(i)] = reg(kUnicornRegs[static_cast<std::size_t>(i)]);
+        for (std::size_t i = 0; i < kRegCount; ++i) {
+            r[i] = reg(kUnicornRegs[i]);
         }
         return r;
     }
-
-    // Unicorn 2.0 spoils the status flags of SHL, SHR and SAR of memory by CL while a write
-    // hook exists (a value is lost across the hook's call). Such a step takes its FLAGS from
-    // an engine without hooks, run from the same registers and memory.
-    uc_err stepWithUnhookedFlags() {
-        if (!unhooked_) {
-            unhooked_ = std::make_unique<Unicorn>(false);
-        }
-        const auto bytes = window();
-        unhooked_->writeMemory(kMemoryFirst, bytes.data(), bytes.size());
-        for (const int id : kUnicornRegs) {
-            unhooked_->setReg(id, reg(id));
-        }
-        const uc_err unhookedError = unhooked_->step(false);
-        const uc_err error = step(false);
-        if (error == UC_ERR_OK && unhookedError == UC_ERR_OK) {
-            setReg(UC_X86_REG_EFLAGS, unhooked_->reg(UC_X86_REG_EFLAGS));
-        }
-        return error;
-    }
-
     // A repeated string instruction runs to its end: Unicorn stops after each pass.
     uc_err step(bool wholeRepetition) {
-        accesses.clear();
         const std::uint16_t start = reg(UC_X86_REG_IP);
         for (;;) {
             const uc_err error = uc_emu_start(uc_, start, 0x10000, 0, 1);
@@ -327,59 +284,43 @@ public:
     }
 
 private:
-    static void onAccess(uc_engine*, uc_mem_type type, std::uint64_t address, int size,
-                         std::int64_t, void* self) {
-        static_cast<Unicorn*>(self)->accesses.push_back({type == UC_MEM_WRITE,
-                                                         static_cast<std::uint32_t>(address),
-                                                         static_cast<std::uint32_t>(size)});
-    }
-
     uc_engine* uc_ = nullptr;
-    uc_hook hook_ = 0;
     uc_err error_ = UC_ERR_OK;
-    std::unique_ptr<Unicorn> unhooked_;
 };
 
-// --- The lockstep comparison -------------------------------------------------------------
+// A FLAGS word PUSHF stored, compared without the reserved bits while it is still there.
+struct FlagWord {
+    std::size_t offset;  // from kMemoryFirst
+    std::uint16_t value;
+};
 
 class Lockstep {
 public:
     Lockstep(Kit& kit, const CX86TextBuffer& buffer, const MemoryOutputSink& sink,
-             const CollectedBoxes& boxes, Unicorn& unicorn, std::vector<std::uint16_t> lineMap,
-             std::vector<std::uint16_t> codeRanges, DifferentialResult& result)
+             const CollectedBoxes& boxes, Unicorn& unicorn, DifferentialResult& result)
         : kit_(kit),
           buffer_(buffer),
           sink_(sink),
           boxes_(boxes),
           uc_(unicorn),
-          lineMap_(std::move(lineMap)),
-          codeRanges_(std::move(codeRanges)),
+          lineMap_(kit.image.lineMap),
           result_(result) {}
 
     // After each instruction the kit executed.
     void onStep(int line) {
-        if (done_) {
-            return;
-        }
-        ++steps_;
-        if (!stepUnicorn(line)) {
+        if (done_ || !stepUnicorn(line)) {
             return;
         }
         if (kit_.pane.errorLatched()) {
             // A refusal the kit reports and runs on from (a word read at 1FFFH loads 0).
-            classifyRefusal(line);
-            return;
-        }
-        if (divideError_) {
+            refused(line);
+        } else if (divideError_) {
             fail(line, "Unicorn raised a divide error, the kit divided");
-            return;
-        }
-        std::uint16_t kitIp = 0;
-        if (!kit_.image.addressAtOrAfterLine(kit_.currentLine, kitIp)) {
+        } else if (std::uint16_t ip = 0; !kit_.image.addressAtOrAfterLine(kit_.currentLine, ip)) {
             fail(line, "the kit has no instruction line to go on with");
-            return;
+        } else {
+            compare(line, kitRegisters(kit_.cpu.regs, ip));
         }
-        compare(line, kitRegisters(kit_.cpu.regs, kitIp));
     }
 
     // After the kit's run has ended.
@@ -387,23 +328,21 @@ public:
         if (done_) {
             return;
         }
+        const int line = driver.lastLine();
         switch (driver.lastEnding()) {
             case RunEnding::Halted:
                 checkHalt(driver);
                 return;
-            case RunEnding::Error:
-                // Refused with no step observed: Unicorn runs the instruction, and a rule must
-                // account for what it did.
-                ++steps_;
-                if (stepUnicorn(driver.lastLine())) {
-                    classifyRefusal(driver.lastLine());
+            case RunEnding::Error:  // refused with no step observed
+                if (stepUnicorn(line)) {
+                    refused(line);
                 }
                 return;
             case RunEnding::Limit:
-                fail(driver.lastLine(), "the kit did not halt within the instruction limit");
+                fail(line, "the kit did not halt within the instruction limit");
                 return;
             default:
-                fail(driver.lastLine(), "the kit's run ended without halting");
+                fail(line, "the kit's run ended without halting");
                 return;
         }
     }
@@ -416,15 +355,6 @@ private:
             }
         }
         return -1;
-    }
-
-    bool isCode(std::uint32_t address) const {
-        for (std::size_t i = 0; i + 1 < codeRanges_.size(); i += 2) {
-            if (codeRanges_[i] <= address && address <= codeRanges_[i + 1]) {
-                return true;
-            }
-        }
-        return false;
     }
 
     // Lines as the dispatcher reads them, mnemonics in lower case; read once each.
@@ -440,26 +370,18 @@ private:
     // Runs Unicorn over the instruction the kit executed on `line`. A divide error is no
     // failure yet: the kit's outcome decides.
     bool stepUnicorn(int line) {
+        ++steps_;
         before_ = uc_.registers();
         divideError_ = false;
-        const int ucLine = lineOf(before_[IP]);
-        if (ucLine != line) {
+        if (const int ucLine = lineOf(before_[IP]); ucLine != line) {
             fail(line, formatText("the kit executed line %d, Unicorn is at %04XH (line %d)",
                                   line + 1, before_[IP], ucLine + 1));
             return false;
         }
-        const DecodedLine& instruction = decoded(line);
-        const std::string& mnemonic = instruction.mnemonic;
-        const bool shiftsMemoryByCl = isOneOf(mnemonic, {"shl", "sal", "shr", "sar"}) &&
-                                      contains(instruction.dest, "[") &&
-                                      equalsIgnoreCase(instruction.source, "cl");
-        const uc_err error =
-            shiftsMemoryByCl ? uc_.stepWithUnhookedFlags() : uc_.step(mnemonic.starts_with("rep"));
-        if (error == UC_ERR_EXCEPTION && isOneOf(mnemonic, {"div", "idiv"})) {
-            divideError_ = true;
-            return true;
-        }
-        if (error != UC_ERR_OK) {
+        const std::string& mnemonic = decoded(line).mnemonic;
+        const uc_err error = uc_.step(mnemonic.starts_with("rep"));
+        divideError_ = error == UC_ERR_EXCEPTION && isOneOf(mnemonic, {"div", "idiv"});
+        if (error != UC_ERR_OK && !divideError_) {
             fail(line, std::string("Unicorn stopped: ") + uc_strerror(error));
             return false;
         }
@@ -469,12 +391,11 @@ private:
     // The registers that differ, FLAGS through flagsMask_; IP only when asked.
     std::string registerDifferences(const Registers& kit, const Registers& uc, bool withIp) const {
         std::string problems;
-        for (int i = 0; i < kRegCount; ++i) {
-            const auto index = static_cast<std::size_t>(i);
+        for (std::size_t i = 0; i < kRegCount; ++i) {
             const std::uint16_t mask = i == FLAGS ? flagsMask_ : 0xFFFF;
-            if ((i != IP || withIp) && (kit[index] & mask) != (uc[index] & mask)) {
+            if ((i != IP || withIp) && (kit[i] & mask) != (uc[i] & mask)) {
                 problems += formatText("%s kit %04X, Unicorn %04X (compared bits %04X); ",
-                                       kRegNames[index], kit[index], uc[index], mask);
+                                       kRegNames[i], kit[i], uc[i], mask);
             }
         }
         return problems;
@@ -482,27 +403,20 @@ private:
 
     void compare(int line, const Registers& kit) {
         const DecodedLine& instruction = decoded(line);
-        const std::string& mnemonic = instruction.mnemonic;
         const Registers uc = uc_.registers();
         std::string problems;
         // Under the flag image rule bits 1, 3, 5, 14 and 15 are as on Unicorn, whose IOPL
         // bits 12 and 13 survive the arithmetic while the kit clears them.
-        const bool image = followsFlagImage(mnemonic, instruction.dest, before_[CX]);
+        const bool image = followsFlagImage(instruction.mnemonic, instruction.dest, before_[CX]);
+        constexpr std::uint16_t kIoplBits = 0x3000;
         flagsMask_ = static_cast<std::uint16_t>(~(image ? kIoplBits : kReservedFlagBits));
         if (image && (kit[FLAGS] & kIoplBits) != 0) {
             problems += "FLAGS bits 12 and 13 not cleared by the flag image rule; ";
         }
         problems += registerDifferences(kit, uc, true);
-        for (const Access& access : uc_.accesses) {
-            if (access.address < kMemoryFirst ||
-                access.address + access.size > kMemoryFirst + kMemorySize) {
-                problems += formatText(
-                    "Unicorn %s %04XH outside the window, the kit did not "
-                    "refuse; ",
-                    access.write ? "wrote" : "read", access.address);
-            }
+        if (instruction.mnemonic == "pushf") {
+            flagWords_.push_back({static_cast<std::size_t>(uc[SP] - kMemoryFirst), uc[FLAGS]});
         }
-        updateFlagWords(mnemonic, uc[SP]);
         problems += compareMemory();
         if (!boxes_.text.empty()) {
             problems += "internal report " + boxes_.text;
@@ -514,19 +428,6 @@ private:
         ++result_.instructions;
     }
 
-    // Words that hold FLAGS as PUSHF stored them are compared without the reserved bits;
-    // any later write there makes them plain data again.
-    void updateFlagWords(std::string_view mnemonic, std::uint16_t sp) {
-        std::erase_if(flagWords_, [&](std::uint16_t word) {
-            return std::any_of(uc_.accesses.begin(), uc_.accesses.end(), [&](const Access& a) {
-                return a.write && a.address < word + 2u && word < a.address + a.size;
-            });
-        });
-        if (mnemonic == "pushf") {
-            flagWords_.push_back(sp);
-        }
-    }
-
     std::string compareMemory() {
         const auto uc = uc_.window();
         const auto& kit = kit_.cpu.memory.bytes();
@@ -535,16 +436,15 @@ private:
         }
         std::array<std::uint8_t, kMemorySize> mask;
         mask.fill(0xFF);
-        for (const std::uint16_t word : flagWords_) {
-            const std::size_t i = word - kMemoryFirst;
-            if (i + 1 < kMemorySize) {
-                mask[i] = static_cast<std::uint8_t>(~kReservedFlagBits & 0xFF);
-                mask[i + 1] = static_cast<std::uint8_t>(~kReservedFlagBits >> 8 & 0xFF);
+        for (const FlagWord& word : flagWords_) {
+            if (word.offset + 1 < kMemorySize &&
+                (uc[word.offset] | uc[word.offset + 1] << 8) == word.value) {
+                mask[word.offset] = static_cast<std::uint8_t>(~kReservedFlagBits & 0xFF);
+                mask[word.offset + 1] = static_cast<std::uint8_t>(~kReservedFlagBits >> 8 & 0xFF);
             }
         }
         std::string problems;
-        int shown = 0;
-        for (std::size_t i = 0; i < kMemorySize && shown < 8; ++i) {
+        for (std::size_t i = 0, shown = 0; i < kMemorySize && shown < 8; ++i) {
             if ((kit[i] & mask[i]) != (uc[i] & mask[i])) {
                 ++shown;
                 problems += formatText("memory %04X kit %02X, Unicorn %02X; ",
@@ -556,20 +456,14 @@ private:
 
     void checkHalt(const ExecutionDriver& driver) {
         const std::uint16_t ip = uc_.reg(UC_X86_REG_IP);
-        if (lineOf(ip) != driver.lastLine() || uc_.byteAt(ip) != 0xF4) {
-            fail(driver.lastLine(),
-                 formatText("the kit halted on line %d, Unicorn is at %04XH (byte %02X)",
-                            driver.lastLine() + 1, ip, uc_.byteAt(ip)));
-            return;
-        }
-        if (const uc_err error = uc_.step(false); error != UC_ERR_OK) {
-            fail(driver.lastLine(), std::string("Unicorn stopped on HLT: ") + uc_strerror(error));
+        if (lineOf(ip) != driver.lastLine() || uc_.step(false) != UC_ERR_OK) {
+            fail(driver.lastLine(), formatText("the kit halted on line %d, Unicorn is at %04XH",
+                                               driver.lastLine() + 1, ip));
             return;
         }
         // The kit shows the next line's address, or 1000H when nothing follows.
         const std::uint16_t ucIp = uc_.reg(UC_X86_REG_IP);
-        const bool lastLine = lineOf(ucIp) == -1;
-        if (driver.lastIP() != ucIp && !(lastLine && driver.lastIP() == kMemoryFirst)) {
+        if (driver.lastIP() != ucIp && !(lineOf(ucIp) == -1 && driver.lastIP() == kMemoryFirst)) {
             fail(driver.lastLine(),
                  formatText("IP after HLT: kit %04X, Unicorn %04X", driver.lastIP(), ucIp));
             return;
@@ -578,86 +472,46 @@ private:
         result_.agreed = true;
     }
 
-    // The kit refused the instruction on `line`; Unicorn has run it. Explained when Unicorn's
-    // step is the case of a rule and the kit said that rule's message.
-    void classifyRefusal(int line) {
-        const DecodedLine& instruction = decoded(line);
-        const std::string& mnemonic = instruction.mnemonic;
-        const bool pushes = isOneOf(mnemonic, {"push", "pushf", "call", "int", "into"});
-        const bool pops = isOneOf(mnemonic, {"pop", "popf", "ret", "iret"});
-        const bool wroteCode =
-            std::any_of(uc_.accesses.begin(), uc_.accesses.end(), [&](const Access& a) {
-                return a.write && (isCode(a.address) || isCode(a.address + a.size - 1));
-            });
-        const bool outside =
-            std::any_of(uc_.accesses.begin(), uc_.accesses.end(), [](const Access& a) {
-                return a.address < kMemoryFirst || a.address + a.size > kMemoryFirst + kMemorySize;
-            });
-        const bool offLine = lineOf(uc_.reg(UC_X86_REG_IP)) == -1;
-
-        const bool repeatedLoad = isOneOf(mnemonic, {"repe", "repne"}) &&
-                                  isOneOf(toLower(instruction.dest), {"lodsb", "lodsw"});
-
-        std::optional<KitDifference> rule;
-        if (isOneOf(mnemonic, {"rep", "repz", "repnz"}) || repeatedLoad) {
-            rule = RefusedForms;
-        } else if ((pushes && before_[SP] <= kMemoryFirst) || (pops && before_[SP] >= kStackTop)) {
-            rule = StackBounds;
-        } else if (wroteCode) {
-            rule = CodeWriteRefused;
-        } else if (outside) {
-            rule = MemoryWindow;
-        } else if (divideError_) {
-            rule = DivideErrorStops;
-        } else if (offLine) {
-            rule = TargetsAreLines;
+    // The kit refused the instruction on `line`, which Unicorn has run: agreed when the kit
+    // said a deliberate difference's message. A divide error must be Unicorn's too, and leave
+    // the kit as it was.
+    void refused(int line) {
+        const std::optional<KitDifference> rule = ruleSaid(sink_.text);
+        if (!rule) {
+            fail(line, "the kit refused the instruction: \"" + sink_.text + "\"");
+            return;
         }
-        if (rule) {
-            const DeliberateDifference& d = deliberateDifference(*rule);
-            bool said = !d.otherMessage.empty() && contains(sink_.text, d.otherMessage);
-            for (const auto& id : d.messages) {
-                said = said || (id && contains(sink_.text, messageText(*id)));
-            }
-            if (said && rule == DivideErrorStops) {
-                // Unicorn stopped before the instruction: the kit must have changed nothing.
-                flagsMask_ = static_cast<std::uint16_t>(~kReservedFlagBits);
-                const Registers kit = kitRegisters(kit_.cpu.regs, before_[IP]);
-                const Registers uc = uc_.registers();
-                const std::string problems = registerDifferences(kit, uc, false) + compareMemory();
-                if (!problems.empty()) {
-                    fail(line, "the divide error changed the kit: " + problems, &kit, &uc);
-                    return;
-                }
-            }
-            if (said) {
-                done_ = true;
-                result_.agreed = true;
-                result_.refusedFor = rule;
+        if ((rule == DivideErrorStops) != divideError_) {
+            fail(line, "the kit and Unicorn disagree on a divide error: \"" + sink_.text + "\"");
+            return;
+        }
+        if (divideError_) {
+            flagsMask_ = static_cast<std::uint16_t>(~kReservedFlagBits);
+            const Registers kit = kitRegisters(kit_.cpu.regs, before_[IP]);
+            const Registers uc = uc_.registers();
+            const std::string problems = registerDifferences(kit, uc, false) + compareMemory();
+            if (!problems.empty()) {
+                fail(line, "the divide error changed the kit: " + problems, &kit, &uc);
                 return;
             }
         }
-        fail(line, "the kit refused the instruction: \"" + sink_.text + "\"" +
-                       (rule ? " (Unicorn's step fits \"" +
-                                   std::string(deliberateDifference(*rule).name) +
-                                   "\", but not the kit's message)"
-                             : " (no deliberate difference explains it)"));
+        done_ = true;
+        result_.agreed = true;
+        result_.refusedFor = rule;
     }
 
     void fail(int line, std::string_view what, const Registers* kit = nullptr,
               const Registers* uc = nullptr) {
         done_ = true;
-        result_.agreed = false;
         std::string& r = result_.report;
-        r += formatText("step %llu, line %d: %s\n", static_cast<unsigned long long>(steps_),
-                        line + 1, std::string(trim(buffer_.line(line))).c_str());
-        r += std::string(what) + '\n';
+        r += formatText("step %llu, line %d: %s\n%s\n", static_cast<unsigned long long>(steps_),
+                        line + 1, std::string(trim(buffer_.line(line))).c_str(),
+                        std::string(what).c_str());
         if (kit != nullptr && uc != nullptr) {
             r += "        kit    Unicorn  Unicorn before\n";
             for (std::size_t i = 0; i < kRegCount; ++i) {
-                const std::uint16_t mask = i == FLAGS ? flagsMask_ : 0xFFFF;
-                const bool differs = ((*kit)[i] & mask) != ((*uc)[i] & mask);
-                r += formatText("%-6s  %04X   %04X     %04X%s\n", kRegNames[i], (*kit)[i], (*uc)[i],
-                                before_[i], differs ? "  *" : "");
+                r += formatText("%-6s  %04X   %04X     %04X\n", kRegNames[i], (*kit)[i], (*uc)[i],
+                                before_[i]);
             }
         }
         r += "program:\n";
@@ -674,23 +528,16 @@ private:
     const CollectedBoxes& boxes_;
     Unicorn& uc_;
     const std::vector<std::uint16_t> lineMap_;
-    const std::vector<std::uint16_t> codeRanges_;
     DifferentialResult& result_;
     Registers before_{};
     std::uint16_t flagsMask_ = 0xFFFF;  // the FLAGS bits the last comparison looked at
-    std::vector<std::uint16_t> flagWords_;
+    std::vector<FlagWord> flagWords_;
     std::vector<std::optional<DecodedLine>> decoded_ =
         std::vector<std::optional<DecodedLine>>(static_cast<std::size_t>(buffer_.lineCount()));
     std::uint64_t steps_ = 0;
     bool done_ = false;
     bool divideError_ = false;  // Unicorn's last step raised a divide error
 };
-
-DifferentialResult failed(std::string why) {
-    DifferentialResult result;
-    result.report = std::move(why);
-    return result;
-}
 
 }  // namespace
 
@@ -700,19 +547,16 @@ const DeliberateDifference& deliberateDifference(KitDifference id) {
 }
 
 DifferentialResult runDifferential(const DifferentialCase& program) {
+    DifferentialResult result;
+    const auto failed = [&](std::string why) {
+        result.report = program.name + ": " + why;
+        return result;
+    };
     TempFolder folder;
-    if (folder.path().empty()) {
-        return failed("cannot create a temporary folder");
-    }
     const std::string path = (folder.path() / "program.asm").string();
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << program.source;
-        if (!out) {
-            return failed("cannot write " + path);
-        }
+    if (!(std::ofstream(path, std::ios::binary) << program.source)) {
+        return failed("cannot write " + path);
     }
-
     CX86TextBuffer buffer;
     if (!buffer.loadFile(path)) {
         return failed("the editor buffer cannot load the program");
@@ -726,34 +570,23 @@ DifferentialResult runDifferential(const DifferentialCase& program) {
     HeadlessRunHost host(path);
     StillClock clock;
     ExecutionDriver driver(kit, buffer, host, clock);
-
     for (const MemoryBlock& block : program.memory) {
         for (std::size_t i = 0; i < block.bytes.size(); ++i) {
-            const auto address = static_cast<std::uint16_t>(block.address + i);
-            if (!kit.cpu.memory.writeByte(address, block.bytes[i])) {
-                return failed(formatText("initial memory at %04XH is outside the window", address));
-            }
+            kit.cpu.memory.writeByte(static_cast<std::uint16_t>(block.address + i), block.bytes[i]);
         }
     }
     // The loader the driver uses, run once more beforehand: Unicorn starts from the memory
     // exactly as the kit loads it, and from the same line map.
-    if (!assembleAndLoad(kit, buffer.lineCount(), host)) {
+    if (!assembleAndLoad(kit, buffer.lineCount(), host) || !buildProgramImage(kit, path)) {
         return failed("the kit cannot assemble the program: " + sink.text);
     }
-    if (!buildProgramImage(kit, path)) {
-        return failed("the kit cannot read its list file");
-    }
-    std::vector<std::uint16_t> lineMap = kit.image.lineMap;
-    std::vector<std::uint16_t> codeRanges = kit.image.codeRanges;
-    kit.image.clear();  // else the driver's own load would meet "code" it may not replace
+    const std::vector<std::uint16_t>& code = kit.image.codeRanges;
+    result.codeEnd = code.empty() ? kMemoryFirst : static_cast<std::uint16_t>(code.back() + 1);
 
     Unicorn uc;
-    if (uc.error() != UC_ERR_OK) {
-        return failed(std::string("Unicorn: ") + uc_strerror(uc.error()));
-    }
     const auto& loaded = kit.cpu.memory.bytes();
-    if (!uc.writeMemory(kMemoryFirst, loaded.data(), loaded.size())) {
-        return failed("Unicorn does not take the program's memory");
+    if (uc.error() != UC_ERR_OK || !uc.writeMemory(kMemoryFirst, loaded.data(), loaded.size())) {
+        return failed(std::string("Unicorn: ") + uc_strerror(uc.error()));
     }
     for (const int segment : {UC_X86_REG_CS, UC_X86_REG_DS, UC_X86_REG_SS, UC_X86_REG_ES}) {
         uc.setReg(segment, 0);
@@ -764,16 +597,13 @@ DifferentialResult runDifferential(const DifferentialCase& program) {
     }
     uc.setReg(UC_X86_REG_EFLAGS, 0x0002);  // bit 1 is always set on a processor
 
-    DifferentialResult result;
-    result.codeEnd =
-        codeRanges.empty() ? kMemoryFirst : static_cast<std::uint16_t>(codeRanges.back() + 1);
-    Lockstep lockstep(kit, buffer, sink, boxes, uc, std::move(lineMap), std::move(codeRanges),
-                      result);
+    Lockstep lockstep(kit, buffer, sink, boxes, uc, result);
+    kit.image.clear();  // else the driver's own load would meet "code" it may not replace
     driver.setInstructionLimit(kInstructionLimit);
     driver.setInstructionObserver([&lockstep](int line) { lockstep.onStep(line); });
     driver.step();
     lockstep.finish(driver);
-    if (!result.agreed && !program.name.empty()) {
+    if (!result.agreed) {
         result.report = program.name + ": " + result.report;
     }
     return result;
