@@ -112,30 +112,28 @@ const DeliberateDifference* deliberateDifferenceFor(const Case& c) {
 // ---------------------------------------------------------------------------------------
 // Sample operands for each operand class of the template keys
 
-constexpr std::array<std::string_view, 8> kReg16{"ax", "cx", "dx", "bx", "sp", "bp", "si", "di"};
-constexpr std::array<std::string_view, 8> kReg8{"al", "cl", "dl", "bl", "ah", "ch", "dh", "bh"};
+using Names = std::vector<std::string_view>;
+
+const Names kReg16{"ax", "cx", "dx", "bx", "sp", "bp", "si", "di"};
+const Names kReg8{"al", "cl", "dl", "bl", "ah", "ch", "dh", "bh"};
 // Every base, each register pair in both orders.
-constexpr std::array<std::string_view, 12> kBases{
-    "bx+si", "si+bx", "bx+di", "di+bx", "bp+si", "si+bp", "bp+di", "di+bp", "si", "di", "bp", "bx"};
+const Names kBases{"bx+si", "si+bx", "bx+di", "di+bx", "bp+si", "si+bp",
+                   "bp+di", "di+bp", "si",    "di",    "bp",    "bx"};
 // None, zero written out, 8-bit, 16-bit (with leading zeros too), and FF80..FFFF, which
 // wrap around to small negative offsets.
-constexpr std::array<std::string_view, 13> kDisplacements{
-    "",      "+0",    "+5",    "+7f",   "+007f", "+80",  "+1234",
-    "+7fff", "+8000", "+ff7f", "+ff80", "+ffff", "+0080"};
+const Names kDisplacements{"",      "+0",    "+5",    "+7f",   "+007f", "+80",  "+1234",
+                           "+7fff", "+8000", "+ff7f", "+ff80", "+ffff", "+0080"};
 // Only after a single base register.
-constexpr std::array<std::string_view, 7> kNegativeDisplacements{"-0",  "-2",    "-7f",  "-80",
-                                                                 "-81", "-1234", "-8000"};
-constexpr std::array<std::string_view, 8> kAddresses{"0",    "7f",   "80",   "1200",
-                                                     "1fff", "0050", "8000", "ffff"};
-constexpr std::array<std::string_view, 7> kByteImmediates{"0", "1", "5", "7f", "80", "ff", "07"};
-constexpr std::array<std::string_view, 14> kWordImmediates{"0",    "1",    "7f",   "80",   "ff",
-                                                           "100",  "1234", "7fff", "8000", "ff7f",
-                                                           "ff80", "fffe", "ffff", "0080"};
-constexpr std::array<std::string_view, 7> kPorts{"0", "20", "43", "7f", "80", "ff", "05"};
-constexpr std::array<std::string_view, 13> kInterruptTypes{"0",  "1",  "2",  "3",  "03", "4", "10",
-                                                           "20", "21", "7f", "80", "fe", "ff"};
-constexpr std::array<std::string_view, 10> kStrings{"movsb", "movsw", "cmpsb", "cmpsw", "scasb",
-                                                    "scasw", "lodsb", "lodsw", "stosb", "stosw"};
+const Names kNegativeDisplacements{"-0", "-2", "-7f", "-80", "-81", "-1234", "-8000"};
+const Names kAddresses{"0", "7f", "80", "1200", "1fff", "0050", "8000", "ffff"};
+const Names kByteImmediates{"0", "1", "5", "7f", "80", "ff", "07"};
+const Names kWordImmediates{"0",    "1",    "7f",   "80",   "ff",   "100",  "1234",
+                            "7fff", "8000", "ff7f", "ff80", "fffe", "ffff", "0080"};
+const Names kPorts{"0", "20", "43", "7f", "80", "ff", "05"};
+const Names kInterruptTypes{"0",  "1",  "2",  "3",  "03", "4", "10",
+                            "20", "21", "7f", "80", "fe", "ff"};
+const Names kStrings{"movsb", "movsw", "cmpsb", "cmpsw", "scasb",
+                     "scasw", "lodsb", "lodsw", "stosb", "stosw"};
 
 unsigned hexValue(std::string_view text) {
     return static_cast<unsigned>(std::stoul(std::string(text), nullptr, 16));
@@ -144,8 +142,7 @@ unsigned hexValue(std::string_view text) {
 // Registers and string mnemonics as they are; numbers get NASM's "0x".
 enum class Kind { Register, Number, Word };
 
-template <std::size_t n>
-std::vector<Operand> plain(const std::array<std::string_view, n>& names, Kind kind) {
+std::vector<Operand> plain(const Names& names, Kind kind) {
     std::vector<Operand> all;
     for (std::string_view name : names) {
         const std::string nasm = (kind == Kind::Number ? "0x" : "") + std::string(name);
@@ -194,10 +191,9 @@ struct Row {
     std::string key;
     std::string mnemonic;
     std::vector<std::string> classes;
-    bool wBit = false;    // the size comes from BPTR or WPTR
-    bool shift = false;   // a second operand is the count: CL or 1
-    bool port = false;    // IN and OUT: DX, or a port number
-    bool repeat = false;  // REP and its kin: the operand is a string instruction
+    bool wBit = false;   // the size comes from BPTR or WPTR
+    bool shift = false;  // a second operand is the count: CL or 1
+    bool port = false;   // IN and OUT: DX, or a port number
 };
 
 Row readRow(const InstructionTemplate& t) {
@@ -212,9 +208,8 @@ Row readRow(const InstructionTemplate& t) {
     row.wBit = t.bitPattern.find('w') != std::string_view::npos;
     row.shift = t.bitPattern.find(">><<") != std::string_view::npos;
     row.port = row.mnemonic == "in" || row.mnemonic == "out";
-    row.repeat = row.mnemonic.starts_with("rep");
-    if (row.repeat) {
-        row.classes = {"string"};
+    if (row.mnemonic.starts_with("rep")) {
+        row.classes = {"string"};  // the operand is a string instruction
     }
     return row;
 }
@@ -229,18 +224,17 @@ std::vector<Operand> samples(const Row& row, std::size_t slot, int width) {
     static const std::vector<Operand> kMemory = memoryOperands();
     const std::string& cls = row.classes[slot];
     if (cls == "acu8" || cls == "acu16") {
-        return plain(std::array<std::string_view, 1>{cls == "acu8" ? "al" : "ax"}, Kind::Register);
+        return plain(Names{cls == "acu8" ? "al" : "ax"}, Kind::Register);
     }
     if (cls == "reg8") {
-        return slot == 1 && row.shift ? plain(std::array<std::string_view, 1>{"cl"}, Kind::Register)
+        return slot == 1 && row.shift ? plain(Names{"cl"}, Kind::Register)
                                       : plain(kReg8, Kind::Register);
     }
     if (cls == "reg16") {
-        return row.port ? plain(std::array<std::string_view, 1>{"dx"}, Kind::Register)
-                        : plain(kReg16, Kind::Register);
+        return row.port ? plain(Names{"dx"}, Kind::Register) : plain(kReg16, Kind::Register);
     }
     if (cls == "imm") {
-        return row.shift               ? plain(std::array<std::string_view, 1>{"1"}, Kind::Number)
+        return row.shift               ? plain(Names{"1"}, Kind::Number)
                : row.port              ? plain(kPorts, Kind::Number)
                : row.mnemonic == "int" ? plain(kInterruptTypes, Kind::Number)
                : width == 8            ? plain(kByteImmediates, Kind::Number)
@@ -426,8 +420,8 @@ TEST(NasmCrossCheck, EveryRowsStatementsMatchNasmOrADeliberateDifference) {
         }
     }
 
-    nasm::TempDir dir;
-    ASSERT_TRUE(dir.ok());
+    ScratchFolder dir;
+    ASSERT_FALSE(dir.path().empty());
     std::vector<std::string> nasmStatements;
     for (const Case& c : cases) {
         nasmStatements.push_back(c.nasm);

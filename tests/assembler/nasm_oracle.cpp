@@ -3,30 +3,17 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 
 namespace tarvix::nasm {
+
 
 namespace {
 
 bool run(const std::string& program, const std::string& arguments, const std::string& errorFile) {
     const std::string command = "'" + program + "' " + arguments + " 2>'" + errorFile + "'";
     return std::system(command.c_str()) == 0;
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool writeText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    return static_cast<bool>(out);
 }
 
 // Two decodings of the same instruction in one form: a sign-extended byte immediate as its
@@ -71,7 +58,7 @@ struct Decoded {
 constexpr std::size_t kStride = 16;
 
 std::optional<std::map<std::size_t, Decoded>> disassemble(const std::vector<Bytes>& pieces,
-                                                          const TempDir& dir,
+                                                          const ScratchFolder& dir,
                                                           std::string& failure) {
     Bytes blob(pieces.size() * kStride, 0x90);
     for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -82,19 +69,17 @@ std::optional<std::map<std::size_t, Decoded>> disassemble(const std::vector<Byte
         std::copy(pieces[i].begin(), pieces[i].end(),
                   blob.begin() + static_cast<std::ptrdiff_t>(i * kStride));
     }
-    const std::string input = dir.file("pieces.bin");
-    const std::string output = dir.file("pieces.txt");
-    if (!writeText(input, std::string(blob.begin(), blob.end()))) {
-        failure = "cannot write " + input;
-        return std::nullopt;
-    }
-    if (!run(TARVIX_NDISASM, "-b 16 '" + input + "' >'" + output + "'", dir.file("ndisasm.err"))) {
-        failure = "ndisasm failed: " + readText(dir.file("ndisasm.err"));
+    const std::string input = (dir / "pieces.bin").string();
+    const std::string output = (dir / "pieces.txt").string();
+    writeFile(input, std::string(blob.begin(), blob.end()));
+    if (!run(TARVIX_NDISASM, "-b 16 '" + input + "' >'" + output + "'",
+             (dir / "ndisasm.err").string())) {
+        failure = "ndisasm failed: " + readFile((dir / "ndisasm.err").string());
         return std::nullopt;
     }
     // "00000010  8BC3              mov ax,bx"
     std::map<std::size_t, Decoded> lines;
-    std::istringstream text(readText(output));
+    std::istringstream text(readFile(output));
     for (std::string line; std::getline(text, line);) {
         std::istringstream fields(line);
         std::string offset;
@@ -135,24 +120,10 @@ Bytes parseByteText(std::string_view text) {
     return bytes;
 }
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tarvix-nasm-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) {
-        path_ = pattern;
-    }
-}
-
-TempDir::~TempDir() {
-    if (!path_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-}
-
 // Every statement behind a label of the form ..@sN, which cannot meet a label of the
 // program, then a table of those labels' values, so that one run gives each statement's bytes.
 std::optional<std::vector<Bytes>> assembleWithNasm(const std::vector<std::string>& statements,
-                                                   const TempDir& dir, std::string& failure) {
+                                                   const ScratchFolder& dir, std::string& failure) {
     std::string source = "bits 16\n";
     for (std::size_t i = 0; i < statements.size(); ++i) {
         source += "..@s" + std::to_string(i) + ":\n" + statements[i] + "\n";
@@ -161,15 +132,12 @@ std::optional<std::vector<Bytes>> assembleWithNasm(const std::vector<std::string
     for (std::size_t i = 0; i <= statements.size(); ++i) {
         source += "dd ..@s" + std::to_string(i) + "\n";
     }
-    const std::string input = dir.file("cases.asm");
-    const std::string output = dir.file("cases.bin");
-    const std::string errors = dir.file("nasm.err");
-    if (!writeText(input, source)) {
-        failure = "cannot write " + input;
-        return std::nullopt;
-    }
+    const std::string input = (dir / "cases.asm").string();
+    const std::string output = (dir / "cases.bin").string();
+    const std::string errors = (dir / "nasm.err").string();
+    writeFile(input, source);
     if (!run(TARVIX_NASM, "-f bin -o '" + output + "' '" + input + "'", errors)) {
-        std::istringstream lines(readText(errors));
+        std::istringstream lines(readFile(errors));
         failure = "nasm failed:\n";
         for (std::string line; std::getline(lines, line);) {
             // "cases.asm:LINE: error: ..."; statement i is on line 2 i + 3.
@@ -183,7 +151,7 @@ std::optional<std::vector<Bytes>> assembleWithNasm(const std::vector<std::string
         }
         return std::nullopt;
     }
-    const std::string image = readText(output);
+    const std::string image = readFile(output);
     const std::size_t tableSize = 4 * (statements.size() + 1);
     if (image.size() < tableSize) {
         failure = "nasm output too short";
@@ -210,7 +178,8 @@ std::optional<std::vector<Bytes>> assembleWithNasm(const std::vector<std::string
 }
 
 std::optional<std::vector<DecodedPair>> decodeAlike(
-    const std::vector<std::pair<Bytes, Bytes>>& pairs, const TempDir& dir, std::string& failure) {
+    const std::vector<std::pair<Bytes, Bytes>>& pairs, const ScratchFolder& dir,
+    std::string& failure) {
     std::vector<Bytes> pieces;
     for (const auto& [first, second] : pairs) {
         pieces.push_back(first);

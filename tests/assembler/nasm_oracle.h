@@ -1,15 +1,16 @@
 // NASM and ndisasm as oracles for the kit's machine code: one nasm run assembles many
 // statements and reports each one's bytes; one ndisasm run tells whether two encodings are the
-// same instruction.
+// same instruction. Their files go to `dir`.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "tests/scratch_folder.h"
 
 namespace tarvix::nasm {
 
@@ -19,25 +20,10 @@ using Bytes = std::vector<std::uint8_t>;
 std::string hexText(const Bytes& bytes);
 Bytes parseByteText(std::string_view text);
 
-// A fresh private folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    bool ok() const { return !path_.empty(); }
-    std::string file(std::string_view name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
 // Each statement's bytes, from one nasm run over all of them. Fails with NASM's messages,
 // each with the statement it names.
 std::optional<std::vector<Bytes>> assembleWithNasm(const std::vector<std::string>& statements,
-                                                   const TempDir& dir, std::string& failure);
+                                                   const ScratchFolder& dir, std::string& failure);
 
 struct DecodedPair {
     bool same = false;  // the same instruction, each decoding spanning all of its bytes
@@ -47,6 +33,7 @@ struct DecodedPair {
 
 // Decodes both encodings of every pair in one ndisasm run.
 std::optional<std::vector<DecodedPair>> decodeAlike(
-    const std::vector<std::pair<Bytes, Bytes>>& pairs, const TempDir& dir, std::string& failure);
+    const std::vector<std::pair<Bytes, Bytes>>& pairs, const ScratchFolder& dir,
+    std::string& failure);
 
 }  // namespace tarvix::nasm

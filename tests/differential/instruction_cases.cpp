@@ -14,88 +14,55 @@ namespace {
 
 using enum Slot;
 
-struct Shape {
-    Slot dest;
-    Slot source;
-    int size;
-};
-
-constexpr std::array<Shape, 10> kTwoOperandShapes{{
-    {Reg, Imm, 1},
-    {Reg, Imm, 2},
-    {Reg, Reg, 1},
-    {Reg, Reg, 2},
-    {Mem, Imm, 1},
-    {Mem, Imm, 2},
-    {Reg, Mem, 1},
-    {Reg, Mem, 2},
-    {Mem, Reg, 1},
-    {Mem, Reg, 2},
-}};
-
-constexpr std::array<Shape, 4> kOneOperandShapes{{
-    {Reg, None, 1},
-    {Reg, None, 2},
-    {Mem, None, 1},
-    {Mem, None, 2},
-}};
-
-constexpr std::array<Shape, 8> kShiftShapes{{
-    {Reg, One, 1},
-    {Reg, One, 2},
-    {Mem, One, 1},
-    {Mem, One, 2},
-    {Reg, Cl, 1},
-    {Reg, Cl, 2},
-    {Mem, Cl, 1},
-    {Mem, Cl, 2},
-}};
-
-constexpr std::array<Shape, 1> kNoOperand{{{None, None, 0}}};
-
+// Operand slots, each tried at both widths.
+using Slots = std::vector<std::pair<Slot, Slot>>;
 using Names = std::vector<std::string_view>;
 
 std::vector<InstructionForm> buildForms(Family family) {
+    const Slots twoOperands{{Reg, Imm}, {Reg, Reg}, {Mem, Imm}, {Reg, Mem}, {Mem, Reg}};
+    const Slots oneOperand{{Reg, None}, {Mem, None}};
     std::vector<InstructionForm> forms;
-    const auto add = [&](const Names& names, std::span<const Shape> shapes) {
+    const auto add = [&](const Names& names, const Slots& slots) {
         for (const std::string_view name : names) {
-            for (const Shape& shape : shapes) {
-                forms.push_back({family, std::string(name), shape.dest, shape.source, shape.size});
+            for (const auto& [dest, source] : slots) {
+                for (const int size : dest == None ? std::vector<int>{0} : std::vector<int>{1, 2}) {
+                    forms.push_back({family, std::string(name), dest, source, size});
+                }
             }
         }
     };
     switch (family) {
         case Family::Transfer:
-            add({"mov"}, kTwoOperandShapes);
-            add({"xchg"}, std::span(kTwoOperandShapes).subspan(2, 2));  // reg,reg
-            add({"xchg"}, std::span(kTwoOperandShapes).subspan(6, 4));  // reg,mem and mem,reg
-            add({"xlat", "clc", "stc", "cmc", "cld", "std", "cli", "sti", "nop"}, kNoOperand);
+            add({"mov"}, twoOperands);
+            add({"xchg"}, {{Reg, Reg}, {Reg, Mem}, {Mem, Reg}});
+            add({"xlat", "clc", "stc", "cmc", "cld", "std", "cli", "sti", "nop"}, {{None, None}});
             break;
         case Family::Arithmetic:
-            add({"add", "sub", "cmp", "adc", "sbb"}, kTwoOperandShapes);
-            add({"inc", "dec"}, kOneOperandShapes);
+            add({"add", "sub", "cmp", "adc", "sbb"}, twoOperands);
+            add({"inc", "dec"}, oneOperand);
             break;
         case Family::Logic:
-            add({"and", "or", "xor", "test"}, kTwoOperandShapes);
-            add({"not", "neg"}, kOneOperandShapes);
+            add({"and", "or", "xor", "test"}, twoOperands);
+            add({"not", "neg"}, oneOperand);
             break;
         case Family::ShiftRotate:
-            add({"shl", "sal", "shr", "sar", "rol", "ror", "rcl", "rcr"}, kShiftShapes);
+            add({"shl", "sal", "shr", "sar", "rol", "ror", "rcl", "rcr"},
+                {{Reg, One}, {Mem, One}, {Reg, Cl}, {Mem, Cl}});
             break;
         case Family::MultiplyDivide:
-            add({"mul", "imul", "div", "idiv"}, kOneOperandShapes);
+            add({"mul", "imul", "div", "idiv"}, oneOperand);
             break;
         case Family::Adjust:
-            add({"aaa", "aas", "daa", "das", "aam", "aad", "cbw", "cwd"}, kNoOperand);
+            add({"aaa", "aas", "daa", "das", "aam", "aad", "cbw", "cwd"}, {{None, None}});
             break;
         case Family::String: {
             const Names strings{"scasb", "scasw", "cmpsb", "cmpsw", "stosb",
                                 "stosw", "movsb", "movsw", "lodsb", "lodsw"};
-            add(strings, kNoOperand);
+            add(strings, {{None, None}});
             // A repeated LODS is refused; its case is a hand-written program's.
             for (const std::string_view prefix : {"repe ", "repne "}) {
                 for (std::size_t i = 0; i + 2 < strings.size(); ++i) {
-                    add({std::string(prefix) + std::string(strings[i])}, kNoOperand);
+                    add({std::string(prefix) + std::string(strings[i])}, {{None, None}});
                 }
             }
             break;
@@ -120,20 +87,15 @@ constexpr std::array<std::string_view, 8> kByteRegisters{
 constexpr std::array<std::string_view, 7> kWordRegisters{
     {"ax", "cx", "dx", "bx", "bp", "si", "di"}};
 
-struct BaseForm {
-    std::string_view first;
-    std::string_view second;  // empty for one register
-};
-constexpr std::array<BaseForm, 8> kBaseForms{{
-    {"bx", ""},
-    {"si", ""},
-    {"di", ""},
-    {"bp", ""},
-    {"bx", "si"},
-    {"bx", "di"},
-    {"bp", "si"},
-    {"bp", "di"},
-}};
+// The base registers of a memory operand: one, or a base and an index.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kBaseForms{{{"bx", ""},
+                                                                                   {"si", ""},
+                                                                                   {"di", ""},
+                                                                                   {"bp", ""},
+                                                                                   {"bx", "si"},
+                                                                                   {"bx", "di"},
+                                                                                   {"bp", "si"},
+                                                                                   {"bp", "di"}}};
 
 template <typename T, std::size_t n>
 const T& pick(std::mt19937_64& rng, const std::array<T, n>& items) {
@@ -211,7 +173,7 @@ void CaseWriter::setWord(unsigned address, std::uint16_t word) {
 // an 8-bit, 16-bit or negative one.
 std::string CaseWriter::memoryOperand(int index, std::vector<int>& used) {
     const auto address = static_cast<unsigned>(kCaseOperands + 2 * index);
-    const BaseForm& base = pick(rng_, kBaseForms);
+    const auto& base = pick(rng_, kBaseForms);
     const bool clash = std::any_of(used.begin(), used.end(), [&](int code) {
         return code == wordCode(base.first) ||
                (!base.second.empty() && code == wordCode(base.second));

@@ -1,12 +1,8 @@
 #include "tests/differential/unicorn_harness.h"
 
 #include <unicorn/unicorn.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "common/format.h"
 #include "common/message_box.h"
@@ -22,6 +18,7 @@
 #include "simulator/kit.h"
 #include "simulator/kit_memory.h"
 #include "simulator/program_loader.h"
+#include "tests/scratch_folder.h"
 
 namespace tarvix::test {
 
@@ -197,29 +194,6 @@ class CollectedBoxes : public MessageBoxSink {
 public:
     std::string text;
     void showMessageBox(std::string_view box) override { text += std::string(box) + ' '; }
-};
-
-// A private folder for the source and its list file, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tarvix-diff-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
 };
 
 Registers kitRegisters(const CpuRegisters& r, std::uint16_t ip) {
@@ -552,11 +526,9 @@ DifferentialResult runDifferential(const DifferentialCase& program) {
         result.report = program.name + ": " + why;
         return result;
     };
-    TempFolder folder;
-    const std::string path = (folder.path() / "program.asm").string();
-    if (!(std::ofstream(path, std::ios::binary) << program.source)) {
-        return failed("cannot write " + path);
-    }
+    const ScratchFolder folder;
+    const std::string path = (folder / "program.asm").string();
+    writeFile(path, program.source);
     CX86TextBuffer buffer;
     if (!buffer.loadFile(path)) {
         return failed("the editor buffer cannot load the program");
