@@ -87,6 +87,10 @@ constexpr std::array<std::string_view, 8> kByteRegisters{
 constexpr std::array<std::string_view, 7> kWordRegisters{
     {"ax", "cx", "dx", "bx", "bp", "si", "di"}};
 
+// Displacements where the encoding changes its width, or wraps around.
+constexpr std::array<int, 9> kDisplacementCorners{
+    {0x7F, 0x80, 0xFF, 0x7FFF, 0x8000, 0xFF7F, 0xFF80, -0x80, -0x81}};
+
 // The base registers of a memory operand: one, or a base and an index.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kBaseForms{{{"bx", ""},
                                                                                    {"si", ""},
@@ -170,7 +174,7 @@ void CaseWriter::setWord(unsigned address, std::uint16_t word) {
 
 // The case's own word at kCaseOperands: a direct address, or a register form whose registers
 // are loaded just before (and then kept out of the other operands), with no displacement or
-// an 8-bit, 16-bit or negative one.
+// an 8-bit, 16-bit or negative one, the widths' boundaries among them.
 std::string CaseWriter::memoryOperand(int index, std::vector<int>& used) {
     const auto address = static_cast<unsigned>(kCaseOperands + 2 * index);
     const auto& base = pick(rng_, kBaseForms);
@@ -182,7 +186,7 @@ std::string CaseWriter::memoryOperand(int index, std::vector<int>& used) {
         return "[" + hex(address) + "]";
     }
     int displacement = 0;
-    switch (below(4)) {
+    switch (below(5)) {
         case 0:
             break;
         case 1:
@@ -191,8 +195,11 @@ std::string CaseWriter::memoryOperand(int index, std::vector<int>& used) {
         case 2:
             displacement = static_cast<int>(0x80 + below(0x780));
             break;
-        default:
+        case 3:
             displacement = -1 - static_cast<int>(below(0x80));
+            break;
+        default:
+            displacement = pick(rng_, kDisplacementCorners);
             break;
     }
     const bool negative = displacement < 0 && base.second.empty();
