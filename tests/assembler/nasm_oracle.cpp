@@ -8,7 +8,6 @@
 
 namespace tarvix::nasm {
 
-
 namespace {
 
 bool run(const std::string& program, const std::string& arguments, const std::string& errorFile) {
