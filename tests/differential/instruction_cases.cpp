@@ -14,63 +14,6 @@ namespace {
 
 using enum Slot;
 
-// Operand slots, each tried at both widths.
-using Slots = std::vector<std::pair<Slot, Slot>>;
-using Names = std::vector<std::string_view>;
-
-std::vector<InstructionForm> buildForms(Family family) {
-    const Slots twoOperands{{Reg, Imm}, {Reg, Reg}, {Mem, Imm}, {Reg, Mem}, {Mem, Reg}};
-    const Slots oneOperand{{Reg, None}, {Mem, None}};
-    std::vector<InstructionForm> forms;
-    const auto add = [&](const Names& names, const Slots& slots) {
-        for (const std::string_view name : names) {
-            for (const auto& [dest, source] : slots) {
-                for (const int size : dest == None ? std::vector<int>{0} : std::vector<int>{1, 2}) {
-                    forms.push_back({family, std::string(name), dest, source, size});
-                }
-            }
-        }
-    };
-    switch (family) {
-        case Family::Transfer:
-            add({"mov"}, twoOperands);
-            add({"xchg"}, {{Reg, Reg}, {Reg, Mem}, {Mem, Reg}});
-            add({"xlat", "clc", "stc", "cmc", "cld", "std", "cli", "sti", "nop"}, {{None, None}});
-            break;
-        case Family::Arithmetic:
-            add({"add", "sub", "cmp", "adc", "sbb"}, twoOperands);
-            add({"inc", "dec"}, oneOperand);
-            break;
-        case Family::Logic:
-            add({"and", "or", "xor", "test"}, twoOperands);
-            add({"not", "neg"}, oneOperand);
-            break;
-        case Family::ShiftRotate:
-            add({"shl", "sal", "shr", "sar", "rol", "ror", "rcl", "rcr"},
-                {{Reg, One}, {Mem, One}, {Reg, Cl}, {Mem, Cl}});
-            break;
-        case Family::MultiplyDivide:
-            add({"mul", "imul", "div", "idiv"}, oneOperand);
-            break;
-        case Family::Adjust:
-            add({"aaa", "aas", "daa", "das", "aam", "aad", "cbw", "cwd"}, {{None, None}});
-            break;
-        case Family::String: {
-            const Names strings{"scasb", "scasw", "cmpsb", "cmpsw", "stosb",
-                                "stosw", "movsb", "movsw", "lodsb", "lodsw"};
-            add(strings, {{None, None}});
-            // A repeated LODS is refused; its case is a hand-written program's.
-            for (const std::string_view prefix : {"repe ", "repne "}) {
-                for (std::size_t i = 0; i + 2 < strings.size(); ++i) {
-                    add({std::string(prefix) + std::string(strings[i])}, {{None, None}});
-                }
-            }
-            break;
-        }
-    }
-    return forms;
-}
-
 // Values where flags change their mind, and BCD digits at their limits.
 constexpr std::array<std::uint16_t, 10> kWordCorners{
     {0x0000, 0x0001, 0x007F, 0x0080, 0x00FF, 0x7FFF, 0x8000, 0xFFFF, 0x0100, 0xFF00}};
@@ -92,14 +35,8 @@ constexpr std::array<int, 9> kDisplacementCorners{
     {0x7F, 0x80, 0xFF, 0x7FFF, 0x8000, 0xFF7F, 0xFF80, -0x80, -0x81}};
 
 // The base registers of a memory operand: one, or a base and an index.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kBaseForms{{{"bx", ""},
-                                                                                   {"si", ""},
-                                                                                   {"di", ""},
-                                                                                   {"bp", ""},
-                                                                                   {"bx", "si"},
-                                                                                   {"bx", "di"},
-                                                                                   {"bp", "si"},
-                                                                                   {"bp", "di"}}};
+constexpr std::array<std::string_view, 8> kBaseForms{
+    {"bx", "si", "di", "bp", "bx+si", "bx+di", "bp+si", "bp+di"}};
 
 template <typename T, std::size_t n>
 const T& pick(std::mt19937_64& rng, const std::array<T, n>& items) {
@@ -177,48 +114,36 @@ void CaseWriter::setWord(unsigned address, std::uint16_t word) {
 // an 8-bit, 16-bit or negative one, the widths' boundaries among them.
 std::string CaseWriter::memoryOperand(int index, std::vector<int>& used) {
     const auto address = static_cast<unsigned>(kCaseOperands + 2 * index);
-    const auto& base = pick(rng_, kBaseForms);
-    const bool clash = std::any_of(used.begin(), used.end(), [&](int code) {
-        return code == wordCode(base.first) ||
-               (!base.second.empty() && code == wordCode(base.second));
-    });
-    if (chance(30) || clash) {
+    const std::string_view base = pick(rng_, kBaseForms);
+    const std::string_view first = base.substr(0, base.find('+'));
+    const std::string_view second = base.substr(std::min(base.size(), first.size() + 1));
+    const auto clashes = [&used](std::string_view reg) {
+        return !reg.empty() && std::find(used.begin(), used.end(), wordCode(reg)) != used.end();
+    };
+    if (chance(30) || clashes(first) || clashes(second)) {
         return "[" + hex(address) + "]";
     }
-    int displacement = 0;
-    switch (below(5)) {
-        case 0:
-            break;
-        case 1:
-            displacement = static_cast<int>(below(0x80));
-            break;
-        case 2:
-            displacement = static_cast<int>(0x80 + below(0x780));
-            break;
-        case 3:
-            displacement = -1 - static_cast<int>(below(0x80));
-            break;
-        default:
-            displacement = pick(rng_, kDisplacementCorners);
-            break;
+    // A negative displacement only after a single register.
+    int displacement = chance(20)   ? 0
+                       : chance(40) ? pick(rng_, kDisplacementCorners)
+                       : chance(50) ? static_cast<int>(below(0x100)) - 0x80
+                                    : static_cast<int>(below(0x800));
+    if (displacement < 0 && !second.empty()) {
+        displacement = -displacement;
     }
-    const bool negative = displacement < 0 && base.second.empty();
-    const int written = displacement < 0 && !negative ? -displacement : displacement;
-    auto first = static_cast<unsigned>(static_cast<int>(address) - written);
-    std::string inner(base.first);
-    if (!base.second.empty()) {
+    auto value = static_cast<unsigned>(static_cast<int>(address) - displacement);
+    if (!second.empty()) {
         const auto part = static_cast<unsigned>(below(0x800));
-        load(base.second, part);
-        first -= part;
-        inner += "+" + std::string(base.second);
-        used.push_back(wordCode(base.second));
+        load(second, part);
+        value -= part;
+        used.push_back(wordCode(second));
     }
-    load(base.first, first & 0xFFFF);
-    used.push_back(wordCode(base.first));
-    if (written != 0) {
-        inner += (negative ? "-" : "+") + hex(static_cast<unsigned>(negative ? -written : written));
-    }
-    return "[" + inner + "]";
+    load(first, value & 0xFFFF);
+    used.push_back(wordCode(first));
+    const std::string written = displacement == 0  ? ""
+                                : displacement < 0 ? "-" + hex(static_cast<unsigned>(-displacement))
+                                                   : "+" + hex(static_cast<unsigned>(displacement));
+    return "[" + std::string(base) + written + "]";
 }
 
 std::vector<std::string> CaseWriter::write(const InstructionForm& form, int index) {
@@ -238,95 +163,57 @@ std::vector<std::string> CaseWriter::write(const InstructionForm& form, int inde
 
 void CaseWriter::operandCase(const InstructionForm& form, int index) {
     const int size = form.size;
-    const bool divides = form.mnemonic == "div" || form.mnemonic == "idiv";
-    const bool multiplies = form.mnemonic == "mul" || form.mnemonic == "imul";
-    // A divisor in the dividend's registers would fault nearly always.
-    const std::vector<int> dividendRegs = divides ? std::vector<int>{0, 2} : std::vector<int>{};
+    const bool divides = form.mnemonic.ends_with("div");
     std::vector<int> used;  // kept out of a memory operand's registers
+    std::vector<std::string> registers;
     std::vector<std::string> operands;
-    std::uint16_t memoryValue = value(size);
-    std::string destReg;
-    if (form.dest == Reg) {
-        destReg = reg(size, dividendRegs);
-        used.push_back(wordCode(destReg));
-        operands.push_back(destReg);
+    for (const Slot slot : {form.dest, form.source}) {
+        if (slot == Reg) {
+            // A divisor in the dividend's registers would fault nearly always.
+            registers.push_back(reg(size, divides ? std::vector{0, 2} : std::vector<int>{}));
+            used.push_back(wordCode(registers.back()));
+            operands.push_back(registers.back());
+        } else if (slot == Imm) {
+            // Now and then wider than the operation: the kit cuts it to the width.
+            const unsigned wide = chance(5) ? static_cast<unsigned>(below(0x10)) << (size * 8) : 0;
+            operands.push_back(hex(value(size) | wide));
+        } else if (slot == One) {
+            operands.push_back(chance(80) ? "1" : "0001");
+        } else if (slot == Cl) {
+            operands.push_back(chance(50) ? "cl" : "CL");
+        }
     }
-    std::string sourceReg;
-    if (form.source == Reg) {
-        sourceReg = reg(size, {});
-        used.push_back(wordCode(sourceReg));
-    }
-    std::string memory;
     if (form.dest == Mem || form.source == Mem) {
-        memory = memoryOperand(index, used);
+        std::string memory = memoryOperand(index, used);
         if ((form.dest == Mem && form.source != Reg) || chance(20)) {
             // The assembler knows the short size keywords only.
             memory = std::string(size == 2 ? "wptr" : "bptr") + (chance(80) ? " " : "") + memory;
         }
+        operands.insert(form.dest == Mem ? operands.begin() : operands.end(), memory);
     }
-    if (form.dest == Mem) {
-        operands.push_back(memory);
+    // The register and memory operands' values; a divisor, and a dividend whose quotient fits,
+    // as the divide errors are the hand-written programs' business.
+    std::uint16_t operand = value(size);
+    while (divides && (operand & widthMask(size)) == 0) {
+        operand = value(size);
     }
-
+    for (const std::string& r : registers) {
+        load(r, divides ? operand : value(size));
+    }
     if (divides) {
-        // A divisor and a dividend whose quotient fits: the divide errors are the hand-written
-        // programs' business.
-        std::uint16_t divisor = 0;
-        while ((divisor & widthMask(size)) == 0) {
-            divisor = value(size);
-        }
         const std::uint32_t dividend =
-            fittingDividend(rng_, divisor, form.mnemonic == "idiv", size);
-        if (!destReg.empty()) {
-            load(destReg, divisor);
-        }
+            fittingDividend(rng_, operand, form.mnemonic == "idiv", size);
         if (size == 2) {
             load("dx", dividend >> 16);
         }
         load("ax", dividend & 0xFFFF);
-        memoryValue = divisor;
-    } else {
-        if (!destReg.empty()) {
-            load(destReg, value(size));
-        }
-        if (multiplies) {
-            load(size == 2 ? "ax" : "al", value(size));
-        }
-        if (!sourceReg.empty() && sourceReg != destReg) {
-            load(sourceReg, value(size));
-        }
+    } else if (form.mnemonic.ends_with("mul")) {
+        load(size == 2 ? "ax" : "al", value(size));
+    } else if (form.source == Cl) {
+        load("cl", chance(50) ? pick(rng_, kCountCorners) : static_cast<unsigned>(below(0x100)));
     }
-    const auto operandAddress = static_cast<unsigned>(kCaseOperands + 2 * index);
-    setWord(operandAddress,
-            size == 2 ? memoryValue : static_cast<std::uint16_t>(below(0x100) << 8 | memoryValue));
-
-    switch (form.source) {
-        case Reg:
-            operands.push_back(sourceReg);
-            break;
-        case Mem:
-            operands.push_back(memory);
-            break;
-        case Imm: {
-            // Now and then wider than the operation: the kit cuts it to the width.
-            const unsigned wide = chance(5) ? static_cast<unsigned>(below(0x10)) << (size * 8) : 0;
-            operands.push_back(hex(value(size) | wide));
-            break;
-        }
-        case One:
-            operands.push_back(chance(80) ? "1" : "0001");
-            break;
-        case Cl:
-            // SHL CL,CL and SHL CX,CL count by the value just loaded.
-            if (destReg != "cl" && destReg != "cx") {
-                load("cl",
-                     chance(50) ? pick(rng_, kCountCorners) : static_cast<unsigned>(below(0x100)));
-            }
-            operands.push_back(chance(50) ? "cl" : "CL");
-            break;
-        default:
-            break;
-    }
+    setWord(static_cast<unsigned>(kCaseOperands + 2 * index),
+            size == 2 ? operand : static_cast<std::uint16_t>(below(0x100) << 8 | operand));
     std::string line = form.mnemonic + " " + operands[0];
     for (std::size_t i = 1; i < operands.size(); ++i) {
         line += (chance(50) ? ", " : ",") + operands[i];
@@ -335,7 +222,7 @@ void CaseWriter::operandCase(const InstructionForm& form, int index) {
 }
 
 void CaseWriter::noOperandCase(const InstructionForm& form) {
-    if (form.family == Family::String) {
+    if (form.mnemonic.ends_with("sb") || form.mnemonic.ends_with("sw")) {
         // SI and DI far enough from the area's ends for 40 word elements either way.
         for (const char* index : {"si", "di"}) {
             load(index,
@@ -366,35 +253,52 @@ MemoryBlock CaseWriter::data() const {
     return {kCaseFlags, std::vector<std::uint8_t>(data_.begin(), data_.end())};
 }
 
-std::string_view familyName(Family family) {
-    static constexpr std::array<std::string_view, 7> kNames{
-        {"transfer", "arithmetic", "logic", "shift and rotate", "multiply and divide", "adjust",
-         "string"}};
-    return kNames[static_cast<std::size_t>(family)];
-}
-
-std::span<const InstructionForm> formsOf(Family family) {
-    static const std::array<std::vector<InstructionForm>, kFamilies.size()> kForms = [] {
-        std::array<std::vector<InstructionForm>, kFamilies.size()> forms;
-        for (const Family f : kFamilies) {
-            forms[static_cast<std::size_t>(f)] = buildForms(f);
-        }
-        return forms;
+const std::vector<FormFamily>& formFamilies() {
+    static const std::vector<FormFamily> kFamilies = [] {
+        using Slots = std::vector<std::pair<Slot, Slot>>;
+        const Slots twoOperands{{Reg, Imm}, {Reg, Reg}, {Mem, Imm}, {Reg, Mem}, {Mem, Reg}};
+        const Slots oneOperand{{Reg, None}, {Mem, None}};
+        const Slots noOperand{{None, None}};
+        std::vector<FormFamily> families;
+        // Each slot pair at both widths.
+        const auto add = [&families](const std::vector<std::string>& names, const Slots& slots) {
+            for (const std::string& name : names) {
+                for (const auto& [dest, source] : slots) {
+                    for (const int size : dest == None ? std::vector{0} : std::vector{1, 2}) {
+                        families.back().forms.push_back({name, dest, source, size});
+                    }
+                }
+            }
+        };
+        families.push_back({"transfer", 120, {}});
+        add({"mov"}, twoOperands);
+        add({"xchg"}, {{Reg, Reg}, {Reg, Mem}, {Mem, Reg}});
+        add({"xlat", "clc", "stc", "cmc", "cld", "std", "cli", "sti", "nop"}, noOperand);
+        families.push_back({"arithmetic", 400, {}});
+        add({"add", "sub", "cmp", "adc", "sbb"}, twoOperands);
+        add({"inc", "dec"}, oneOperand);
+        families.push_back({"logic", 400, {}});
+        add({"and", "or", "xor", "test"}, twoOperands);
+        add({"not", "neg"}, oneOperand);
+        families.push_back({"shift_rotate", 400, {}});
+        add({"shl", "sal", "shr", "sar", "rol", "ror", "rcl", "rcr"},
+            {{Reg, One}, {Mem, One}, {Reg, Cl}, {Mem, Cl}});
+        families.push_back({"multiply_divide", 800, {}});
+        add({"mul", "imul", "div", "idiv"}, oneOperand);
+        families.push_back({"adjust", 2000, {}});
+        add({"aaa", "aas", "daa", "das", "aam", "aad", "cbw", "cwd"}, noOperand);
+        // A repeated LODS is refused; its case is a hand-written program's.
+        families.push_back({"string", 480, {}});
+        add({"scasb", "scasw", "cmpsb", "cmpsw", "stosb", "stosw", "movsb", "movsw", "lodsb",
+             "lodsw"},
+            noOperand);
+        add({"repe scasb", "repe scasw", "repe cmpsb", "repe cmpsw", "repe stosb", "repe stosw",
+             "repe movsb", "repe movsw", "repne scasb", "repne scasw", "repne cmpsb", "repne cmpsw",
+             "repne stosb", "repne stosw", "repne movsb", "repne movsw"},
+            noOperand);
+        return families;
     }();
-    return kForms[static_cast<std::size_t>(family)];
-}
-
-std::string formName(const InstructionForm& form) {
-    static constexpr std::array<std::string_view, 6> kSlots{{"", "reg", "mem", "imm", "1", "cl"}};
-    std::string name = form.mnemonic;
-    if (form.dest != None) {
-        name += " " + std::string(kSlots[static_cast<std::size_t>(form.dest)]) +
-                std::to_string(form.size * 8);
-    }
-    if (form.source != None) {
-        name += "," + std::string(kSlots[static_cast<std::size_t>(form.source)]);
-    }
-    return name;
+    return kFamilies;
 }
 
 DifferentialCase generateCases(const InstructionForm& form, std::uint64_t seed, int cases) {
@@ -407,8 +311,7 @@ DifferentialCase generateCases(const InstructionForm& form, std::uint64_t seed, 
     }
     program.source += "        hlt\n";
     program.memory.push_back(writer.data());
-    program.name =
-        formatText("%s, seed %llu", formName(form).c_str(), static_cast<unsigned long long>(seed));
+    program.name = form.mnemonic + formatText(", seed %llu", static_cast<unsigned long long>(seed));
     return program;
 }
 

@@ -1,13 +1,13 @@
-// Programs that try instruction forms case by case: each case loads random input flags through
-// POPF and random operands (corner values among them), then runs the instruction, so that the
-// lockstep comparison judges every result register, memory byte and flag. A case sets up all
-// it reads, so cases may follow each other in any order, in loops and procedures too.
+// Programs for the differential: instruction forms tried case by case, and random whole
+// programs made of such cases. Each case loads random input flags through POPF and random
+// operands (corner values among them), then runs the instruction, so that the lockstep
+// comparison judges every result register, memory byte and flag. A case sets up all it reads,
+// so cases may follow each other in any order, in loops and procedures too.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <random>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,28 +16,24 @@
 
 namespace tarvix::test {
 
-enum class Family { Transfer, Arithmetic, Logic, ShiftRotate, MultiplyDivide, Adjust, String };
-inline constexpr std::array<Family, 7> kFamilies{
-    Family::Transfer,       Family::Arithmetic, Family::Logic, Family::ShiftRotate,
-    Family::MultiplyDivide, Family::Adjust,     Family::String};
-
 // What an operand is: a register, a memory reference, an immediate, the count 1 or CL.
 enum class Slot { None, Reg, Mem, Imm, One, Cl };
 
 struct InstructionForm {
-    Family family = Family::Arithmetic;
     std::string mnemonic;  // "add", "shl", "repne scasb"
     Slot dest = Slot::None;
     Slot source = Slot::None;
     int size = 0;  // 1 or 2 bytes; 0 when the mnemonic says it
 };
 
-std::string_view familyName(Family family);
+// Every mnemonic of a family with every operand form and width the kit accepts.
+struct FormFamily {
+    std::string name;
+    int casesPerForm = 0;  // a few thousand cases a mnemonic, within the suite's time
+    std::vector<InstructionForm> forms;
+};
 
-// Every mnemonic of the family with every operand form and width the kit accepts.
-std::span<const InstructionForm> formsOf(Family family);
-
-std::string formName(const InstructionForm& form);
+const std::vector<FormFamily>& formFamilies();
 
 // Where the cases keep their data; the code stays below kCaseFlags.
 inline constexpr std::uint16_t kCaseFlags = 0x1B00;     // a FLAGS word a case
@@ -75,5 +71,11 @@ private:
 
 // `cases` cases of the form (at most kMaxCasesPerProgram), then HLT.
 DifferentialCase generateCases(const InstructionForm& form, std::uint64_t seed, int cases);
+
+// Cases of random forms strung together by forward jumps, loops, calls, pushes and pops and
+// data lines, in the spellings the kit reads (random_program.cpp). They always halt: jumps go
+// forward, a loop counts CX down from at most 4 and its body saves CX, and a procedure calls
+// only those before it. The same seed gives the same program on every platform.
+DifferentialCase generateProgram(std::uint64_t seed, int procedures);
 
 }  // namespace tarvix::test

@@ -1,14 +1,12 @@
-#include "tests/differential/random_program.h"
+#include "tests/differential/instruction_cases.h"
 
 #include <array>
-#include <cctype>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/format.h"
 #include "common/text.h"
-#include "tests/differential/instruction_cases.h"
 
 namespace tarvix::test {
 
@@ -31,11 +29,33 @@ class Generator {
 public:
     explicit Generator(std::uint64_t seed) : cases_(seed), rng_(cases_.random()) {}
 
-    DifferentialCase generate(int procedures);
+    std::vector<std::string> generate(int procedures) {
+        caseStyle_ = static_cast<int>(below(3));
+        labelAlone_ = static_cast<int>(below(3)) * 30;
+        comments_ = static_cast<int>(below(2)) * 10;
+        indent_ = chance(50) ? "\t" : std::string(2 + below(7), ' ');
+        // Procedures first, each calling only earlier ones, then the main part.
+        std::vector<std::string> procedureLines;
+        for (int p = 1; p <= procedures; ++p) {
+            lines_.clear();
+            setLabel(formatText("proc%d", p));
+            block(2 + static_cast<int>(below(4)), 1);
+            emit("ret");
+            procedureLines.insert(procedureLines.end(), lines_.begin(), lines_.end());
+            procedures_ = static_cast<std::uint64_t>(p);
+        }
+        lines_.clear();
+        block(24, 0);
+        emit("hlt");
+        lines_.insert(lines_.end(), procedureLines.begin(), procedureLines.end());
+        return lines_;
+    }
+
+    MemoryBlock data() const { return cases_.data(); }
+    bool chance(int percent) { return below(100) < static_cast<std::uint64_t>(percent); }
 
 private:
     std::uint64_t below(std::uint64_t n) { return rng_() % n; }
-    bool chance(int percent) { return below(100) < static_cast<std::uint64_t>(percent); }
     template <typename T, std::size_t n>
     T pick(const std::array<T, n>& items) {
         return items[below(n)];
@@ -47,13 +67,131 @@ private:
                           static_cast<unsigned>(kStringFirst + 0x100 + 2 * below(0x80)));
     }
 
-    void emit(std::string instruction);
-    void setLabel(const std::string& name);
-    void block(int statements, int depth);
-    void statement(int depth);
-    void oneCase();
-    void loop();
-    void data();
+    void emit(std::string instruction) {
+        if (caseStyle_ == 1 || (caseStyle_ == 2 && chance(40))) {
+            instruction = toUpper(instruction);
+        }
+        if (chance(comments_)) {
+            instruction += chance(50) ? "  ; note" : "\t; a, b: [c]";
+        }
+        if (pendingLabel_.empty()) {
+            lines_.push_back(indent_ + instruction);
+        } else {
+            lines_.push_back(pendingLabel_ + ":" + (chance(50) ? "\t" : "  ") + instruction);
+            pendingLabel_.clear();
+        }
+    }
+
+    void setLabel(const std::string& name) {
+        // Two labels for one place: the first stands alone on its line.
+        if (!pendingLabel_.empty()) {
+            lines_.push_back(pendingLabel_ + ":");
+            pendingLabel_.clear();
+        }
+        if (chance(labelAlone_)) {
+            lines_.push_back(name + ":");
+        } else {
+            pendingLabel_ = name;
+        }
+    }
+
+    void block(int statements, int depth) {
+        for (int i = 0; i < statements; ++i) {
+            statement(depth);
+        }
+    }
+
+    void statement(int depth) {
+        const bool compound = depth < kMaxDepth && chance(depth == 0 ? 40 : 20);
+        const int inner = 1 + static_cast<int>(below(3));
+        switch (compound ? below(6) : 6) {
+            case 0: {  // a forward jump over a block, taken or not as the run has it
+                const std::string target = newLabel('Q');
+                emit((chance(15) ? "jcxz" : std::string(pick(kConditionalJumps))) + " " + target);
+                block(inner, kMaxDepth);
+                setLabel(target);
+                return;
+            }
+            case 1:
+                loop();
+                return;
+            case 2: {
+                const std::string_view pushed = pick(kPushed);
+                emit(chance(25) ? "push " + scratch() : "push " + std::string(pushed));
+                block(inner, depth + 1);
+                emit(chance(25) ? "pop " + scratch() : "pop " + std::string(pick(kPopped)));
+                return;
+            }
+            case 3:
+                emit("pushf");
+                block(inner, depth + 1);
+                emit("popf");
+                return;
+            case 4:
+                if (procedures_ > 0) {
+                    emit(formatText("call proc%u", 1 + static_cast<unsigned>(below(procedures_))));
+                    return;
+                }
+                dataLines();
+                return;
+            case 5:
+                dataLines();
+                return;
+            default:
+                oneCase();
+                return;
+        }
+    }
+
+    void oneCase() {
+        if (nextCase_ == kMaxCasesPerProgram) {
+            emit("nop");
+            return;
+        }
+        const auto& forms = formFamilies()[below(formFamilies().size())].forms;
+        for (const std::string& line : cases_.write(forms[below(forms.size())], nextCase_++)) {
+            emit(line);
+        }
+    }
+
+    // LOOP, LOOPE or LOOPNE over a block that keeps CX on the stack; a count of 0 is skipped
+    // with JCXZ, which may also guard the others.
+    void loop() {
+        const auto count = static_cast<unsigned>(below(5));
+        emit(formatText("mov cx,%u", count));
+        const std::string skip = newLabel('S');
+        const bool guard = count == 0 || chance(25);
+        if (guard) {
+            emit("jcxz " + skip);
+        }
+        const std::string top = newLabel('L');
+        setLabel(top);
+        emit("push cx");
+        block(1 + static_cast<int>(below(3)), kMaxDepth);
+        emit("pop cx");
+        emit(std::string(pick(kLoops)) + " " + top);
+        if (guard) {
+            setLabel(skip);
+        }
+    }
+
+    // DB or DW lines between the code, jumped over, now and then with a label, a blank line or
+    // a comment line.
+    void dataLines() {
+        const std::string target = newLabel('J');
+        emit("jmp " + target);
+        const bool bytes = chance(60);
+        std::string line = bytes ? "db " : "dw ";
+        for (std::uint64_t i = 0, n = 1 + below(bytes ? 6 : 3); i < n; ++i) {
+            line += formatText(i == 0 ? "%X" : ",%x",
+                               static_cast<unsigned>(below(bytes ? 0x100 : 0x10000)));
+        }
+        lines_.push_back(chance(50) ? indent_ + line : newLabel('T') + ":\t" + line);
+        if (chance(30)) {
+            lines_.push_back(chance(50) ? "" : "; between the code");
+        }
+        setLabel(target);
+    }
 
     CaseWriter cases_;
     std::mt19937_64& rng_;
@@ -69,172 +207,17 @@ private:
     std::string indent_;
 };
 
-void Generator::emit(std::string instruction) {
-    if (caseStyle_ == 1 || (caseStyle_ == 2 && chance(40))) {
-        instruction = toUpper(instruction);
-    } else if (caseStyle_ == 2 && chance(30)) {
-        instruction[0] =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(instruction[0])));
-    }
-    if (chance(comments_)) {
-        instruction += chance(50) ? "  ; note" : "\t; a, b: [c]";
-    }
-    if (pendingLabel_.empty()) {
-        lines_.push_back(indent_ + instruction);
-    } else {
-        lines_.push_back(pendingLabel_ + ":" + (chance(50) ? "\t" : "  ") + instruction);
-        pendingLabel_.clear();
-    }
-}
-
-void Generator::setLabel(const std::string& name) {
-    // Two labels for one place: the first stands alone on its line.
-    if (!pendingLabel_.empty()) {
-        lines_.push_back(pendingLabel_ + ":");
-        pendingLabel_.clear();
-    }
-    if (chance(labelAlone_)) {
-        lines_.push_back(name + ":");
-    } else {
-        pendingLabel_ = name;
-    }
-}
-
-void Generator::block(int statements, int depth) {
-    for (int i = 0; i < statements; ++i) {
-        statement(depth);
-    }
-}
-
-void Generator::statement(int depth) {
-    const bool compound = depth < kMaxDepth && chance(depth == 0 ? 40 : 20);
-    const int inner = 1 + static_cast<int>(below(3));
-    switch (compound ? below(6) : 6) {
-        case 0: {  // a forward jump over a block, taken or not as the run has it
-            const std::string target = newLabel('Q');
-            emit((chance(15) ? "jcxz" : std::string(pick(kConditionalJumps))) + " " + target);
-            block(inner, kMaxDepth);
-            setLabel(target);
-            return;
-        }
-        case 1:
-            loop();
-            return;
-        case 2: {
-            const std::string_view pushed = pick(kPushed);
-            emit(chance(25) ? "push " + scratch() : "push " + std::string(pushed));
-            block(inner, depth + 1);
-            emit(chance(25) ? "pop " + scratch() : "pop " + std::string(pick(kPopped)));
-            return;
-        }
-        case 3:
-            emit("pushf");
-            block(inner, depth + 1);
-            emit("popf");
-            return;
-        case 4:
-            if (procedures_ > 0) {
-                emit(formatText("call proc%u", 1 + static_cast<unsigned>(below(procedures_))));
-                return;
-            }
-            data();
-            return;
-        case 5:
-            data();
-            return;
-        default:
-            oneCase();
-            return;
-    }
-}
-
-void Generator::oneCase() {
-    if (nextCase_ == kMaxCasesPerProgram) {
-        emit("nop");
-        return;
-    }
-    const std::span<const InstructionForm> forms = formsOf(pick(kFamilies));
-    for (const std::string& line : cases_.write(forms[below(forms.size())], nextCase_++)) {
-        emit(line);
-    }
-}
-
-// LOOP, LOOPE or LOOPNE over a block that keeps CX on the stack; a count of 0 is skipped with
-// JCXZ, which may also guard the others.
-void Generator::loop() {
-    const auto count = static_cast<unsigned>(below(5));
-    emit(formatText("mov cx,%u", count));
-    const std::string skip = newLabel('S');
-    const bool guard = count == 0 || chance(25);
-    if (guard) {
-        emit("jcxz " + skip);
-    }
-    const std::string top = newLabel('L');
-    setLabel(top);
-    emit("push cx");
-    block(1 + static_cast<int>(below(3)), kMaxDepth);
-    emit("pop cx");
-    emit(std::string(pick(kLoops)) + " " + top);
-    if (guard) {
-        setLabel(skip);
-    }
-}
-
-// Data lines between the code, jumped over.
-void Generator::data() {
-    const std::string target = newLabel('J');
-    emit("jmp " + target);
-    const bool bytes = chance(60);
-    std::string line = bytes ? "db " : "dw ";
-    for (std::uint64_t i = 0, n = 1 + below(bytes ? 6 : 3); i < n; ++i) {
-        line += formatText(i == 0 ? "%X" : ",%x",
-                           static_cast<unsigned>(below(bytes ? 0x100 : 0x10000)));
-    }
-    if (!pendingLabel_.empty()) {
-        lines_.push_back(pendingLabel_ + ":");
-        pendingLabel_.clear();
-    }
-    lines_.push_back(chance(50) ? indent_ + line : newLabel('T') + ":\t" + line);
-    if (chance(30)) {
-        lines_.push_back(chance(50) ? "" : "; between the code");
-    }
-    setLabel(target);
-}
-
-DifferentialCase Generator::generate(int procedures) {
-    caseStyle_ = static_cast<int>(below(3));
-    labelAlone_ = static_cast<int>(below(3)) * 30;
-    comments_ = static_cast<int>(below(2)) * 10;
-    indent_ = chance(50) ? "\t" : std::string(2 + below(7), ' ');
-    // Procedures first, each calling only earlier ones, then the main part.
-    std::vector<std::string> procedureLines;
-    for (int p = 1; p <= procedures; ++p) {
-        lines_.clear();
-        setLabel(formatText("proc%d", p));
-        block(2 + static_cast<int>(below(4)), 1);
-        emit("ret");
-        procedureLines.insert(procedureLines.end(), lines_.begin(), lines_.end());
-        procedures_ = static_cast<std::uint64_t>(p);
-    }
-    lines_.clear();
-    block(24, 0);
-    emit("hlt");
-    lines_.insert(lines_.end(), procedureLines.begin(), procedureLines.end());
-
-    DifferentialCase program;
-    const std::string end = chance(30) ? "\r\n" : "\n";
-    for (const std::string& line : lines_) {
-        program.source += line + end;
-    }
-    program.memory.push_back(cases_.data());
-    return program;
-}
-
 }  // namespace
 
 DifferentialCase generateProgram(std::uint64_t seed, int procedures) {
-    DifferentialCase program = Generator(seed).generate(procedures);
-    program.name = formatText("seed %llu", static_cast<unsigned long long>(seed));
+    Generator generator(seed);
+    const std::vector<std::string> lines = generator.generate(procedures);
+    DifferentialCase program{
+        formatText("seed %llu", static_cast<unsigned long long>(seed)), {}, {generator.data()}};
+    const std::string end = generator.chance(30) ? "\r\n" : "\n";
+    for (const std::string& line : lines) {
+        program.source += line + end;
+    }
     return program;
 }
 
