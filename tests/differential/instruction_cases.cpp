@@ -52,19 +52,17 @@ int wordCode(std::string_view reg) {
 // divide error; the divisor, taken at the width, must not be 0.
 std::uint32_t fittingDividend(std::mt19937_64& rng, std::uint16_t divisor, bool isSigned,
                               int size) {
-    const std::int64_t range = size == 2 ? 0x10000 : 0x100;
+    const std::uint64_t range = size == 2 ? 0x10000 : 0x100;
     const std::int64_t d = !isSigned   ? divisor & widthMask(size)
                            : size == 2 ? static_cast<std::int16_t>(divisor)
                                        : static_cast<std::int8_t>(divisor);
-    const auto draw = [&rng](std::int64_t n) {
-        return static_cast<std::int64_t>(rng() % static_cast<std::uint64_t>(n));
-    };
-    const std::int64_t quotient = draw(range) - (isSigned ? range / 2 : 0);
-    const std::int64_t product = quotient * d;
+    const std::int64_t quotient =
+        static_cast<std::int64_t>(rng() % range - (isSigned ? range / 2 : 0));
     // Truncating division leaves the remainder the dividend's sign.
-    const std::int64_t remainder = draw(d < 0 ? -d : d);
-    const bool negative = product < 0 || (product == 0 && isSigned && draw(2) == 0);
-    return static_cast<std::uint32_t>(product + (negative ? -remainder : remainder));
+    const bool negative = quotient * d < 0 || (quotient == 0 && isSigned && rng() % 2 == 0);
+    const auto remainder =
+        static_cast<std::int64_t>(rng() % static_cast<std::uint64_t>(d < 0 ? -d : d));
+    return static_cast<std::uint32_t>(quotient * d + (negative ? -remainder : remainder));
 }
 
 }  // namespace
@@ -249,10 +247,6 @@ void CaseWriter::noOperandCase(const InstructionForm& form) {
     lines_.push_back(chance(70) ? form.mnemonic : toUpper(form.mnemonic));
 }
 
-MemoryBlock CaseWriter::data() const {
-    return {kCaseFlags, std::vector<std::uint8_t>(data_.begin(), data_.end())};
-}
-
 const std::vector<FormFamily>& formFamilies() {
     static const std::vector<FormFamily> kFamilies = [] {
         using Slots = std::vector<std::pair<Slot, Slot>>;
@@ -310,7 +304,8 @@ DifferentialCase generateCases(const InstructionForm& form, std::uint64_t seed, 
         }
     }
     program.source += "        hlt\n";
-    program.memory.push_back(writer.data());
+    program.dataAddress = kCaseFlags;
+    program.data = writer.data();
     program.name = form.mnemonic + formatText(", seed %llu", static_cast<unsigned long long>(seed));
     return program;
 }

@@ -48,8 +48,8 @@ public:
 
     // Case `index` (each index once, below kMaxCasesPerProgram) of `form`, as source lines.
     std::vector<std::string> write(const InstructionForm& form, int index);
-    // The cases' FLAGS words, memory operands and string elements, to load before the run.
-    MemoryBlock data() const;
+    // The cases' FLAGS words, memory operands and string elements, to load at kCaseFlags.
+    std::vector<std::uint8_t> data() const { return {data_.begin(), data_.end()}; }
     std::mt19937_64& random() { return rng_; }
 
 private:

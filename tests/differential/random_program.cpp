@@ -29,7 +29,7 @@ class Generator {
 public:
     explicit Generator(std::uint64_t seed) : cases_(seed), rng_(cases_.random()) {}
 
-    std::vector<std::string> generate(int procedures) {
+    DifferentialCase generate(int procedures) {
         caseStyle_ = static_cast<int>(below(3));
         labelAlone_ = static_cast<int>(below(3)) * 30;
         comments_ = static_cast<int>(below(2)) * 10;
@@ -48,14 +48,17 @@ public:
         block(24, 0);
         emit("hlt");
         lines_.insert(lines_.end(), procedureLines.begin(), procedureLines.end());
-        return lines_;
+        DifferentialCase program{{}, {}, kCaseFlags, cases_.data()};
+        const std::string end = chance(30) ? "\r\n" : "\n";
+        for (const std::string& line : lines_) {
+            program.source += line + end;
+        }
+        return program;
     }
-
-    MemoryBlock data() const { return cases_.data(); }
-    bool chance(int percent) { return below(100) < static_cast<std::uint64_t>(percent); }
 
 private:
     std::uint64_t below(std::uint64_t n) { return rng_() % n; }
+    bool chance(int percent) { return below(100) < static_cast<std::uint64_t>(percent); }
     template <typename T, std::size_t n>
     T pick(const std::array<T, n>& items) {
         return items[below(n)];
@@ -210,14 +213,8 @@ private:
 }  // namespace
 
 DifferentialCase generateProgram(std::uint64_t seed, int procedures) {
-    Generator generator(seed);
-    const std::vector<std::string> lines = generator.generate(procedures);
-    DifferentialCase program{
-        formatText("seed %llu", static_cast<unsigned long long>(seed)), {}, {generator.data()}};
-    const std::string end = generator.chance(30) ? "\r\n" : "\n";
-    for (const std::string& line : lines) {
-        program.source += line + end;
-    }
+    DifferentialCase program = Generator(seed).generate(procedures);
+    program.name = formatText("seed %llu", static_cast<unsigned long long>(seed));
     return program;
 }
 

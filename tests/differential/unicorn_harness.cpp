@@ -126,11 +126,9 @@ public:
         }
         sink_.lineSource = &kit_.currentLine;
         kit_.cpu.regs.setMessageBoxSink(&boxes_);
-        for (const MemoryBlock& block : program_.memory) {
-            for (std::size_t i = 0; i < block.bytes.size(); ++i) {
-                kit_.cpu.memory.writeByte(static_cast<std::uint16_t>(block.address + i),
-                                          block.bytes[i]);
-            }
+        for (std::size_t i = 0; i < program_.data.size(); ++i) {
+            kit_.cpu.memory.writeByte(static_cast<std::uint16_t>(program_.dataAddress + i),
+                                      program_.data[i]);
         }
         // The loader the driver uses, run once more beforehand: Unicorn starts from the memory
         // exactly as the kit loads it, and from the same line map.
@@ -375,14 +373,10 @@ private:
 
     void fail(int line, const std::string& what) {
         done_ = true;
-        result_.report =
-            formatText("%s: step %llu, line %d: %s\n%s\nUnicorn before:", program_.name.c_str(),
-                       static_cast<unsigned long long>(steps_), line + 1,
-                       std::string(trim(buffer_.line(line))).c_str(), what.c_str());
-        for (std::size_t i = 0; i < kRegCount; ++i) {
-            result_.report += formatText(" %s %04X", kRegNames[i], before_[i]);
-        }
-        result_.report += "\nkit pane: " + sink_.text + '\n';
+        result_.report = formatText("%s: step %llu, line %d: %s\n%s\nkit pane: %s\n",
+                                    program_.name.c_str(), static_cast<unsigned long long>(steps_),
+                                    line + 1, std::string(trim(buffer_.line(line))).c_str(),
+                                    what.c_str(), sink_.text.c_str());
     }
 
     const DifferentialCase& program_;

@@ -13,15 +13,11 @@
 
 namespace tarvix::test {
 
-struct MemoryBlock {
-    std::uint16_t address = 0;
-    std::vector<std::uint8_t> bytes;
-};
-
 struct DifferentialCase {
     std::string name;
-    std::string source;               // kit source text, lines ended by '\n'
-    std::vector<MemoryBlock> memory;  // inside 1000H..1FFFH; the program's bytes load over it
+    std::string source;             // kit source text, lines ended by '\n'
+    std::uint16_t dataAddress = 0;  // where `data` goes; the program's bytes load over it
+    std::vector<std::uint8_t> data;
 };
 
 struct DifferentialResult {
