@@ -1,9 +1,6 @@
 #include "tests/differential/instruction_cases.h"
 
 #include <algorithm>
-#include <array>
-#include <random>
-#include <vector>
 
 #include "common/format.h"
 #include "common/operand_text.h"
@@ -16,108 +13,6 @@ namespace tarvix::test {
 namespace {
 
 using enum Slot;
-
-struct Shape {
-    Slot dest;
-    Slot source;
-    int size;
-};
-
-constexpr std::array<Shape, 10> kTwoOperandShapes{{
-    {Reg, Imm, 1},
-    {Reg, Imm, 2},
-    {Reg, Reg, 1},
-    {Reg, Reg, 2},
-    {Mem, Imm, 1},
-    {Mem, Imm, 2},
-    {Reg, Mem, 1},
-    {Reg, Mem, 2},
-    {Mem, Reg, 1},
-    {Mem, Reg, 2},
-}};
-
-constexpr std::array<Shape, 4> kOneOperandShapes{{
-    {Reg, None, 1},
-    {Reg, None, 2},
-    {Mem, None, 1},
-    {Mem, None, 2},
-}};
-
-constexpr std::array<Shape, 8> kShiftShapes{{
-    {Reg, One, 1},
-    {Reg, One, 2},
-    {Mem, One, 1},
-    {Mem, One, 2},
-    {Reg, Cl, 1},
-    {Reg, Cl, 2},
-    {Mem, Cl, 1},
-    {Mem, Cl, 2},
-}};
-
-constexpr std::array<Shape, 1> kNoOperand{{{None, None, 0}}};
-
-constexpr std::array<std::string_view, 16> kRepeated{{
-    "repe scasb",
-    "repe scasw",
-    "repe cmpsb",
-    "repe cmpsw",
-    "repe stosb",
-    "repe stosw",
-    "repe movsb",
-    "repe movsw",
-    "repne scasb",
-    "repne scasw",
-    "repne cmpsb",
-    "repne cmpsw",
-    "repne stosb",
-    "repne stosw",
-    "repne movsb",
-    "repne movsw",
-}};
-
-std::vector<InstructionForm> buildForms(Family family) {
-    std::vector<InstructionForm> forms;
-    const auto addForms = [&](const auto& names, const auto& shapes) {
-        for (const std::string_view name : names) {
-            for (const Shape& shape : shapes) {
-                forms.push_back({family, std::string(name), shape.dest, shape.source, shape.size});
-            }
-        }
-    };
-    switch (family) {
-        case Family::Arithmetic:
-            addForms(std::array<std::string_view, 5>{"add", "sub", "cmp", "adc", "sbb"},
-                     kTwoOperandShapes);
-            addForms(std::array<std::string_view, 2>{"inc", "dec"}, kOneOperandShapes);
-            break;
-        case Family::Logic:
-            addForms(std::array<std::string_view, 4>{"and", "or", "xor", "test"},
-                     kTwoOperandShapes);
-            addForms(std::array<std::string_view, 2>{"not", "neg"}, kOneOperandShapes);
-            break;
-        case Family::ShiftRotate:
-            addForms(std::array<std::string_view, 8>{"shl", "sal", "shr", "sar", "rol", "ror",
-                                                     "rcl", "rcr"},
-                     kShiftShapes);
-            break;
-        case Family::MultiplyDivide:
-            addForms(std::array<std::string_view, 4>{"mul", "imul", "div", "idiv"},
-                     kOneOperandShapes);
-            break;
-        case Family::Adjust:
-            addForms(std::array<std::string_view, 8>{"aaa", "aas", "daa", "das", "aam", "aad",
-                                                     "cbw", "cwd"},
-                     kNoOperand);
-            break;
-        case Family::String:
-            addForms(std::array<std::string_view, 10>{"scasb", "scasw", "cmpsb", "cmpsw", "stosb",
-                                                      "stosw", "lodsb", "lodsw", "movsb", "movsw"},
-                     kNoOperand);
-            addForms(kRepeated, kNoOperand);
-            break;
-    }
-    return forms;
-}
 
 // Values where flags change their mind, and BCD digits at their limits.
 constexpr std::array<std::uint16_t, 10> kWordCorners{
@@ -135,63 +30,50 @@ constexpr std::array<std::string_view, 8> kByteRegisters{
 constexpr std::array<std::string_view, 7> kWordRegisters{
     {"ax", "cx", "dx", "bx", "bp", "si", "di"}};
 
-struct BaseForm {
-    std::string_view first;
-    std::string_view second;  // empty for one register
-};
-constexpr std::array<BaseForm, 8> kBaseForms{{
-    {"bx", ""},
-    {"si", ""},
-    {"di", ""},
-    {"bp", ""},
-    {"bx", "si"},
-    {"bx", "di"},
-    {"bp", "si"},
-    {"bp", "di"},
-}};
+// Displacements where the encoding changes its width, or wraps around.
+constexpr std::array<int, 9> kDisplacementCorners{
+    {0x7F, 0x80, 0xFF, 0x7FFF, 0x8000, 0xFF7F, 0xFF80, -0x80, -0x81}};
+
+// The base registers of a memory operand: one, or a base and an index.
+constexpr std::array<std::string_view, 8> kBaseForms{
+    {"bx", "si", "di", "bp", "bx+si", "bx+di", "bp+si", "bp+di"}};
+
+template <typename T, std::size_t n>
+const T& pick(std::mt19937_64& rng, const std::array<T, n>& items) {
+    return items[rng() % n];
+}
 
 int wordCode(std::string_view reg) {
     const RegisterRef ref = registerRef(reg);
     return ref.size == 2 ? ref.code : ref.code & 3;
 }
 
-class CaseGenerator {
-public:
-    CaseGenerator(const InstructionForm& form, std::uint64_t seed) : form_(form), rng_(seed) {}
+// A random dividend (AX, or DX:AX for a word) that DIV or IDIV divides by `divisor` without a
+// divide error; the divisor, taken at the width, must not be 0.
+std::uint32_t fittingDividend(std::mt19937_64& rng, std::uint16_t divisor, bool isSigned,
+                              int size) {
+    const std::uint64_t range = size == 2 ? 0x10000 : 0x100;
+    const std::int64_t d = !isSigned   ? divisor & widthMask(size)
+                           : size == 2 ? static_cast<std::int16_t>(divisor)
+                                       : static_cast<std::int8_t>(divisor);
+    const std::int64_t quotient =
+        static_cast<std::int64_t>(rng() % range - (isSigned ? range / 2 : 0));
+    // Truncating division leaves the remainder the dividend's sign.
+    const bool negative = quotient * d < 0 || (quotient == 0 && isSigned && rng() % 2 == 0);
+    const auto remainder =
+        static_cast<std::int64_t>(rng() % static_cast<std::uint64_t>(d < 0 ? -d : d));
+    return static_cast<std::uint32_t>(quotient * d + (negative ? -remainder : remainder));
+}
 
-    DifferentialCase generate(int cases);
+}  // namespace
 
-private:
-    std::uint64_t below(std::uint64_t n) { return rng_() % n; }
-    bool chance(int percent) { return below(100) < static_cast<std::uint64_t>(percent); }
-    template <typename T, std::size_t n>
-    const T& pick(const std::array<T, n>& items) {
-        return items[below(n)];
+CaseWriter::CaseWriter(std::uint64_t seed) : rng_(seed) {
+    for (std::size_t i = kStringFirst - kCaseFlags; i < data_.size(); ++i) {
+        data_[i] = chance(80) ? pick(rng_, kLetters) : static_cast<std::uint8_t>(below(0x100));
     }
+}
 
-    std::string hex(unsigned value);
-    std::uint16_t value(int size);
-    std::uint16_t flagsWord() {
-        return static_cast<std::uint16_t>(below(0x10000) & (0xFFFFu ^ kTrapFlag));
-    }
-    std::string reg(int size, const std::vector<int>& avoid);
-    void load(std::string_view reg, unsigned value) {
-        lines_.push_back(formatText("mov %s,%s", std::string(reg).c_str(), hex(value).c_str()));
-    }
-
-    void oneCase(int index);
-    std::string memoryOperand(int index, std::vector<int>& used);
-    void division(std::string_view divisorReg, int size, std::uint16_t& divisor);
-    void stringCase();
-    void adjustCase();
-
-    const InstructionForm& form_;
-    std::mt19937_64 rng_;
-    std::vector<std::string> lines_;
-    std::array<std::uint8_t, 0x2000 - kCaseFlags> data_{};
-};
-
-std::string CaseGenerator::hex(unsigned value) {
+std::string CaseWriter::hex(unsigned value) {
     std::string text = formatText(chance(50) ? "%x" : "%X", value);
     if (chance(20)) {
         text.insert(0, "0");
@@ -199,264 +81,232 @@ std::string CaseGenerator::hex(unsigned value) {
     return text;
 }
 
-std::uint16_t CaseGenerator::value(int size) {
+std::uint16_t CaseWriter::value(int size) {
     if (chance(30)) {
-        return size == 2 ? pick(kWordCorners) : pick(kByteCorners);
+        return size == 2 ? pick(rng_, kWordCorners) : pick(rng_, kByteCorners);
     }
     return static_cast<std::uint16_t>(below(size == 2 ? 0x10000 : 0x100));
 }
 
-std::string CaseGenerator::reg(int size, const std::vector<int>& avoid) {
+std::string CaseWriter::reg(int size, const std::vector<int>& avoid) {
     for (;;) {
-        const std::string_view name = size == 2 ? pick(kWordRegisters) : pick(kByteRegisters);
+        const std::string_view name =
+            size == 2 ? pick(rng_, kWordRegisters) : pick(rng_, kByteRegisters);
         if (std::find(avoid.begin(), avoid.end(), wordCode(name)) == avoid.end()) {
             return std::string(name);
         }
     }
 }
 
+void CaseWriter::load(std::string_view reg, unsigned value) {
+    lines_.push_back(formatText("mov %s,%s", std::string(reg).c_str(), hex(value).c_str()));
+}
+
+void CaseWriter::setWord(unsigned address, std::uint16_t word) {
+    data_[address - kCaseFlags] = static_cast<std::uint8_t>(word & 0xFF);
+    data_[address - kCaseFlags + 1] = static_cast<std::uint8_t>(word >> 8);
+}
+
 // The case's own word at kCaseOperands: a direct address, or a register form whose registers
-// are loaded just before (and then kept out of the other operands).
-std::string CaseGenerator::memoryOperand(int index, std::vector<int>& used) {
+// are loaded just before (and then kept out of the other operands), with no displacement or
+// an 8-bit, 16-bit or negative one, the widths' boundaries among them.
+std::string CaseWriter::memoryOperand(int index, std::vector<int>& used) {
     const auto address = static_cast<unsigned>(kCaseOperands + 2 * index);
-    const BaseForm& base = pick(kBaseForms);
-    const bool clash = std::any_of(used.begin(), used.end(), [&](int code) {
-        return code == wordCode(base.first) ||
-               (!base.second.empty() && code == wordCode(base.second));
-    });
-    if (chance(40) || clash) {
+    const std::string_view base = pick(rng_, kBaseForms);
+    const std::string_view first = base.substr(0, base.find('+'));
+    const std::string_view second = base.substr(std::min(base.size(), first.size() + 1));
+    const auto clashes = [&used](std::string_view reg) {
+        return !reg.empty() && std::find(used.begin(), used.end(), wordCode(reg)) != used.end();
+    };
+    if (chance(30) || clashes(first) || clashes(second)) {
         return "[" + hex(address) + "]";
     }
-    const unsigned displacement = chance(50) ? 0u : static_cast<unsigned>(below(0x80));
-    unsigned first = address - displacement;
-    std::string inner(base.first);
-    if (!base.second.empty()) {
+    // A negative displacement only after a single register.
+    int displacement = chance(20)   ? 0
+                       : chance(40) ? pick(rng_, kDisplacementCorners)
+                       : chance(50) ? static_cast<int>(below(0x100)) - 0x80
+                                    : static_cast<int>(below(0x800));
+    if (displacement < 0 && !second.empty()) {
+        displacement = -displacement;
+    }
+    auto value = static_cast<unsigned>(static_cast<int>(address) - displacement);
+    if (!second.empty()) {
         const auto part = static_cast<unsigned>(below(0x800));
-        load(base.second, part);
-        first -= part;
-        inner += "+" + std::string(base.second);
-        used.push_back(wordCode(base.second));
+        load(second, part);
+        value -= part;
+        used.push_back(wordCode(second));
     }
-    load(base.first, first & 0xFFFF);
-    used.push_back(wordCode(base.first));
-    return "[" + inner + (displacement != 0 ? "+" + hex(displacement) : "") + "]";
+    load(first, value & 0xFFFF);
+    used.push_back(wordCode(first));
+    const std::string written = displacement == 0  ? ""
+                                : displacement < 0 ? "-" + hex(static_cast<unsigned>(-displacement))
+                                                   : "+" + hex(static_cast<unsigned>(displacement));
+    return "[" + std::string(base) + written + "]";
 }
 
-// A divisor and a dividend whose quotient fits, so that the case divides; the divide errors
-// are the hand-written programs' business.
-void CaseGenerator::division(std::string_view divisorReg, int size, std::uint16_t& divisor) {
-    const bool isSigned = form_.mnemonic == "idiv";
-    do {
-        divisor = value(size);
-    } while ((divisor & widthMask(size)) == 0);
-    const std::uint32_t dividend = fittingDividend(rng_, divisor, isSigned, size);
-    if (!divisorReg.empty()) {
-        load(divisorReg, divisor);
-    }
-    if (size == 2) {
-        load("dx", dividend >> 16);
-    }
-    load("ax", dividend & 0xFFFF);
-}
-
-void CaseGenerator::oneCase(int index) {
-    const int size = form_.size;
+std::vector<std::string> CaseWriter::write(const InstructionForm& form, int index) {
+    lines_.clear();
     const auto flagsAddress = static_cast<unsigned>(kCaseFlags + 2 * index);
-    const std::uint16_t flags = flagsWord();
-    data_[flagsAddress - kCaseFlags] = static_cast<std::uint8_t>(flags & 0xFF);
-    data_[flagsAddress - kCaseFlags + 1] = static_cast<std::uint8_t>(flags >> 8);
+    // Any FLAGS value but the trap flag, whose single-step interrupt a processor would take.
+    setWord(flagsAddress, static_cast<std::uint16_t>(below(0x10000) & (0xFFFFu ^ kTrapFlag)));
     lines_.push_back((chance(50) ? "push wptr [" : "push [") + hex(flagsAddress) + "]");
     lines_.push_back("popf");
-
-    if (form_.family == Family::Adjust) {
-        adjustCase();
-        return;
-    }
-    if (form_.family == Family::String) {
-        stringCase();
-        return;
-    }
-
-    const bool divides = form_.mnemonic == "div" || form_.mnemonic == "idiv";
-    const bool multiplies = form_.mnemonic == "mul" || form_.mnemonic == "imul";
-    // A divisor in the dividend's registers would fault nearly always.
-    const std::vector<int> dividend = divides ? std::vector<int>{0, 2} : std::vector<int>{};
-    std::vector<int> used;  // kept out of a memory operand's registers
-    std::vector<std::string> operands;
-    std::uint16_t memoryValue = value(size);
-    std::string destReg;
-    if (form_.dest == Reg) {
-        destReg = reg(size, dividend);
-        used.push_back(wordCode(destReg));
-        operands.push_back(destReg);
-    }
-    std::string sourceReg;
-    if (form_.source == Reg) {
-        sourceReg = reg(size, {});
-        used.push_back(wordCode(sourceReg));
-    }
-    std::string memory;
-    if (form_.dest == Mem || form_.source == Mem) {
-        memory = memoryOperand(index, used);
-        const bool prefixed = form_.source == Imm || form_.source == None || form_.source == One ||
-                              form_.source == Cl || chance(20);
-        if (prefixed) {
-            // The assembler knows the short size keywords only.
-            static constexpr std::array<std::string_view, 2> kBytePrefixes{{"bptr ", "bptr"}};
-            static constexpr std::array<std::string_view, 2> kWordPrefixes{{"wptr ", "wptr"}};
-            memory = std::string(size == 2 ? pick(kWordPrefixes) : pick(kBytePrefixes)) + memory;
-        }
-    }
-    if (form_.dest == Mem) {
-        operands.push_back(memory);
-    }
-
-    if (divides) {
-        std::uint16_t divisor = 0;
-        division(destReg, size, divisor);
-        memoryValue = divisor;
+    if (form.dest == None) {
+        noOperandCase(form);
     } else {
-        if (!destReg.empty()) {
-            load(destReg, value(size));
-        }
-        if (multiplies) {
-            load(size == 2 ? "ax" : "al", value(size));
-        }
-        if (!sourceReg.empty() && sourceReg != destReg) {
-            load(sourceReg, value(size));
-        }
+        operandCase(form, index);
     }
-    const auto operandAddress = static_cast<std::size_t>(kCaseOperands + 2 * index - kCaseFlags);
-    data_[operandAddress] = static_cast<std::uint8_t>(memoryValue & 0xFF);
-    data_[operandAddress + 1] =
-        static_cast<std::uint8_t>(size == 2 ? memoryValue >> 8 : below(0x100));
+    return lines_;
+}
 
-    switch (form_.source) {
-        case Reg:
-            operands.push_back(sourceReg);
-            break;
-        case Mem:
-            operands.push_back(memory);
-            break;
-        case Imm: {
+void CaseWriter::operandCase(const InstructionForm& form, int index) {
+    const int size = form.size;
+    const bool divides = form.mnemonic.ends_with("div");
+    std::vector<int> used;  // kept out of a memory operand's registers
+    std::vector<std::string> registers;
+    std::vector<std::string> operands;
+    for (const Slot slot : {form.dest, form.source}) {
+        if (slot == Reg) {
+            // A divisor in the dividend's registers would fault nearly always.
+            registers.push_back(reg(size, divides ? std::vector{0, 2} : std::vector<int>{}));
+            used.push_back(wordCode(registers.back()));
+            operands.push_back(registers.back());
+        } else if (slot == Imm) {
             // Now and then wider than the operation: the kit cuts it to the width.
             const unsigned wide = chance(5) ? static_cast<unsigned>(below(0x10)) << (size * 8) : 0;
             operands.push_back(hex(value(size) | wide));
-            break;
-        }
-        case One:
+        } else if (slot == One) {
             operands.push_back(chance(80) ? "1" : "0001");
-            break;
-        case Cl:
-            // SHL CL,CL and SHL CX,CL count by the value just loaded.
-            if (destReg != "cl" && destReg != "cx") {
-                load("cl", chance(50) ? pick(kCountCorners) : static_cast<unsigned>(below(0x100)));
-            }
+        } else if (slot == Cl) {
             operands.push_back(chance(50) ? "cl" : "CL");
-            break;
-        default:
-            break;
+        }
     }
-    std::string line = form_.mnemonic + " " + operands[0];
+    if (form.dest == Mem || form.source == Mem) {
+        std::string memory = memoryOperand(index, used);
+        if ((form.dest == Mem && form.source != Reg) || chance(20)) {
+            // The assembler knows the short size keywords only.
+            memory = std::string(size == 2 ? "wptr" : "bptr") + (chance(80) ? " " : "") + memory;
+        }
+        operands.insert(form.dest == Mem ? operands.begin() : operands.end(), memory);
+    }
+    // The register and memory operands' values; a divisor, and a dividend whose quotient fits,
+    // as the divide errors are the hand-written programs' business.
+    std::uint16_t operand = value(size);
+    while (divides && (operand & widthMask(size)) == 0) {
+        operand = value(size);
+    }
+    for (const std::string& r : registers) {
+        load(r, divides ? operand : value(size));
+    }
+    if (divides) {
+        const std::uint32_t dividend =
+            fittingDividend(rng_, operand, form.mnemonic == "idiv", size);
+        if (size == 2) {
+            load("dx", dividend >> 16);
+        }
+        load("ax", dividend & 0xFFFF);
+    } else if (form.mnemonic.ends_with("mul")) {
+        load(size == 2 ? "ax" : "al", value(size));
+    } else if (form.source == Cl) {
+        load("cl", chance(50) ? pick(rng_, kCountCorners) : static_cast<unsigned>(below(0x100)));
+    }
+    setWord(static_cast<unsigned>(kCaseOperands + 2 * index),
+            size == 2 ? operand : static_cast<std::uint16_t>(below(0x100) << 8 | operand));
+    std::string line = form.mnemonic + " " + operands[0];
     for (std::size_t i = 1; i < operands.size(); ++i) {
         line += (chance(50) ? ", " : ",") + operands[i];
     }
     lines_.push_back(line);
 }
 
-void CaseGenerator::adjustCase() {
-    const std::uint8_t al =
-        chance(50) ? pick(kByteCorners) : static_cast<std::uint8_t>(below(0x100));
-    load("ax", static_cast<unsigned>(below(0x100)) << 8 | al);
-    if (form_.mnemonic == "cwd") {
-        load("dx", value(2));
+void CaseWriter::noOperandCase(const InstructionForm& form) {
+    if (form.mnemonic.ends_with("sb") || form.mnemonic.ends_with("sw")) {
+        // SI and DI far enough from the area's ends for 40 word elements either way.
+        for (const char* index : {"si", "di"}) {
+            load(index,
+                 static_cast<unsigned>(kStringFirst + 0x50 + below(0x1F00 - kStringFirst - 0xA0)));
+        }
+        load("ax", chance(60)
+                       ? static_cast<unsigned>(pick(rng_, kLetters) | pick(rng_, kLetters) << 8)
+                       : value(2));
+        if (form.mnemonic.starts_with("rep")) {
+            load("cx", chance(30) ? static_cast<unsigned>(below(3))
+                                  : static_cast<unsigned>(3 + below(38)));
+        }
+    } else if (form.mnemonic == "xlat") {
+        load("bx", static_cast<unsigned>(kStringFirst + below(0x100)));
+        load("ax", value(2));
+    } else {
+        const std::uint8_t al =
+            chance(50) ? pick(rng_, kByteCorners) : static_cast<std::uint8_t>(below(0x100));
+        load("ax", static_cast<unsigned>(below(0x100)) << 8 | al);
+        if (form.mnemonic == "cwd") {
+            load("dx", value(2));
+        }
     }
-    lines_.push_back(chance(70) ? form_.mnemonic : toUpper(form_.mnemonic));
+    lines_.push_back(chance(70) ? form.mnemonic : toUpper(form.mnemonic));
 }
 
-// SI and DI far enough from the area's ends for 40 word elements either way, below the stack.
-void CaseGenerator::stringCase() {
-    const auto index = [this] {
-        return static_cast<unsigned>(kStringFirst + 0x50 + below(0x1F00 - kStringFirst - 0xA0));
-    };
-    load("si", index());
-    load("di", index());
-    const std::uint16_t ax =
-        chance(60) ? static_cast<std::uint16_t>(pick(kLetters) | pick(kLetters) << 8) : value(2);
-    load("ax", ax);
-    if (form_.mnemonic.starts_with("rep")) {
-        load("cx",
-             chance(30) ? static_cast<unsigned>(below(3)) : static_cast<unsigned>(3 + below(38)));
-    }
-    lines_.push_back(form_.mnemonic);
-}
-
-DifferentialCase CaseGenerator::generate(int cases) {
-    for (std::size_t i = kStringFirst - kCaseFlags; i < data_.size(); ++i) {
-        data_[i] = chance(80) ? pick(kLetters) : static_cast<std::uint8_t>(below(0x100));
-    }
-    for (int i = 0; i < std::min(cases, kMaxCasesPerProgram); ++i) {
-        oneCase(i);
-    }
-    lines_.push_back("hlt");
-    DifferentialCase program;
-    for (const std::string& line : lines_) {
-        program.source += "        " + line + "\n";
-    }
-    program.memory.push_back({kCaseFlags, std::vector<std::uint8_t>(data_.begin(), data_.end())});
-    return program;
-}
-
-}  // namespace
-
-std::uint32_t fittingDividend(std::mt19937_64& rng, std::uint16_t divisor, bool isSigned,
-                              int size) {
-    const std::int64_t range = size == 2 ? 0x10000 : 0x100;
-    const std::int64_t d = !isSigned   ? divisor & widthMask(size)
-                           : size == 2 ? static_cast<std::int16_t>(divisor)
-                                       : static_cast<std::int8_t>(divisor);
-    const auto draw = [&rng](std::int64_t n) {
-        return static_cast<std::int64_t>(rng() % static_cast<std::uint64_t>(n));
-    };
-    const std::int64_t quotient = draw(range) - (isSigned ? range / 2 : 0);
-    const std::int64_t product = quotient * d;
-    // Truncating division leaves the remainder the dividend's sign.
-    const std::int64_t remainder = draw(d < 0 ? -d : d);
-    const bool negative = product < 0 || (product == 0 && isSigned && draw(2) == 0);
-    return static_cast<std::uint32_t>(product + (negative ? -remainder : remainder));
-}
-
-std::string_view familyName(Family family) {
-    static constexpr std::array<std::string_view, 6> kNames{
-        {"arithmetic", "logic", "shift and rotate", "multiply and divide", "adjust", "string"}};
-    return kNames[static_cast<std::size_t>(family)];
-}
-
-std::span<const InstructionForm> formsOf(Family family) {
-    static const std::array<std::vector<InstructionForm>, 6> kForms{
-        buildForms(Family::Arithmetic),  buildForms(Family::Logic),
-        buildForms(Family::ShiftRotate), buildForms(Family::MultiplyDivide),
-        buildForms(Family::Adjust),      buildForms(Family::String)};
-    return kForms[static_cast<std::size_t>(family)];
-}
-
-std::string formName(const InstructionForm& form) {
-    static constexpr std::array<std::string_view, 6> kSlots{{"", "reg", "mem", "imm", "1", "cl"}};
-    std::string name = form.mnemonic;
-    if (form.dest != None) {
-        name += " " + std::string(kSlots[static_cast<std::size_t>(form.dest)]) +
-                std::to_string(form.size * 8);
-    }
-    if (form.source != None) {
-        name += "," + std::string(kSlots[static_cast<std::size_t>(form.source)]);
-    }
-    return name;
+const std::vector<FormFamily>& formFamilies() {
+    static const std::vector<FormFamily> kFamilies = [] {
+        using Slots = std::vector<std::pair<Slot, Slot>>;
+        const Slots twoOperands{{Reg, Imm}, {Reg, Reg}, {Mem, Imm}, {Reg, Mem}, {Mem, Reg}};
+        const Slots oneOperand{{Reg, None}, {Mem, None}};
+        const Slots noOperand{{None, None}};
+        std::vector<FormFamily> families;
+        // Each slot pair at both widths.
+        const auto add = [&families](const std::vector<std::string>& names, const Slots& slots) {
+            for (const std::string& name : names) {
+                for (const auto& [dest, source] : slots) {
+                    for (const int size : dest == None ? std::vector{0} : std::vector{1, 2}) {
+                        families.back().forms.push_back({name, dest, source, size});
+                    }
+                }
+            }
+        };
+        families.push_back({"transfer", 120, {}});
+        add({"mov"}, twoOperands);
+        add({"xchg"}, {{Reg, Reg}, {Reg, Mem}, {Mem, Reg}});
+        add({"xlat", "clc", "stc", "cmc", "cld", "std", "cli", "sti", "nop"}, noOperand);
+        families.push_back({"arithmetic", 400, {}});
+        add({"add", "sub", "cmp", "adc", "sbb"}, twoOperands);
+        add({"inc", "dec"}, oneOperand);
+        families.push_back({"logic", 400, {}});
+        add({"and", "or", "xor", "test"}, twoOperands);
+        add({"not", "neg"}, oneOperand);
+        families.push_back({"shift_rotate", 400, {}});
+        add({"shl", "sal", "shr", "sar", "rol", "ror", "rcl", "rcr"},
+            {{Reg, One}, {Mem, One}, {Reg, Cl}, {Mem, Cl}});
+        families.push_back({"multiply_divide", 800, {}});
+        add({"mul", "imul", "div", "idiv"}, oneOperand);
+        families.push_back({"adjust", 2000, {}});
+        add({"aaa", "aas", "daa", "das", "aam", "aad", "cbw", "cwd"}, noOperand);
+        // A repeated LODS is refused; its case is a hand-written program's.
+        families.push_back({"string", 480, {}});
+        add({"scasb", "scasw", "cmpsb", "cmpsw", "stosb", "stosw", "movsb", "movsw", "lodsb",
+             "lodsw"},
+            noOperand);
+        add({"repe scasb", "repe scasw", "repe cmpsb", "repe cmpsw", "repe stosb", "repe stosw",
+             "repe movsb", "repe movsw", "repne scasb", "repne scasw", "repne cmpsb", "repne cmpsw",
+             "repne stosb", "repne stosw", "repne movsb", "repne movsw"},
+            noOperand);
+        return families;
+    }();
+    return kFamilies;
 }
 
 DifferentialCase generateCases(const InstructionForm& form, std::uint64_t seed, int cases) {
-    DifferentialCase program = CaseGenerator(form, seed).generate(cases);
-    program.name =
-        formatText("%s, seed %llu", formName(form).c_str(), static_cast<unsigned long long>(seed));
+    CaseWriter writer(seed);
+    DifferentialCase program;
+    for (int i = 0; i < std::min(cases, kMaxCasesPerProgram); ++i) {
+        for (const std::string& line : writer.write(form, i)) {
+            program.source += "        " + line + "\n";
+        }
+    }
+    program.source += "        hlt\n";
+    program.dataAddress = kCaseFlags;
+    program.data = writer.data();
+    program.name = form.mnemonic + formatText(", seed %llu", static_cast<unsigned long long>(seed));
     return program;
 }
 

@@ -1,112 +1,34 @@
 // Differential execution: a kit program runs once the kit's way (source lines through the
 // execution driver's Step) and once as its machine code on Unicorn, in lockstep. After each
 // instruction the harness compares the executed line, AX..DI, SP, BP, the next IP, the 4 KB
-// memory window and FLAGS: every bit but the reserved ones, so an instruction that must leave
-// a flag alone is held to that too. Flags the 8086 leaves undefined are compared as well: the
-// kit takes their values from the processor Unicorn models. After an instruction that stores
-// FLAGS by the flag image rule the reserved bits are held to that rule too.
-// Where the kit differs from a processor on purpose, the difference is named in one table and
-// either masked in the comparison, recognised when the kit refuses an instruction, or avoided
-// by the programs.
+// memory window and FLAGS, the flags the 8086 leaves undefined too: the kit takes their values
+// from the processor Unicorn models (simulator/flag_image.h). Where the kit differs from a
+// processor on purpose, one table in unicorn_harness.cpp names the difference and its reason.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "common/messages.h"
-
 namespace tarvix::test {
-
-// The kit's deliberate departures from a real processor.
-enum class KitDifference {
-    FlagsReservedBits,
-    HandlersByLabel,
-    CodeWriteRefused,
-    IretCsZero,
-    StackBounds,
-    MemoryWindow,
-    TargetsAreLines,
-    ReturnSkipsData,
-    NoSegmentRegisters,
-    NoTrapInterrupt,
-    HaltedIpDisplay,
-    DivideErrorStops,
-    RefusedForms,
-    IdivQuotientRange,
-    ShiftCountModulo32,
-};
-
-// How the harness deals with a difference.
-enum class Handling {
-    Masked,      // the comparison leaves the affected bits out
-    Recognised,  // the kit refuses the instruction; the harness checks Unicorn did what the rule
-                 // says
-    Avoided,     // the generator never writes such a program
-    AsUnicorn,   // only the 8086 differs: Unicorn's later processor does as the kit does
-};
-
-struct DeliberateDifference {
-    KitDifference id;
-    std::string_view name;
-    std::string_view reason;
-    Handling handling;
-    // The pane messages with which the kit refuses (Recognised rules): from the message
-    // table, or plain text; none for the others.
-    std::array<std::optional<MessageId>, 2> messages;
-    std::string_view otherMessage;
-};
-
-// The single table of the kit's deliberate differences.
-std::span<const DeliberateDifference> deliberateDifferences();
-const DeliberateDifference& deliberateDifference(KitDifference id);
-
-// FLAGS bits a real processor forces (1, 3, 5, 12..15): the kit keeps FLAGS as a plain word.
-inline constexpr std::uint16_t kReservedFlagBits = 0xF02A;
-
-// The flags an instruction leaves undefined on the 8086, given its operand text and CL
-// before it. They are compared all the same; a report names them when they are the difference.
-std::uint16_t undefinedFlags(std::string_view mnemonic, std::string_view source, std::uint8_t cl);
-
-// Whether the instruction stores FLAGS by the flag image rule (bit 1 set; bits 3, 5, 12, 13
-// and 15 clear), given its mnemonic and first operand texts and CX before it.
-bool followsFlagImage(std::string_view mnemonic, std::string_view dest, std::uint16_t cx);
-
-struct MemoryBlock {
-    std::uint16_t address = 0;
-    std::vector<std::uint8_t> bytes;
-};
 
 struct DifferentialCase {
     std::string name;
-    std::string source;               // kit source text, lines ended by '\n'
-    std::vector<MemoryBlock> memory;  // inside 1000H..1FFFH; the program's bytes load over it
-};
-
-struct DifferentialOptions {
-    // A safety net: every program given here halts.
-    std::uint64_t instructionLimit = 300000;
+    std::string source;             // kit source text, lines ended by '\n'
+    std::uint16_t dataAddress = 0;  // where `data` goes; the program's bytes load over it
+    std::vector<std::uint8_t> data;
 };
 
 struct DifferentialResult {
     bool agreed = false;  // no unexplained difference, and the run halted or was refused
-    // The kit refused an instruction for this deliberate reason, after `instructions`
-    // compared steps; Unicorn's step was checked to be the rule's case.
-    std::optional<KitDifference> refusedFor;
+    // The deliberate difference the kit refused an instruction for, Unicorn's step checked to
+    // be that case; empty when the run halted.
+    std::string_view refusedFor;
     std::uint64_t instructions = 0;  // steps compared equal
-    std::uint16_t codeEnd = 0;       // one past the program's last byte
     std::string report;              // the first unexplained difference, with context
 };
 
-// Runs the case both ways and compares them after every executed instruction.
-DifferentialResult runDifferential(const DifferentialCase& program,
-                                   const DifferentialOptions& options = {});
-
-// The table as text, for a test's log.
-std::string describeDeliberateDifferences();
+DifferentialResult runDifferential(const DifferentialCase& program);
 
 }  // namespace tarvix::test
