@@ -1,12 +1,10 @@
 // A main frame for each test, with prompts that answer from a script and record what the
 // application said (so that no test waits for a window), and a scratch folder for its files.
-// The commands are triggered through the frame's actions, as a user gives them.
 #pragma once
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -22,7 +20,6 @@ public:
     SaveAnswer saveAnswer = SaveAnswer::Discard;
     QStringList savePaths;  // taken one by one; empty means "cancelled"
     QStringList openPaths;
-
     QStringList askedToSave;
     QStringList errors;  // and the kit's own messages
 
@@ -58,6 +55,7 @@ protected:
         folder_.reset();
     }
 
+    // As a user gives it, through the frame's action.
     void command(int id) { frame_->commandAction(id)->trigger(); }
 
     // Writes a file into the scratch folder and gives its path.
