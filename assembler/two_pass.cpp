@@ -14,8 +14,10 @@
 #include "assembler/line_scanner.h"
 #include "assembler/list_file.h"
 #include "common/format.h"
+#include "common/line_ends.h"
 #include "common/operand_text.h"
 #include "common/text.h"
+#include "common/text_file.h"
 
 namespace tarvix {
 
@@ -118,14 +120,12 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
         fileError_ = "the source name " + sourcePath + " has no extension";
         return false;
     }
-    std::ifstream source(sourcePath, std::ios::binary);
-    if (!source) {
-        fileError_ = systemError("cannot read", sourcePath);
+    const std::optional<FileContents> file = readWholeFile(sourcePath, kMaxSourceBytes);
+    if (!file) {
+        fileError_ = "cannot read " + sourcePath + kUnreadableSource;
         return false;
     }
-    source.seekg(0, std::ios::end);
-    const std::streamoff length = source.tellg();
-    source.seekg(0);
+    const std::string_view source = file->bytes;
 
     const std::filesystem::path temporary = intermediatePath();
     OutputFile out(temporary.empty() ? nullptr : std::fopen(temporary.c_str(), "wb"));
@@ -136,19 +136,19 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
 
     locationCounter = kProgramOrigin;
     line() = 0;
-    std::string raw;
+    std::string_view rest = source;
     std::string text;
     for (int i = 1; i <= editorLines; ++i) {
         statement.reset();
         if (i > kMaxSourceLines) {
             return pane_.reportError("Too much lines ", WithLine::No);
         }
-        if (source.tellg() >= length - 1) {
+        // Reading stops at the source's last byte: a last line of one character is not read.
+        if (source.size() - rest.size() + 1 >= source.size()) {
             break;
         }
         ++line();
-        std::getline(source, raw);
-        const std::string_view current = cleanLine(raw);
+        const std::string_view current = trim(takeLine(rest));
 
         if (!scanLine(current, statement)) {
             progress_->step();

@@ -19,6 +19,7 @@
 #include "common/message_box.h"
 #include "common/operand_text.h"
 #include "common/output_pane.h"
+#include "common/source_limits.h"
 #include "common/text.h"
 #include "editor/x86_text_buffer.h"
 #include "simulator/execution_driver.h"
@@ -251,8 +252,7 @@ int main(int argc, char** argv) {
 
     CX86TextBuffer buffer;
     if (!buffer.loadFile(options.path)) {
-        std::cerr << "tarvix-run: cannot read " << options.path
-                  << " (missing, not a regular file, unreadable or over 8 MiB)\n";
+        std::cerr << "tarvix-run: cannot read " << options.path << kUnreadableSource << '\n';
         return kExitUsage;
     }
 

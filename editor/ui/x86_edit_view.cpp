@@ -14,23 +14,6 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-// Any mix of "\r\n", "\n" and "\r" line ends as "\r\n".
-std::string withBufferLineEnds(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-            result.append(kLineEnd);
-        } else {
-            result.push_back(text[i]);
-        }
-    }
-    return result;
-}
-
 std::string_view leadingBlanks(std::string_view line) {
     return line.substr(0, std::min(line.find_first_not_of(" \t"), line.size()));
 }
@@ -284,7 +267,7 @@ void CX86EditView::paste() {
     if (!canPaste()) {
         return;
     }
-    const std::string text = withBufferLineEnds(QGuiApplication::clipboard()->text().toStdString());
+    const std::string text = QGuiApplication::clipboard()->text().toStdString();
     std::optional<TextPosition> end;
     asUndoGroup(false, [&] {
         end = buffer()->insertTextAt(this, removeSelection(EditAction::Paste), text,
@@ -301,8 +284,8 @@ void CX86EditView::replaceSelection(const std::string& text) {
     }
     std::optional<TextPosition> end;
     asUndoGroup(false, [&] {
-        end = buffer()->insertTextAt(this, removeSelection(EditAction::Replace),
-                                     withBufferLineEnds(text), EditAction::Replace);
+        end = buffer()->insertTextAt(this, removeSelection(EditAction::Replace), text,
+                                     EditAction::Replace);
     });
     if (end) {
         placeCursorAfterEdit(*end);

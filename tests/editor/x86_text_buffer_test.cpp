@@ -94,19 +94,27 @@ TEST_F(TextBufferTest, LineEndsAreDetectedAndWrittenBackByteForByte) {
         std::string bytes;
         int style;
         std::vector<std::string> lines;
+        std::string saved = {};  // empty: the bytes as loaded
     };
+    // Every line end breaks a line; the first one's style is written back.
     const Case cases[] = {
         {"mov al,1", kLineEndCrLf, {"mov al,1"}},
         {"", kLineEndCrLf, {""}},
         {"a\r\nb\r\n", kLineEndCrLf, {"a", "b", ""}},
         {"a\n\rb\n\r", kLineEndLfCr, {"a", "b", ""}},
-        {"\n\ra\r\nb", kLineEndLfCr, {"", "a\r\nb"}},
+        {"\n\ra\r\nb", kLineEndLfCr, {"", "a", "b"}, "\n\ra\n\rb"},
         {"a\nb\n", kLineEndLf, {"a", "b", ""}},
-        {"a\r\nb\nc", kLineEndCrLf, {"a", "b\nc"}},  // the first LF decides
-        {"x\r", kLineEndCrLf, {"x\r"}},
-        {"\0\xff\r\x80\nz\n\n"s, kLineEndLf, {"\0\xff\r\x80"s, "z", "", ""}},
-        // Only the first 32768 bytes are looked at.
-        {std::string(40000, 'a') + "\nb", kLineEndCrLf, {std::string(40000, 'a') + "\nb"}},
+        {"a\rb\r\r", kLineEndCr, {"a", "b", "", ""}},
+        {"mov ax,1\r\nmov bx,2\nhlt\r\n",
+         kLineEndCrLf,
+         {"mov ax,1", "mov bx,2", "hlt", ""},
+         "mov ax,1\r\nmov bx,2\r\nhlt\r\n"},
+        {"a\r\n\rb\n\n\rc", kLineEndCrLf, {"a", "", "b", "", "c"}, "a\r\n\r\nb\r\n\r\nc"},
+        {"\0\xff\r\x80\nz\n\n"s,
+         kLineEndCr,
+         {"\0\xff"s, "\x80", "z", "", ""},
+         "\0\xff\r\x80\rz\r\r"s},
+        {std::string(40000, 'a') + "\nb", kLineEndLf, {std::string(40000, 'a'), "b"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes.substr(0, 16));
@@ -115,16 +123,18 @@ TEST_F(TextBufferTest, LineEndsAreDetectedAndWrittenBackByteForByte) {
         EXPECT_EQ(lines(), c.lines);
         EXPECT_TRUE(buffer.needsAssembly());
         ASSERT_TRUE(buffer.saveFile(file("copy.asm")));
-        EXPECT_EQ(readBytes(file("copy.asm")), c.bytes);
+        EXPECT_EQ(readBytes(file("copy.asm")), c.saved.empty() ? c.bytes : c.saved);
     }
 
     // A given style overrides detection on load and the buffer's style on save.
     writeBytes(file("given.asm"), "a\r\nb");
     ASSERT_TRUE(buffer.loadFile(file("given.asm"), kLineEndLf));
-    EXPECT_EQ(lines(), (std::vector<std::string>{"a\r", "b"}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{"a", "b"}));
+    ASSERT_TRUE(buffer.saveFile(file("given.asm")));
+    EXPECT_EQ(readBytes(file("given.asm")), "a\nb");
     ASSERT_TRUE(buffer.saveFile(file("given.asm"), kLineEndLfCr));
-    EXPECT_EQ(readBytes(file("given.asm")), "a\r\n\rb");
-    EXPECT_FALSE(buffer.saveFile(file("given.asm"), 3));
+    EXPECT_EQ(readBytes(file("given.asm")), "a\n\rb");
+    EXPECT_FALSE(buffer.saveFile(file("given.asm"), 4));
 }
 
 TEST_F(TextBufferTest, RefusedLoadsLeaveTheBufferAsItWas) {
@@ -151,7 +161,7 @@ TEST_F(TextBufferTest, RefusedLoadsLeaveTheBufferAsItWas) {
         EXPECT_FALSE(buffer.needsAssembly());
         EXPECT_EQ(buffer.lineFlags(1), kErrorMarker);
     }
-    EXPECT_FALSE(buffer.loadFile(file("source.asm"), 3));
+    EXPECT_FALSE(buffer.loadFile(file("source.asm"), 4));
 
     fs::resize_file(big, kMaxSourceBytes);  // the bound itself loads
     ASSERT_TRUE(buffer.loadFile(big));
@@ -238,13 +248,13 @@ TEST_F(TextBufferTest, EditsAndTheirUndoRedoRestoreTheExactText) {
         {"abc", true, {0, 1}, {1, 1}, "X\r\nY", "aX\r\nYbc", ChangeKind::LinesInserted},
         {"abc\r\nd", true, {0, 3}, {1, 0}, "\r\n", "abc\r\n\r\nd", ChangeKind::LinesInserted},
         {"abc", true, {0, 0}, {2, 1}, "1\r\n2\r\n3", "1\r\n2\r\n3abc", ChangeKind::LinesInserted},
-        {"ab", true, {0, 1}, {0, 4}, "\n\0\r"s, "a\n\0\rb"s, ChangeKind::SingleLine},
+        {"ab", true, {0, 1}, {2, 0}, "\n\0\r"s, "a\r\n\0\r\nb"s, ChangeKind::LinesInserted},
         {"abcdef", false, {0, 1}, {0, 4}, "", "aef", ChangeKind::SingleLine},
         {"abc\r\ndef\r\nghi", false, {0, 1}, {2, 1}, "", "ahi", ChangeKind::LinesRemoved},
         {"abc\r\ndef", false, {0, 3}, {1, 0}, "", "abcdef", ChangeKind::LinesRemoved},
         {"abc\r\ndef\r\nghi", false, {0, 0}, {2, 3}, "", "", ChangeKind::LinesRemoved},
-        // LF CR line ends: line 1 holds a CR LF pair, which must not split on undo.
-        {"a\n\rb\r\nc", false, {0, 0}, {1, 4}, "", "", ChangeKind::LinesRemoved},
+        // Mixed line ends: three lines, each line end breaking one.
+        {"a\n\rb\r\nc", false, {0, 0}, {2, 1}, "", "", ChangeKind::LinesRemoved},
     };
     RecordingView view;
     buffer.attachView(&view);
@@ -297,7 +307,7 @@ TEST_F(TextBufferTest, BadPositionsAndReadOnlyAreRefusedWithoutChange) {
     EXPECT_EQ(buffer.lineCount(), 0);
     EXPECT_FALSE(buffer.insertTextAt(nullptr, {0, 0}, "x", EditAction::Typing));
     EXPECT_FALSE(buffer.saveFile(file("cleared.asm")));
-    EXPECT_FALSE(buffer.initEmpty(3));
+    EXPECT_FALSE(buffer.initEmpty(4));
 }
 
 TEST_F(TextBufferTest, GroupsUndoWholeAndModifiedFollowsTheSavedPosition) {

@@ -1,6 +1,6 @@
-// Whole-file reads and writes for the editor. A read refuses anything that is not a regular
-// file of bounded size; a write replaces the target in one rename, so a failed save leaves the
-// old file as it was.
+// Whole-file reads and writes for the editor and the assembler. A read refuses anything that is not
+// a regular file of bounded size; a write replaces the target in one rename, so a failed save
+// leaves the old file as it was.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "editor/text_file.h"
+#include "common/text_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
