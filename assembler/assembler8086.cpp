@@ -128,13 +128,13 @@ bool Assembler8086::defineDataBytes(std::string_view line, std::string& byteText
         text = codes;
     }
 
+    // One pass over the items: each is read where it stands, never copied with the rest.
     byteText.clear();
-    while (!text.empty()) {
-        const std::size_t comma = text.find(',');
-        const std::string item(trim(std::string_view(text).substr(0, comma)));
-        text =
-            comma == std::string::npos ? std::string() : std::string(trim(text.substr(comma + 1)));
-        const std::uint16_t value = parseHex(item);
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t comma = rest.find(',');
+        const std::uint16_t value = parseHex(trim(rest.substr(0, comma)));
+        rest = comma == std::string_view::npos ? std::string_view() : trim(rest.substr(comma + 1));
         byteText += hexByte(value);
         if (m == "dw") {
             byteText += hexByte(value >> 8u);

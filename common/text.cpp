@@ -1,6 +1,7 @@
 #include "common/text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tarvix {
 
@@ -52,11 +53,19 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to) {
     if (from.empty()) {
         return;
     }
+    // Built anew rather than replaced in place, which would move the tail at every match.
+    std::string replaced;
     std::size_t pos = 0;
-    while ((pos = text.find(from, pos)) != std::string::npos) {
-        text.replace(pos, from.size(), to);
-        pos += to.size();
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, pos)) {
+        replaced.append(text, pos, at - pos);
+        replaced += to;
+        pos = at + from.size();
     }
+    if (pos == 0) {
+        return;
+    }
+    replaced.append(text, pos);
+    text = std::move(replaced);
 }
 
 }  // namespace tarvix
