@@ -57,6 +57,10 @@ public:
     bool defineData(std::string_view line, std::string& out);
 
     const std::string& fileError() const { return fileError_; }
+    // The list file the last assembly wrote, and its text: what a run loads, whatever may have
+    // been written to that file since. Both empty until an assembly succeeds.
+    const std::string& listPath() const { return listPath_; }
+    const std::string& listText() const { return listText_; }
     std::filesystem::path intermediatePath();
 
     // Classifies the operands, finds the row for the key (retrying accumulator operands as
@@ -108,6 +112,8 @@ private:
     std::function<std::tm()> localTime_;
     std::filesystem::path privateFolder_;  // holds the intermediate file; ours alone
     std::string fileError_;
+    std::string listPath_;
+    std::string listText_;
 };
 
 // The list file's byte text: each full group of eight bits as "%02X ".

@@ -91,6 +91,15 @@ bool Assembler8086::assemble(const std::string& sourcePath, int editorLines) {
     progress_->setRange(0, editorLines);
     symbols_.clear();
     fileError_.clear();
+    listPath_.clear();
+    listText_.clear();
+    // A source named like its own list file (prog.lst, or a second name of the same file)
+    // would be replaced by its listing.
+    if (const std::string listPath = listFilePath(sourcePath);
+        !listPath.empty() && isSameFile(listPath, sourcePath)) {
+        fileError_ = listPath + " is the source itself; its list file would replace it";
+        return false;
+    }
     return runPass1(sourcePath, editorLines) && runPass2(sourcePath);
 }
 
@@ -213,14 +222,9 @@ bool Assembler8086::runPass2(const std::string& sourcePath) {
         fileError_ = systemError("cannot read", temporary);
         return false;
     }
-    const std::string listPath = listFilePath(sourcePath);
-    OutputFile out(listPath.empty() ? nullptr : std::fopen(listPath.c_str(), "wb"));
-    if (!out) {
-        fileError_ = systemError("cannot write", listPath);
-        return false;
-    }
+    std::string list;
     if (listingMode_) {
-        write(out.get(), listingHeader(localTime_ ? localTime_() : currentLocalTime()));
+        list = listingHeader(localTime_ ? localTime_() : currentLocalTime());
     }
 
     // The whole intermediate file is read: bounding it by the editor's line count would drop
@@ -257,13 +261,16 @@ bool Assembler8086::runPass2(const std::string& sourcePath) {
             current = resolvedJumpLine(address, row->bitPattern, displacementText, rest);
             progress_->step();
         }
-        write(out.get(),
-              listingMode_ ? formatListingLine(current) : current + std::string(kLineEnd));
+        list += listingMode_ ? formatListingLine(current) : current + std::string(kLineEnd);
     }
-    if (std::fclose(out.release()) != 0) {
-        fileError_ = systemError("cannot write", listPath);
+    // Written whole once it is complete, so that a failed pass leaves the old list file.
+    const std::string listPath = listFilePath(sourcePath);
+    if (const std::string why = writeGeneratedFile(listPath, list); !why.empty()) {
+        fileError_ = "cannot write the list file: " + why;
         return false;
     }
+    listPath_ = listPath;
+    listText_ = std::move(list);
     return true;
 }
 
