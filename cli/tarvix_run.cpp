@@ -15,6 +15,7 @@
 #include "cli/device_report.h"
 #include "cli/json_text.h"
 #include "cli/kit_time_clock.h"
+#include "cli/tool_status.h"
 #include "common/format.h"
 #include "common/message_box.h"
 #include "common/operand_text.h"
@@ -30,10 +31,6 @@
 namespace {
 
 using namespace tarvix;
-
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitLimit = 3;
 
 struct Options {
     std::string path;
@@ -237,9 +234,7 @@ const char* statusName(RunEnding ending, bool timedOut) {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int command(int argc, char** argv) {
     if (argc == 2 && std::string_view(argv[1]) == "--help") {
         std::cout << kUsage;
         return 0;
@@ -320,8 +315,18 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (!kit.assembler.fileError().empty()) {
+        return kExitUsage;  // the source or its list file could not be read or written
+    }
     if (std::string_view(status) == "limit") {
         return kExitLimit;
     }
     return std::string_view(status) == "error" ? kExitFailed : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    guardStandardStreams();
+    return statusAfterReport(command(argc, argv), "tarvix-run");
 }

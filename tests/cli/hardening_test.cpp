@@ -2,11 +2,18 @@
 // the same file, files left whole, limits that hold, reports that parse.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/cli/run_tool.h"
 
 namespace {
+
+namespace fs = std::filesystem;
+using tarvix::readFile;
+using tarvix::writeFile;
 
 using Hardening = ToolTest;
 
@@ -37,6 +44,42 @@ TEST_F(Hardening, BothToolsBreakLinesAtEveryLineEnd) {
             EXPECT_EQ(assembled.output, c.pane + "\n");
         }
     }
+}
+
+// A list file that cannot or must not be written, and a report that cannot be: status 2 from
+// both tools, and every file as it was.
+TEST_F(Hardening, WhatCannotBeWrittenIsRefusedAlike) {
+    const std::string program = "mov ax,1\nhlt\n";
+    writeFile(folder / "victim.txt", "kept");
+    fs::create_directory(folder / "sub");
+    writeFile(folder / "sub/linked.asm", program);
+    fs::create_symlink(folder / "victim.txt", folder / "sub/linked.lst");
+    writeFile(folder / "self.lst", program);
+    writeFile(folder / "twin.asm", program);
+    fs::create_hard_link(folder / "twin.asm", folder / "twin.lst");
+    writeFile(folder / "dir.asm", program);
+    fs::create_directory(folder / "dir.lst");
+    writeFile(folder / "noext", program);
+    writeFile(folder / "ok.asm", program);
+    const std::string path = "'" + folder.path().string() + "/";
+    std::vector<std::pair<std::string, std::string>> commands;
+    for (const char* tool : {TARVIX_ASM, TARVIX_RUN}) {
+        for (const char* name : {"sub/linked.asm", "self.lst", "twin.asm", "dir.asm", "noext"}) {
+            commands.emplace_back(tool, path + name + "'");
+        }
+    }
+    for (const char* output : {" >/dev/full", " >&-"}) {
+        commands.emplace_back(TARVIX_ASM, std::string("--encode nop") + output);
+        commands.emplace_back(TARVIX_RUN, path + "ok.asm'" + output);
+    }
+    for (const auto& [tool, arguments] : commands) {
+        SCOPED_TRACE(tool + " " + arguments);
+        const Outcome outcome = runTool("sh -c \"" + tool, arguments + "\"");
+        EXPECT_EQ(outcome.status, 2) << outcome.output;
+    }
+    EXPECT_EQ(readFile(folder / "victim.txt"), "kept");
+    EXPECT_EQ(readFile(folder / "self.lst"), program);
+    EXPECT_EQ(readFile(folder / "twin.asm"), program);
 }
 
 }  // namespace
