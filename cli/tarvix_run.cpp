@@ -147,6 +147,20 @@ std::string parseOptions(const std::vector<std::string_view>& args, Options& opt
     return options.path.empty() ? "no source file given" : "";
 }
 
+// The pane of a batch run. The kit plays the error sound on the speaker's one output, where it
+// replaces a playing tone: an error ends the tone, as in the desktop program.
+class BatchOutputSink : public MemoryOutputSink {
+public:
+    explicit BatchOutputSink(SoundOutput& speaker) : speaker_(speaker) {}
+    void playErrorSound() override {
+        MemoryOutputSink::playErrorSound();
+        speaker_.stop();
+    }
+
+private:
+    SoundOutput& speaker_;
+};
+
 // Internal reports go to standard error, where a script sees them.
 class StderrMessageBoxes : public MessageBoxSink {
 public:
@@ -251,14 +265,14 @@ int command(int argc, char** argv) {
         return kExitUsage;
     }
 
-    MemoryOutputSink sink;
-    OutputPane pane(sink);
     KitTimeClock clock;
     std::string terminalProblem;
     BatchDevices devices(clock, options.terminal, terminalProblem);
     if (!terminalProblem.empty()) {
         std::cerr << "tarvix-run: no terminal: " << terminalProblem << '\n';
     }
+    BatchOutputSink sink(devices.sound);
+    OutputPane pane(sink);
     Kit kit(pane, devices.host());
     kit.hwTimerEnabled = options.hwTimer;
     sink.lineSource = &kit.currentLine;
@@ -284,7 +298,7 @@ int command(int argc, char** argv) {
 
     if (options.json) {
         std::ostringstream json;
-        json << "{\"status\": \"" << status << "\", \"pane\": " << jsonString(sink.text)
+        json << "{\"status\": \"" << status << "\", \"pane\": " << jsonBytes(sink.text)
              << ", \"instructions\": " << driver.lastInstructionCount()
              << ", \"line\": " << stoppedLine << ", \"registers\": {";
         const char* separator = "";

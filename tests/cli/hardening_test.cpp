@@ -82,4 +82,32 @@ TEST_F(Hardening, WhatCannotBeWrittenIsRefusedAlike) {
     EXPECT_EQ(readFile(folder / "twin.asm"), program);
 }
 
+// The JSON report is plain ASCII whatever bytes the source holds, and reports the kit's rules:
+// an error ends the speaker's tone, a port number wraps at 10000H as the assembler encodes it.
+TEST_F(Hardening, TheJsonReportFollowsTheKit) {
+    struct Case {
+        std::string text;
+        std::string part;  // of the report
+    };
+    const std::string tone =
+        "connect speaker\nmov al,b6\nout 43,al\nmov al,a9\nout 42,al\n"
+        "mov al,4\nout 42,al\n";
+    const Case cases[] = {
+        {"jz caf\xe9\nhlt\n", "\"pane\": \"Error: Unrecognized symbol caf\\u00e9\""},
+        {tone + "hlt\n", "\"speakerHz\": 1000"},
+        {tone + "mov al,[0]\nhlt\n", "\"speakerHz\": 0"},
+        {"connect led55\nmov al,80\nout 10026,al\nin al,10050\nhlt\n", "\"status\": \"halted\""},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Outcome outcome =
+            runTool(TARVIX_RUN, "--json " + source("json" + std::to_string(++n) + ".asm", c.text));
+        EXPECT_NE(outcome.output.find(c.part), std::string::npos) << outcome.output;
+        for (const char byte : outcome.output) {
+            ASSERT_TRUE((byte >= 0x20 && byte < 0x7F) || byte == '\n') << outcome.output;
+        }
+    }
+}
+
 }  // namespace
