@@ -259,8 +259,9 @@ int command(int argc, char** argv) {
         return usage(problem);
     }
 
+    // Lines past the limit are refused anyway ("Large file"): they are not kept.
     CX86TextBuffer buffer;
-    if (!buffer.loadFile(options.path)) {
+    if (!buffer.loadFile(options.path, kDetectLineEnd, kMaxSourceLines + 1)) {
         std::cerr << "tarvix-run: cannot read " << options.path << kUnreadableSource << '\n';
         return kExitUsage;
     }

@@ -1,6 +1,7 @@
 // Both tools as a hostile user or a batch of student files meets them: the same lines for
 // the same file, files left whole, limits that hold, reports that parse.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <string>
@@ -108,6 +109,16 @@ TEST_F(Hardening, TheJsonReportFollowsTheKit) {
             ASSERT_TRUE((byte >= 0x20 && byte < 0x7F) || byte == '\n') << outcome.output;
         }
     }
+}
+
+// 8 MiB of empty lines is refused as a large file before all its lines are held in memory.
+TEST_F(Hardening, ALargeFileIsRefusedWhileItIsRead) {
+    const std::string file = source("empty.asm", std::string(8 * 1024 * 1024, '\n'));
+    const Outcome outcome = runTool(TARVIX_RUN, file);
+    EXPECT_EQ(outcome.output.rfind("Error: Large file\n", 0), 0u) << outcome.output;
+    rusage children{};
+    ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &children), 0);
+    EXPECT_LT(children.ru_maxrss, 200 * 1024) << "kilobytes at the peak";
 }
 
 }  // namespace
