@@ -44,7 +44,8 @@ public:
 
     // Both passes over a saved source of `editorLines` lines; true when the list file beside
     // the source has been written. Errors of the program are reported through the pane;
-    // files that cannot be opened fail silently, with the reason in fileError().
+    // files that cannot be opened fail silently, with the reason in fileError(), and so does
+    // an assembly that the progress sink cancels.
     bool assemble(const std::string& sourcePath, int editorLines);
     bool runPass1(const std::string& sourcePath, int editorLines);
     bool runPass2(const std::string& sourcePath);

@@ -156,6 +156,9 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
         if (source.size() - rest.size() + 1 >= source.size()) {
             break;
         }
+        if (progress_->cancelled()) {
+            return false;
+        }
         ++line();
         const std::string_view current = trim(takeLine(rest));
 
@@ -232,6 +235,9 @@ bool Assembler8086::runPass2(const std::string& sourcePath) {
     line() = 0;
     std::string raw;
     while (std::getline(in, raw)) {
+        if (progress_->cancelled()) {
+            return false;
+        }
         ++line();
         std::string current(cleanLine(raw));
         if (current.empty()) {

@@ -20,6 +20,7 @@
 #include "common/message_box.h"
 #include "common/operand_text.h"
 #include "common/output_pane.h"
+#include "common/progress.h"
 #include "common/source_limits.h"
 #include "common/text.h"
 #include "editor/x86_text_buffer.h"
@@ -168,18 +169,22 @@ public:
 };
 
 // The execution dialog of a batch run: nobody presses Next, so it is always pressed, and Stop
-// comes from the wall-clock limit. Its pump lets the devices' time pass.
-class BatchRunHost : public HeadlessRunHost {
+// comes from the wall-clock limit. Its pump lets the devices' time pass. The limit counts from
+// the command's start and also stops the assembly, between two of its lines.
+class BatchRunHost : public HeadlessRunHost, public ProgressSink {
 public:
-    BatchRunHost(std::string path, double timeoutSeconds, BatchDevices& devices, Ppi8255& ppi)
+    using Time = std::chrono::steady_clock::time_point;
+
+    BatchRunHost(std::string path, Time started, double timeoutSeconds, BatchDevices& devices,
+                 Ppi8255& ppi)
         : HeadlessRunHost(std::move(path)),
+          started_(started),
           timeoutSeconds_(timeoutSeconds),
           devices_(devices),
           ppi_(ppi) {}
 
     bool timedOut() const { return timedOut_; }
 
-    void openDialog(bool) override { started_ = std::chrono::steady_clock::now(); }
     void pump() override { devices_.pump(ppi_); }
     bool takeStopRequest() override {
         if (timeoutSeconds_ > 0 && !timedOut_) {
@@ -195,12 +200,16 @@ public:
         return !takeStopRequest();
     }
 
+    void setRange(int, int) override {}
+    void step() override {}
+    bool cancelled() override { return takeStopRequest(); }
+
 private:
+    Time started_;
     double timeoutSeconds_;
     BatchDevices& devices_;
     Ppi8255& ppi_;
     bool timedOut_ = false;
-    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 
 struct RegisterValue {
@@ -249,6 +258,7 @@ const char* statusName(RunEnding ending, bool timedOut) {
 }
 
 int command(int argc, char** argv) {
+    const auto started = std::chrono::steady_clock::now();
     if (argc == 2 && std::string_view(argv[1]) == "--help") {
         std::cout << kUsage;
         return 0;
@@ -279,7 +289,8 @@ int command(int argc, char** argv) {
     sink.lineSource = &kit.currentLine;
     StderrMessageBoxes boxes;
     kit.cpu.regs.setMessageBoxSink(&boxes);
-    BatchRunHost host(options.path, options.timeoutSeconds, devices, kit.devices.ppi);
+    BatchRunHost host(options.path, started, options.timeoutSeconds, devices, kit.devices.ppi);
+    kit.assembler.setProgress(&host);
     ExecutionDriver driver(kit, buffer, host, clock);
     clock.follow(driver);
     driver.setInstructionLimit(options.maxSteps);

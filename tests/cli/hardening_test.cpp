@@ -121,4 +121,15 @@ TEST_F(Hardening, ALargeFileIsRefusedWhileItIsRead) {
     EXPECT_LT(children.ru_maxrss, 200 * 1024) << "kilobytes at the peak";
 }
 
+// The time limit counts from the start: 8 MB of data lines never get to run.
+TEST_F(Hardening, TheTimeLimitCoversTheAssembly) {
+    std::string text;
+    for (int i = 0; i < 9999; ++i) {
+        text += "db '" + std::string(796, 'a') + "'\n";
+    }
+    const Outcome outcome = runTool(TARVIX_RUN, "--timeout 0.1 " + source("long.asm", text));
+    EXPECT_EQ(outcome.status, 3) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("Assembling... ;Aborting...\n", 0), 0u) << outcome.output;
+}
+
 }  // namespace
