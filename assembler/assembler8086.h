@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,7 @@
 #include "common/output_pane.h"
 #include "common/progress.h"
 #include "common/source_limits.h"
+#include "common/temporary_paths.h"
 
 namespace tarvix {
 
@@ -112,6 +114,9 @@ private:
     ProgressSink* progress_ = &noProgress_;
     std::function<std::tm()> localTime_;
     std::filesystem::path privateFolder_;  // holds the intermediate file; ours alone
+    // Both removed should a signal end the program.
+    std::optional<TemporaryPath> folderRecord_;
+    std::optional<TemporaryPath> intermediateRecord_;
     std::string fileError_;
     std::string listPath_;
     std::string listText_;

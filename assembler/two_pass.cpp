@@ -79,10 +79,13 @@ std::filesystem::path Assembler8086::intermediatePath() {
             base = "/tmp";
         }
         std::string pattern = (base / ("tarvix-" + std::to_string(getuid()) + "-XXXXXX")).string();
+        const HeldSignals held;
         if (mkdtemp(pattern.data()) == nullptr) {
             return {};
         }
         privateFolder_ = pattern;
+        folderRecord_.emplace(pattern);
+        intermediateRecord_.emplace((privateFolder_ / kIntermediateFileName).string());
     }
     return privateFolder_ / kIntermediateFileName;
 }

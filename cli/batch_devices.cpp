@@ -18,6 +18,7 @@ BatchDevices::BatchDevices(Clock& clock, bool withTerminal, std::string& problem
     std::error_code error;
     std::string pattern =
         (std::filesystem::temp_directory_path(error) / "tarvix-run-XXXXXX").string();
+    const HeldSignals held;
     if (error || ::mkdtemp(pattern.data()) == nullptr) {
         problem = "cannot make a folder for the terminal's socket";
         link_ = std::make_unique<SocketTerminalLink>("");
@@ -25,6 +26,9 @@ BatchDevices::BatchDevices(Clock& clock, bool withTerminal, std::string& problem
     }
     folder_ = pattern;
     const std::string path = (folder_ / "CRTClass").string();
+    for (const std::string& recorded : {folder_.string(), path, path + ".lock"}) {
+        recorded_.push_back(std::make_unique<TemporaryPath>(recorded));
+    }
     link_ = std::make_unique<SocketTerminalLink>(path);
     if (withTerminal) {
         receiver_ = std::make_unique<TerminalReceiver>(path);

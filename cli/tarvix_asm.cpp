@@ -11,6 +11,7 @@
 #include "cli/tool_status.h"
 #include "common/output_pane.h"
 #include "common/source_limits.h"
+#include "common/temporary_paths.h"
 #include "common/text.h"
 
 namespace {
@@ -100,5 +101,6 @@ int command(const std::vector<std::string_view>& args) {
 
 int main(int argc, char** argv) {
     tarvix::guardStandardStreams();
+    tarvix::removeTemporaryPathsOnSignals();
     return tarvix::statusAfterReport(command({argv + 1, argv + argc}), "tarvix-asm");
 }

@@ -22,6 +22,7 @@
 #include "common/output_pane.h"
 #include "common/progress.h"
 #include "common/source_limits.h"
+#include "common/temporary_paths.h"
 #include "common/text.h"
 #include "editor/x86_text_buffer.h"
 #include "simulator/execution_driver.h"
@@ -354,5 +355,6 @@ int command(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     guardStandardStreams();
+    removeTemporaryPathsOnSignals();
     return statusAfterReport(command(argc, argv), "tarvix-run");
 }

@@ -8,7 +8,11 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <utility>
 #include <vector>
+
+#include "common/temporary_paths.h"
 
 namespace tarvix {
 
@@ -126,10 +130,13 @@ namespace {
 bool writeAndRename(const std::string& target, mode_t mode, std::string_view bytes, bool sync) {
     const std::string folder = folderOf(target);
     std::string tempName = folder + "/CREXXXXXX";
+    std::optional<HeldSignals> held(std::in_place);
     FileHandle temp(::mkstemp(tempName.data()));
     if (temp.get() < 0) {
         return false;
     }
+    const TemporaryPath recorded(tempName);
+    held.reset();
     bool written = ::fchmod(temp.get(), mode) == 0 && writeAll(temp.get(), bytes) &&
                    (!sync || ::fsync(temp.get()) == 0);
     written = temp.close() && written && ::rename(tempName.c_str(), target.c_str()) == 0;

@@ -2,6 +2,11 @@
 // the same file, files left whole, limits that hold, reports that parse.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <thread>
 
 #include <filesystem>
 #include <string>
@@ -130,6 +135,41 @@ TEST_F(Hardening, TheTimeLimitCoversTheAssembly) {
     const Outcome outcome = runTool(TARVIX_RUN, "--timeout 0.1 " + source("long.asm", text));
     EXPECT_EQ(outcome.status, 3) << outcome.output;
     EXPECT_EQ(outcome.output.rfind("Assembling... ;Aborting...\n", 0), 0u) << outcome.output;
+}
+
+// A run ended by SIGTERM, SIGINT or SIGHUP leaves none of its temporary folders behind.
+TEST_F(Hardening, ASignalLeavesNoTemporaryFolders) {
+    const fs::path program = folder / "forever.asm";
+    writeFile(program, "l: jmp l\n");
+    const fs::path temporary = folder / "tmp";
+    const std::string tmpdir = "TMPDIR=" + temporary.string();
+    char* const arguments[] = {const_cast<char*>(TARVIX_RUN), const_cast<char*>(program.c_str()),
+                               nullptr};
+    char* const environment[] = {const_cast<char*>(tmpdir.c_str()), nullptr};
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        fs::create_directory(temporary);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execve(TARVIX_RUN, arguments, environment);
+            ::_exit(127);
+        }
+        // The terminal's folder and the assembler's are both there once the program runs.
+        for (int wait = 0; wait < 1000 && std::distance(fs::directory_iterator(temporary),
+                                                        fs::directory_iterator()) < 2;
+             ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_EQ(std::distance(fs::directory_iterator(temporary), fs::directory_iterator()), 2);
+        ::kill(child, signalNumber);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
+        for (const auto& left : fs::recursive_directory_iterator(temporary)) {
+            ADD_FAILURE() << "left behind: " << left.path();
+        }
+        fs::remove_all(temporary);
+    }
 }
 
 }  // namespace
