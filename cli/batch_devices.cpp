@@ -15,11 +15,10 @@ const std::string kNoText;
 
 BatchDevices::BatchDevices(Clock& clock, bool withTerminal, std::string& problem)
     : panels(clock), clock_(clock) {
-    std::error_code error;
     std::string pattern =
-        (std::filesystem::temp_directory_path(error) / "tarvix-run-XXXXXX").string();
+        (socketFolderBase("tarvix-run-XXXXXX/CRTClass") / "tarvix-run-XXXXXX").string();
     const HeldSignals held;
-    if (error || ::mkdtemp(pattern.data()) == nullptr) {
+    if (::mkdtemp(pattern.data()) == nullptr) {
         problem = "cannot make a folder for the terminal's socket";
         link_ = std::make_unique<SocketTerminalLink>("");
         return;

@@ -172,4 +172,14 @@ TEST_F(Hardening, ASignalLeavesNoTemporaryFolders) {
     }
 }
 
+// A temporary folder deeper than a socket's path allows: the built-in terminal still listens.
+TEST_F(Hardening, TheTerminalListensWhateverTheTemporaryFolder) {
+    const fs::path deep = folder / std::string(100, 'd');
+    fs::create_directory(deep);
+    const Outcome outcome = runTool("TMPDIR='" + deep.string() + "' " + TARVIX_RUN,
+                                    "'" TARVIX_SOURCE_DIR "/examples/hello.asm'");
+    EXPECT_EQ(outcome.status, 0) << outcome.output;
+    EXPECT_NE(outcome.output.find("terminal: HELLO"), std::string::npos) << outcome.output;
+}
+
 }  // namespace
