@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "common/text.h"
 #include "common/text_file.h"
 
 namespace tarvix {
@@ -41,7 +42,7 @@ bool CX86TextBuffer::initEmpty(int lineEndStyle) {
     if (!isLineEndStyle(lineEndStyle)) {
         return false;
     }
-    replaceAll(std::vector<Line>(1), lineEndStyle, false);
+    replaceAll(std::vector<Line>(1), lineEndStyle, false, TextEncoding::Utf8);
     return true;
 }
 
@@ -70,7 +71,8 @@ bool CX86TextBuffer::loadFile(const std::string& path, int lineEndStyle, std::si
     for (const std::string_view piece : splitLines(file->bytes, maxLines)) {
         lines.push_back(Line{std::string(piece), 0});
     }
-    replaceAll(std::move(lines), style, file->readOnly);
+    replaceAll(std::move(lines), style, file->readOnly,
+               isValidUtf8(file->bytes) ? TextEncoding::Utf8 : TextEncoding::Latin1);
     return true;
 }
 
@@ -363,11 +365,13 @@ void CX86TextBuffer::record(bool insertion, TextPosition start, TextPosition end
     setModified(true);
 }
 
-void CX86TextBuffer::replaceAll(std::vector<Line> lines, int lineEndStyle, bool readOnly) {
+void CX86TextBuffer::replaceAll(std::vector<Line> lines, int lineEndStyle, bool readOnly,
+                                TextEncoding encoding) {
     lines_ = std::move(lines);
     initialized_ = true;
     readOnly_ = readOnly;
     lineEndStyle_ = lineEndStyle;
+    encoding_ = encoding;
     undo_.clear();
     undoPosition_ = 0;
     savedPosition_ = 0;

@@ -20,6 +20,10 @@ namespace tarvix {
 // The buffer keeps the line-end style found at load (common/line_ends.h) and writes it back.
 inline constexpr int kDetectLineEnd = -1;  // load: detect; save: the buffer's own style
 
+// How the bytes of the text encode characters: a file that is not valid UTF-8 is 8-bit text
+// (Latin-1). Text put into the buffer is encoded the way the buffer was read.
+enum class TextEncoding { Utf8, Latin1 };
+
 // Margin marks in a line's flags word, set by the execution driver.
 inline constexpr std::uint32_t kExecutionMarker = 0x10000;
 inline constexpr std::uint32_t kErrorMarker = 0x20000;
@@ -95,6 +99,7 @@ public:
 
     int lineEndStyle() const { return lineEndStyle_; }
     bool setLineEndStyle(int style);
+    TextEncoding encoding() const { return encoding_; }
 
     std::uint32_t lineFlags(int index) const;
     bool setLineFlags(int index, std::uint32_t flags);
@@ -158,7 +163,8 @@ private:
     std::vector<std::string> removeRange(TextPosition start, TextPosition end);
     void record(bool insertion, TextPosition start, TextPosition end, EditAction action,
                 std::vector<std::string> pieces);
-    void replaceAll(std::vector<Line> lines, int lineEndStyle, bool readOnly);
+    void replaceAll(std::vector<Line> lines, int lineEndStyle, bool readOnly,
+                    TextEncoding encoding);
     void notify(TextBufferView* source, const TextChange& change);
     void notifyEdit(TextBufferView* source, bool insertion, TextPosition start, TextPosition end,
                     EditAction action);
@@ -170,6 +176,7 @@ private:
     bool modified_ = false;
     bool needsAssembly_ = false;
     int lineEndStyle_ = kLineEndCrLf;
+    TextEncoding encoding_ = TextEncoding::Utf8;
 
     std::vector<UndoRecord> undo_;
     std::size_t undoPosition_ = 0;  // records currently applied

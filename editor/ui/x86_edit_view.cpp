@@ -72,7 +72,7 @@ void CX86EditView::typeText(const QString& text) {
     if (!isEditable() || isMouseButtonHeld() || text.isEmpty()) {
         return;
     }
-    const std::string bytes = text.toStdString();
+    const std::string bytes = bufferBytes(text);
     // Typing runs merge into one undo group per word: a space starts the next one.
     const bool replacing = hasSelection();
     const bool merge = bytes != " " && !replacing && typingEnd_ == cursorPosition();
@@ -267,7 +267,7 @@ void CX86EditView::paste() {
     if (!canPaste()) {
         return;
     }
-    const std::string text = QGuiApplication::clipboard()->text().toStdString();
+    const std::string text = bufferBytes(QGuiApplication::clipboard()->text());
     std::optional<TextPosition> end;
     asUndoGroup(false, [&] {
         end = buffer()->insertTextAt(this, removeSelection(EditAction::Paste), text,
@@ -276,6 +276,11 @@ void CX86EditView::paste() {
     if (end) {
         placeCursorAfterEdit(*end);
     }
+}
+
+std::string CX86EditView::bufferBytes(const QString& text) const {
+    const bool latin1 = buffer() != nullptr && buffer()->encoding() == TextEncoding::Latin1;
+    return latin1 ? text.toLatin1().toStdString() : text.toStdString();
 }
 
 void CX86EditView::replaceSelection(const std::string& text) {
