@@ -467,7 +467,7 @@ void CMainFrame::onNumberConverter(int) {
 
 void CMainFrame::onCalculator(int) {
     if (!startCalculator()) {
-        statusBar()->showMessage("No calculator was found on this system.", 5000);
+        prompts_.showMessage(QStringLiteral("No calculator was found on this system."));
     }
 }
 

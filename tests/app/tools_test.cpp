@@ -1,7 +1,12 @@
-// What the Tools tell a student: the delay routine in the file's own encoding.
+// What the Tools and a device panel tell a student: the delay routine in the file's own
+// encoding, a calculator that is missing, a speaker with no audio device.
 #include <QApplication>
+#include <QAudioDevice>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMediaDevices>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "app/command_ids.h"
@@ -39,6 +44,21 @@ private slots:
         const QByteArray text = QByteArray::fromStdString(frame_->document().buffer().text());
         QVERIFY2(text.contains(micro), text.constData());
         QCOMPARE(text.count('\xB5'), 1);
+    }
+
+    void aMissingCalculatorIsReported() {
+        const QByteArray path = qgetenv("PATH");
+        QTemporaryDir empty;
+        qputenv("PATH", empty.path().toUtf8());
+        command(cmd::kCalculator);
+        qputenv("PATH", path);
+        QCOMPARE(prompts_->messages, QStringList{"No calculator was found on this system."});
+    }
+
+    void theSpeakerPanelSaysWhenThereIsNoAudioDevice() {
+        const auto* notice = frame_->findChild<QLabel*>("noAudioDevice");
+        QVERIFY(notice != nullptr);
+        QCOMPARE(!notice->isHidden(), QMediaDevices::audioOutputs().isEmpty());
     }
 };
 
