@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <thread>
 
@@ -110,9 +111,9 @@ TEST_F(Hardening, TheJsonReportFollowsTheKit) {
         const Outcome outcome =
             runTool(TARVIX_RUN, "--json " + source("json" + std::to_string(++n) + ".asm", c.text));
         EXPECT_NE(outcome.output.find(c.part), std::string::npos) << outcome.output;
-        for (const char byte : outcome.output) {
-            ASSERT_TRUE((byte >= 0x20 && byte < 0x7F) || byte == '\n') << outcome.output;
-        }
+        EXPECT_TRUE(std::all_of(outcome.output.begin(), outcome.output.end(), [](char byte) {
+            return (byte >= 0x20 && byte < 0x7F) || byte == '\n';
+        })) << outcome.output;
     }
 }
 
