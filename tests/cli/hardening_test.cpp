@@ -6,11 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
-#include <thread>
-
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -156,12 +156,13 @@ TEST_F(Hardening, ASignalLeavesNoTemporaryFolders) {
             ::_exit(127);
         }
         // The terminal's folder and the assembler's are both there once the program runs.
-        for (int wait = 0; wait < 1000 && std::distance(fs::directory_iterator(temporary),
-                                                        fs::directory_iterator()) < 2;
-             ++wait) {
+        const auto made = [&] {
+            return std::distance(fs::directory_iterator(temporary), fs::directory_iterator());
+        };
+        for (int wait = 0; wait < 1000 && made() < 2; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        ASSERT_EQ(std::distance(fs::directory_iterator(temporary), fs::directory_iterator()), 2);
+        EXPECT_EQ(made(), 2);
         ::kill(child, signalNumber);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
