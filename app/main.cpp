@@ -4,8 +4,10 @@
 
 #include "app/app_resources.h"
 #include "app/main_frame.h"
+#include "common/temporary_paths.h"
 
 int main(int argc, char** argv) {
+    tarvix::removeTemporaryPathsOnSignals();
     QApplication application(argc, argv);
     QApplication::setOrganizationName("Tarvix");
     QApplication::setApplicationName("Tarvix");

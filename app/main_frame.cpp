@@ -450,7 +450,8 @@ void CMainFrame::onDelayRoutine(int) {
     DelayRoutineDialog dialog(this);
     dialog.setMessageHandler([this](const QString& text) { prompts_.showMessage(text); });
     if (dialog.exec() == QDialog::Accepted) {
-        view_->replaceSelection(dialog.routineText());
+        // The routine's signs are Latin-1; the file gets them in its own encoding.
+        view_->replaceSelection(view_->bufferBytes(QString::fromLatin1(dialog.routineText())));
     }
 }
 
@@ -466,7 +467,7 @@ void CMainFrame::onNumberConverter(int) {
 
 void CMainFrame::onCalculator(int) {
     if (!startCalculator()) {
-        statusBar()->showMessage("No calculator was found on this system.", 5000);
+        prompts_.showMessage(QStringLiteral("No calculator was found on this system."));
     }
 }
 

@@ -1,6 +1,6 @@
 #include "assembler/assembler8086.h"
 
-#include <cstdio>
+#include <string_view>
 
 #include "assembler/line_scanner.h"
 #include "common/operand_text.h"
@@ -12,10 +12,12 @@ namespace {
 
 constexpr std::size_t kMaxLabelLength = 9;
 
-std::string hexByte(unsigned value) {
-    char text[4];
-    std::snprintf(text, sizeof text, "%02X ", value & 0xFFu);
-    return text;
+// "%02X " of the low byte, appended without a format call: a data line can hold millions.
+void appendHexByte(std::string& text, unsigned value) {
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
+    text += kDigits[(value >> 4u) & 0xFu];
+    text += kDigits[value & 0xFu];
+    text += ' ';
 }
 
 bool isRepPrefix(std::string_view mnemonic) {
@@ -118,26 +120,27 @@ bool Assembler8086::defineDataBytes(std::string_view line, std::string& byteText
     text = trim(std::string_view(text).substr(text.find(m, from) + m.size()));
     replaceAll(text, "\t", " ");
 
+    byteText.clear();
     if (m == "db" && text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
-        std::string codes;
-        for (char c : text.substr(1, text.size() - 2)) {
-            char item[8];
-            std::snprintf(item, sizeof item, "%x,", static_cast<unsigned char>(c));
-            codes += item;
+        // A string: each character's code is one byte.
+        const std::string_view characters = std::string_view(text).substr(1, text.size() - 2);
+        for (const char c : characters) {
+            appendHexByte(byteText, static_cast<unsigned char>(c));
         }
-        text = codes;
+        locationCounter =
+            static_cast<std::uint16_t>(locationCounter + (characters.size() & 0xFFFFu));
+        return true;
     }
 
-    byteText.clear();
-    while (!text.empty()) {
-        const std::size_t comma = text.find(',');
-        const std::string item(trim(std::string_view(text).substr(0, comma)));
-        text =
-            comma == std::string::npos ? std::string() : std::string(trim(text.substr(comma + 1)));
-        const std::uint16_t value = parseHex(item);
-        byteText += hexByte(value);
+    // One pass over the items: each is read where it stands, never copied with the rest.
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t comma = rest.find(',');
+        const std::uint16_t value = parseHex(trim(rest.substr(0, comma)));
+        rest = comma == std::string_view::npos ? std::string_view() : trim(rest.substr(comma + 1));
+        appendHexByte(byteText, value);
         if (m == "dw") {
-            byteText += hexByte(value >> 8u);
+            appendHexByte(byteText, value >> 8u);
         }
         locationCounter = static_cast<std::uint16_t>(locationCounter + (m == "dw" ? 2 : 1));
     }
@@ -170,7 +173,7 @@ std::string patternToBytes(std::string_view pattern) {
         for (char bit : pattern.substr(0, 8)) {
             value = (value << 1u) | (bit == '1' ? 1u : 0u);
         }
-        bytes += hexByte(value);
+        appendHexByte(bytes, value);
         pattern.remove_prefix(8);
     }
     return bytes;

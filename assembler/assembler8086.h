@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,7 @@
 #include "common/output_pane.h"
 #include "common/progress.h"
 #include "common/source_limits.h"
+#include "common/temporary_paths.h"
 
 namespace tarvix {
 
@@ -43,7 +45,8 @@ public:
 
     // Both passes over a saved source of `editorLines` lines; true when the list file beside
     // the source has been written. Errors of the program are reported through the pane;
-    // files that cannot be opened fail silently, with the reason in fileError().
+    // files that cannot be opened fail silently, with the reason in fileError(), and so does
+    // an assembly that the progress sink cancels.
     bool assemble(const std::string& sourcePath, int editorLines);
     bool runPass1(const std::string& sourcePath, int editorLines);
     bool runPass2(const std::string& sourcePath);
@@ -56,6 +59,10 @@ public:
     bool defineData(std::string_view line, std::string& out);
 
     const std::string& fileError() const { return fileError_; }
+    // The list file the last assembly wrote, and its text: what a run loads, whatever may have
+    // been written to that file since. Both empty until an assembly succeeds.
+    const std::string& listPath() const { return listPath_; }
+    const std::string& listText() const { return listText_; }
     std::filesystem::path intermediatePath();
 
     // Classifies the operands, finds the row for the key (retrying accumulator operands as
@@ -104,7 +111,12 @@ private:
     ProgressSink* progress_ = &noProgress_;
     std::function<std::tm()> localTime_;
     std::filesystem::path privateFolder_;  // holds the intermediate file; ours alone
+    // Both removed should a signal end the program.
+    std::optional<TemporaryPath> folderRecord_;
+    std::optional<TemporaryPath> intermediateRecord_;
     std::string fileError_;
+    std::string listPath_;
+    std::string listText_;
 };
 
 // The list file's byte text: each full group of eight bits as "%02X ".

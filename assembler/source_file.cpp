@@ -1,11 +1,10 @@
 #include "assembler/source_file.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "common/line_ends.h"
 #include "common/source_limits.h"
+#include "common/text_file.h"
 
 namespace tarvix {
 
@@ -20,18 +19,12 @@ std::optional<int> countSourceLines(const std::string& path, std::string& error)
         error = path + ": too large for a source program (more than 8 MiB)";
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const std::optional<FileContents> file = readWholeFile(path, kMaxSourceBytes);
+    if (!file) {
         error = path + ": cannot be read";
         return std::nullopt;
     }
-    const auto lineEnds =
-        std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
-    if (in.bad()) {
-        error = path + ": read error";
-        return std::nullopt;
-    }
-    return static_cast<int>(lineEnds) + 1;
+    return static_cast<int>(countLines(file->bytes));
 }
 
 }  // namespace tarvix

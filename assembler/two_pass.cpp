@@ -14,8 +14,10 @@
 #include "assembler/line_scanner.h"
 #include "assembler/list_file.h"
 #include "common/format.h"
+#include "common/line_ends.h"
 #include "common/operand_text.h"
 #include "common/text.h"
+#include "common/text_file.h"
 
 namespace tarvix {
 
@@ -77,10 +79,13 @@ std::filesystem::path Assembler8086::intermediatePath() {
             base = "/tmp";
         }
         std::string pattern = (base / ("tarvix-" + std::to_string(getuid()) + "-XXXXXX")).string();
+        const HeldSignals held;
         if (mkdtemp(pattern.data()) == nullptr) {
             return {};
         }
         privateFolder_ = pattern;
+        folderRecord_.emplace(pattern);
+        intermediateRecord_.emplace((privateFolder_ / kIntermediateFileName).string());
     }
     return privateFolder_ / kIntermediateFileName;
 }
@@ -89,6 +94,15 @@ bool Assembler8086::assemble(const std::string& sourcePath, int editorLines) {
     progress_->setRange(0, editorLines);
     symbols_.clear();
     fileError_.clear();
+    listPath_.clear();
+    listText_.clear();
+    // A source named like its own list file (prog.lst, or a second name of the same file)
+    // would be replaced by its listing.
+    if (const std::string listPath = listFilePath(sourcePath);
+        !listPath.empty() && isSameFile(listPath, sourcePath)) {
+        fileError_ = listPath + " is the source itself; its list file would replace it";
+        return false;
+    }
     return runPass1(sourcePath, editorLines) && runPass2(sourcePath);
 }
 
@@ -118,14 +132,12 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
         fileError_ = "the source name " + sourcePath + " has no extension";
         return false;
     }
-    std::ifstream source(sourcePath, std::ios::binary);
-    if (!source) {
-        fileError_ = systemError("cannot read", sourcePath);
+    const std::optional<FileContents> file = readWholeFile(sourcePath, kMaxSourceBytes);
+    if (!file) {
+        fileError_ = "cannot read " + sourcePath + kUnreadableSource;
         return false;
     }
-    source.seekg(0, std::ios::end);
-    const std::streamoff length = source.tellg();
-    source.seekg(0);
+    const std::string_view source = file->bytes;
 
     const std::filesystem::path temporary = intermediatePath();
     OutputFile out(temporary.empty() ? nullptr : std::fopen(temporary.c_str(), "wb"));
@@ -136,19 +148,22 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
 
     locationCounter = kProgramOrigin;
     line() = 0;
-    std::string raw;
+    std::string_view rest = source;
     std::string text;
     for (int i = 1; i <= editorLines; ++i) {
         statement.reset();
         if (i > kMaxSourceLines) {
             return pane_.reportError("Too much lines ", WithLine::No);
         }
-        if (source.tellg() >= length - 1) {
+        // Reading stops at the source's last byte: a last line of one character is not read.
+        if (source.size() - rest.size() + 1 >= source.size()) {
             break;
         }
+        if (progress_->cancelled()) {
+            return false;
+        }
         ++line();
-        std::getline(source, raw);
-        const std::string_view current = cleanLine(raw);
+        const std::string_view current = trim(takeLine(rest));
 
         if (!scanLine(current, statement)) {
             progress_->step();
@@ -213,14 +228,9 @@ bool Assembler8086::runPass2(const std::string& sourcePath) {
         fileError_ = systemError("cannot read", temporary);
         return false;
     }
-    const std::string listPath = listFilePath(sourcePath);
-    OutputFile out(listPath.empty() ? nullptr : std::fopen(listPath.c_str(), "wb"));
-    if (!out) {
-        fileError_ = systemError("cannot write", listPath);
-        return false;
-    }
+    std::string list;
     if (listingMode_) {
-        write(out.get(), listingHeader(localTime_ ? localTime_() : currentLocalTime()));
+        list = listingHeader(localTime_ ? localTime_() : currentLocalTime());
     }
 
     // The whole intermediate file is read: bounding it by the editor's line count would drop
@@ -228,6 +238,9 @@ bool Assembler8086::runPass2(const std::string& sourcePath) {
     line() = 0;
     std::string raw;
     while (std::getline(in, raw)) {
+        if (progress_->cancelled()) {
+            return false;
+        }
         ++line();
         std::string current(cleanLine(raw));
         if (current.empty()) {
@@ -257,13 +270,16 @@ bool Assembler8086::runPass2(const std::string& sourcePath) {
             current = resolvedJumpLine(address, row->bitPattern, displacementText, rest);
             progress_->step();
         }
-        write(out.get(),
-              listingMode_ ? formatListingLine(current) : current + std::string(kLineEnd));
+        list += listingMode_ ? formatListingLine(current) : current + std::string(kLineEnd);
     }
-    if (std::fclose(out.release()) != 0) {
-        fileError_ = systemError("cannot write", listPath);
+    // Written whole once it is complete, so that a failed pass leaves the old list file.
+    const std::string listPath = listFilePath(sourcePath);
+    if (const std::string why = writeGeneratedFile(listPath, list); !why.empty()) {
+        fileError_ = "cannot write the list file: " + why;
         return false;
     }
+    listPath_ = listPath;
+    listText_ = std::move(list);
     return true;
 }
 

@@ -102,6 +102,14 @@ void BM_TarvixAsmListing(benchmark::State& state) {
     runTool(state, std::string(TARVIX_ASM) + " --listing " + sources().kit.string());
 }
 
+// One DB line of that many letters: the time must grow with the line, not with its square.
+void BM_TarvixAsmLongDataLine(benchmark::State& state) {
+    const auto letters = static_cast<std::size_t>(state.range(0));
+    const fs::path path = sources().folder / ("data" + std::to_string(letters) + ".asm");
+    std::ofstream(path, std::ios::binary) << "db '" << std::string(letters, 'a') << "'\r\nhlt\r\n";
+    runTool(state, std::string(TARVIX_ASM) + " " + path.string());
+}
+
 void BM_Nasm(benchmark::State& state) {
     const Sources& s = sources();
     runTool(state, "nasm -O0 -f bin -o " + (s.folder / "big.bin").string() + " " + s.nasm.string());
@@ -114,6 +122,11 @@ void BM_NasmOptimising(benchmark::State& state) {
 
 BENCHMARK(BM_TarvixAsm)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TarvixAsmListing)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TarvixAsmLongDataLine)
+    ->Arg(200'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_Nasm)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_NasmOptimising)->Unit(benchmark::kMillisecond)->UseRealTime();
 

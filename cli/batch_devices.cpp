@@ -15,16 +15,19 @@ const std::string kNoText;
 
 BatchDevices::BatchDevices(Clock& clock, bool withTerminal, std::string& problem)
     : panels(clock), clock_(clock) {
-    std::error_code error;
     std::string pattern =
-        (std::filesystem::temp_directory_path(error) / "tarvix-run-XXXXXX").string();
-    if (error || ::mkdtemp(pattern.data()) == nullptr) {
+        (socketFolderBase("tarvix-run-XXXXXX/CRTClass") / "tarvix-run-XXXXXX").string();
+    const HeldSignals held;
+    if (::mkdtemp(pattern.data()) == nullptr) {
         problem = "cannot make a folder for the terminal's socket";
         link_ = std::make_unique<SocketTerminalLink>("");
         return;
     }
     folder_ = pattern;
     const std::string path = (folder_ / "CRTClass").string();
+    for (const std::string& recorded : {folder_.string(), path, path + ".lock"}) {
+        recorded_.push_back(std::make_unique<TemporaryPath>(recorded));
+    }
     link_ = std::make_unique<SocketTerminalLink>(path);
     if (withTerminal) {
         receiver_ = std::make_unique<TerminalReceiver>(path);

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "common/temporary_paths.h"
 #include "devices/device_panels.h"
 #include "devices/kit_devices.h"
 #include "devices/sound_output.h"
@@ -44,6 +46,7 @@ private:
     std::filesystem::path folder_;
     std::unique_ptr<SocketTerminalLink> link_;
     std::unique_ptr<TerminalReceiver> receiver_;
+    std::vector<std::unique_ptr<TemporaryPath>> recorded_;  // removed should a signal end us
 };
 
 }  // namespace tarvix

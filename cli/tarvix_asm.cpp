@@ -8,14 +8,16 @@
 #include "assembler/assembler8086.h"
 #include "assembler/list_file.h"
 #include "assembler/source_file.h"
+#include "cli/tool_status.h"
 #include "common/output_pane.h"
 #include "common/source_limits.h"
+#include "common/temporary_paths.h"
 #include "common/text.h"
 
 namespace {
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+using tarvix::kExitFailed;
+using tarvix::kExitUsage;
 
 constexpr const char* kUsage =
     "usage: tarvix-asm [--listing] FILE.asm   assemble into FILE.lst (run mode, or\n"
@@ -78,10 +80,7 @@ int assembleFile(const std::string& path, bool listing) {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
+int command(const std::vector<std::string_view>& args) {
     if (args.size() == 1 && args[0] == "--help") {
         std::cout << kUsage;
         return 0;
@@ -96,4 +95,12 @@ int main(int argc, char** argv) {
         return assembleFile(std::string(args[1]), true);
     }
     return usage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    tarvix::guardStandardStreams();
+    tarvix::removeTemporaryPathsOnSignals();
+    return tarvix::statusAfterReport(command({argv + 1, argv + argc}), "tarvix-asm");
 }

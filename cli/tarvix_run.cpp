@@ -15,10 +15,14 @@
 #include "cli/device_report.h"
 #include "cli/json_text.h"
 #include "cli/kit_time_clock.h"
+#include "cli/tool_status.h"
 #include "common/format.h"
 #include "common/message_box.h"
 #include "common/operand_text.h"
 #include "common/output_pane.h"
+#include "common/progress.h"
+#include "common/source_limits.h"
+#include "common/temporary_paths.h"
 #include "common/text.h"
 #include "editor/x86_text_buffer.h"
 #include "simulator/execution_driver.h"
@@ -29,10 +33,6 @@
 namespace {
 
 using namespace tarvix;
-
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitLimit = 3;
 
 struct Options {
     std::string path;
@@ -149,6 +149,20 @@ std::string parseOptions(const std::vector<std::string_view>& args, Options& opt
     return options.path.empty() ? "no source file given" : "";
 }
 
+// The pane of a batch run. The kit plays the error sound on the speaker's one output, where it
+// replaces a playing tone: an error ends the tone, as in the desktop program.
+class BatchOutputSink : public MemoryOutputSink {
+public:
+    explicit BatchOutputSink(SoundOutput& speaker) : speaker_(speaker) {}
+    void playErrorSound() override {
+        MemoryOutputSink::playErrorSound();
+        speaker_.stop();
+    }
+
+private:
+    SoundOutput& speaker_;
+};
+
 // Internal reports go to standard error, where a script sees them.
 class StderrMessageBoxes : public MessageBoxSink {
 public:
@@ -156,18 +170,22 @@ public:
 };
 
 // The execution dialog of a batch run: nobody presses Next, so it is always pressed, and Stop
-// comes from the wall-clock limit. Its pump lets the devices' time pass.
-class BatchRunHost : public HeadlessRunHost {
+// comes from the wall-clock limit. Its pump lets the devices' time pass. The limit counts from
+// the command's start and also stops the assembly, between two of its lines.
+class BatchRunHost : public HeadlessRunHost, public ProgressSink {
 public:
-    BatchRunHost(std::string path, double timeoutSeconds, BatchDevices& devices, Ppi8255& ppi)
+    using Time = std::chrono::steady_clock::time_point;
+
+    BatchRunHost(std::string path, Time started, double timeoutSeconds, BatchDevices& devices,
+                 Ppi8255& ppi)
         : HeadlessRunHost(std::move(path)),
+          started_(started),
           timeoutSeconds_(timeoutSeconds),
           devices_(devices),
           ppi_(ppi) {}
 
     bool timedOut() const { return timedOut_; }
 
-    void openDialog(bool) override { started_ = std::chrono::steady_clock::now(); }
     void pump() override { devices_.pump(ppi_); }
     bool takeStopRequest() override {
         if (timeoutSeconds_ > 0 && !timedOut_) {
@@ -183,12 +201,16 @@ public:
         return !takeStopRequest();
     }
 
+    void setRange(int, int) override {}
+    void step() override {}
+    bool cancelled() override { return takeStopRequest(); }
+
 private:
+    Time started_;
     double timeoutSeconds_;
     BatchDevices& devices_;
     Ppi8255& ppi_;
     bool timedOut_ = false;
-    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 
 struct RegisterValue {
@@ -236,9 +258,8 @@ const char* statusName(RunEnding ending, bool timedOut) {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int command(int argc, char** argv) {
+    const auto started = std::chrono::steady_clock::now();
     if (argc == 2 && std::string_view(argv[1]) == "--help") {
         std::cout << kUsage;
         return 0;
@@ -249,27 +270,28 @@ int main(int argc, char** argv) {
         return usage(problem);
     }
 
+    // Lines past the limit are refused anyway ("Large file"): they are not kept.
     CX86TextBuffer buffer;
-    if (!buffer.loadFile(options.path)) {
-        std::cerr << "tarvix-run: cannot read " << options.path
-                  << " (missing, not a regular file, unreadable or over 8 MiB)\n";
+    if (!buffer.loadFile(options.path, kDetectLineEnd, kMaxSourceLines + 1)) {
+        std::cerr << "tarvix-run: cannot read " << options.path << kUnreadableSource << '\n';
         return kExitUsage;
     }
 
-    MemoryOutputSink sink;
-    OutputPane pane(sink);
     KitTimeClock clock;
     std::string terminalProblem;
     BatchDevices devices(clock, options.terminal, terminalProblem);
     if (!terminalProblem.empty()) {
         std::cerr << "tarvix-run: no terminal: " << terminalProblem << '\n';
     }
+    BatchOutputSink sink(devices.sound);
+    OutputPane pane(sink);
     Kit kit(pane, devices.host());
     kit.hwTimerEnabled = options.hwTimer;
     sink.lineSource = &kit.currentLine;
     StderrMessageBoxes boxes;
     kit.cpu.regs.setMessageBoxSink(&boxes);
-    BatchRunHost host(options.path, options.timeoutSeconds, devices, kit.devices.ppi);
+    BatchRunHost host(options.path, started, options.timeoutSeconds, devices, kit.devices.ppi);
+    kit.assembler.setProgress(&host);
     ExecutionDriver driver(kit, buffer, host, clock);
     clock.follow(driver);
     driver.setInstructionLimit(options.maxSteps);
@@ -289,7 +311,7 @@ int main(int argc, char** argv) {
 
     if (options.json) {
         std::ostringstream json;
-        json << "{\"status\": \"" << status << "\", \"pane\": " << jsonString(sink.text)
+        json << "{\"status\": \"" << status << "\", \"pane\": " << jsonBytes(sink.text)
              << ", \"instructions\": " << driver.lastInstructionCount()
              << ", \"line\": " << stoppedLine << ", \"registers\": {";
         const char* separator = "";
@@ -320,8 +342,19 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (!kit.assembler.fileError().empty()) {
+        return kExitUsage;  // the source or its list file could not be read or written
+    }
     if (std::string_view(status) == "limit") {
         return kExitLimit;
     }
     return std::string_view(status) == "error" ? kExitFailed : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    guardStandardStreams();
+    removeTemporaryPathsOnSignals();
+    return statusAfterReport(command(argc, argv), "tarvix-run");
 }

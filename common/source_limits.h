@@ -12,4 +12,8 @@ inline constexpr int kMaxSourceLines = 10000;
 // is read into memory.
 inline constexpr std::uintmax_t kMaxSourceBytes = 8u * 1024u * 1024u;
 
+// Said after the name of a source that could not be read.
+inline constexpr const char* kUnreadableSource =
+    " (missing, not a regular file, unreadable or over 8 MiB)";
+
 }  // namespace tarvix

@@ -1,6 +1,7 @@
 #include "common/text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tarvix {
 
@@ -52,11 +53,59 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to) {
     if (from.empty()) {
         return;
     }
+    // Built anew rather than replaced in place, which would move the tail at every match.
+    std::string replaced;
     std::size_t pos = 0;
-    while ((pos = text.find(from, pos)) != std::string::npos) {
-        text.replace(pos, from.size(), to);
-        pos += to.size();
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, pos)) {
+        replaced.append(text, pos, at - pos);
+        replaced += to;
+        pos = at + from.size();
     }
+    if (pos == 0) {
+        return;
+    }
+    replaced.append(text, pos);
+    text = std::move(replaced);
+}
+
+bool isValidUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        // The sequence's length and the range its second byte must fall in: this shuts out
+        // overlong forms, surrogates and code points past 10FFFFH.
+        std::size_t length = 1;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (i + length > bytes.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
 }
 
 }  // namespace tarvix

@@ -28,4 +28,7 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // Replaces every occurrence of `from`, scanning left to right.
 void replaceAll(std::string& text, std::string_view from, std::string_view to);
 
+// Whether the bytes are well-formed UTF-8 (plain ASCII is).
+bool isValidUtf8(std::string_view bytes);
+
 }  // namespace tarvix

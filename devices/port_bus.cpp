@@ -71,7 +71,7 @@ constexpr std::array<PortEntry, 11> kPortMap{{
     {0x61, usartControl, usartStatus, std::nullopt},
 }};
 
-const PortEntry* findPort(std::uint32_t port) {
+const PortEntry* findPort(std::uint16_t port) {
     for (const PortEntry& entry : kPortMap) {
         if (entry.port == port) {
             return &entry;
@@ -101,11 +101,9 @@ constexpr std::array<ConnectEntry, 7> kConnectTable{{
     {"hwtimer", ConnectAction::EnableHwTimer, std::nullopt},
 }};
 
-constexpr std::uint32_t kBeyondPorts = 0x10000;
-
 }  // namespace
 
-bool PortBus::portOperand(std::string_view text, std::uint32_t& port) {
+bool PortBus::portOperand(std::string_view text, std::uint16_t& port) {
     if (equalsIgnoreCase(text, "dx")) {
         port = regs_.word(2);
         return true;
@@ -113,10 +111,8 @@ bool PortBus::portOperand(std::string_view text, std::uint32_t& port) {
     if (!isHexNumber(text)) {
         return pane_.reportError(MessageId::ErrorInInstructionFormat, WithLine::Yes);
     }
-    // More than four significant digits name no port; they must not wrap onto one.
-    const std::size_t first = text.find_first_not_of('0');
-    port =
-        first != std::string_view::npos && text.size() - first > 4 ? kBeyondPorts : parseHex(text);
+    // Modulo 10000H, as every number of the kit and as the assembler encodes it.
+    port = parseHex(text);
     return true;
 }
 
@@ -124,14 +120,14 @@ bool PortBus::execInOut(bool isIn, std::string_view dest, std::string_view sourc
     if (!equalsIgnoreCase(isIn ? dest : source, "al")) {
         return pane_.reportError("Use AL", WithLine::Yes);
     }
-    std::uint32_t port = 0;
+    std::uint16_t port = 0;
     if (!portOperand(isIn ? source : dest, port)) {
         return false;
     }
     return isIn ? in(port) : out(port);
 }
 
-bool PortBus::out(std::uint32_t port) {
+bool PortBus::out(std::uint16_t port) {
     const PortEntry* entry = findPort(port);
     if (entry == nullptr || entry->out == nullptr) {
         return pane_.reportError(MessageId::PortNotSupported, WithLine::Yes);
@@ -142,7 +138,7 @@ bool PortBus::out(std::uint32_t port) {
     return entry->out(devices_, regs_.AL);
 }
 
-bool PortBus::in(std::uint32_t port) {
+bool PortBus::in(std::uint16_t port) {
     const PortEntry* entry = findPort(port);
     if (entry == nullptr || entry->in == nullptr) {
         return pane_.reportError(MessageId::PortNotSupported, WithLine::Yes);

@@ -30,9 +30,9 @@ public:
     void connect(std::string_view name);
 
 private:
-    bool portOperand(std::string_view text, std::uint32_t& port);
-    bool out(std::uint32_t port);
-    bool in(std::uint32_t port);
+    bool portOperand(std::string_view text, std::uint16_t& port);
+    bool out(std::uint16_t port);
+    bool in(std::uint16_t port);
 
     OutputPane& pane_;
     CpuRegisters& regs_;

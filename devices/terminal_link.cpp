@@ -1,5 +1,6 @@
 #include "devices/terminal_link.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace tarvix {
 
@@ -25,6 +27,27 @@ bool wouldBlock(int error) {
     return error == EAGAIN || error == EWOULDBLOCK;
 }
 
+// In a shared temporary folder anyone could have made the folder first, or put a link there:
+// an existing one must be a real folder of this user, and is then closed to everyone else.
+std::string makePrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+        return "cannot make the folder " + path + ": " + std::strerror(errno);
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return path + " is not a folder (it may be a link): " + std::strerror(errno);
+    }
+    struct stat info {};
+    std::string why;
+    if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid()) {
+        why = path + " belongs to another user";
+    } else if ((info.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0) {
+        why = "cannot close " + path + " to other users: " + std::strerror(errno);
+    }
+    ::close(fd);
+    return why;
+}
+
 }  // namespace
 
 std::array<std::uint8_t, kTerminalMessageSize> encodeTerminalMessage(std::uint8_t character) {
@@ -35,18 +58,31 @@ std::array<std::uint8_t, kTerminalMessageSize> encodeTerminalMessage(std::uint8_
     return message;
 }
 
-std::string defaultTerminalSocketPath() {
+std::filesystem::path socketFolderBase(const std::filesystem::path& relativePath) {
+    std::error_code error;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+    if (error || (temp / relativePath).string().size() >= sizeof(sockaddr_un::sun_path)) {
+        return "/tmp";
+    }
+    return temp;
+}
+
+std::string defaultTerminalSocketPath(std::string* problem) {
     // A relative runtime folder is invalid and ignored, as the XDG rules say.
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         runtime != nullptr && *runtime == '/') {
         return (std::filesystem::path(runtime) / "CRTClass").string();
     }
-    std::error_code error;
-    std::filesystem::path temp = std::filesystem::temp_directory_path(error);
-    if (error) {
-        temp = "/tmp";
+    const std::string name = "tarvix-" + std::to_string(::geteuid());
+    const std::filesystem::path folder =
+        socketFolderBase(std::filesystem::path(name) / "CRTClass") / name;
+    if (std::string why = makePrivateFolder(folder.string()); !why.empty()) {
+        if (problem != nullptr) {
+            *problem = std::move(why);
+        }
+        return {};
     }
-    return (temp / ("CRTClass-" + std::to_string(::getuid()))).string();
+    return (folder / "CRTClass").string();
 }
 
 SocketTerminalLink::SocketTerminalLink(std::string path) : path_(std::move(path)) {}

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,16 @@ inline constexpr std::size_t kTerminalMessageSize = 12;
 
 std::array<std::uint8_t, kTerminalMessageSize> encodeTerminalMessage(std::uint8_t character);
 
-// CRTClass in $XDG_RUNTIME_DIR, which only the user can enter; else CRTClass-UID in the
-// temporary folder, the user id keeping users apart.
-std::string defaultTerminalSocketPath();
+// Where the kit and the terminal program meet: CRTClass in $XDG_RUNTIME_DIR, which only the
+// user can enter; else CRTClass in tarvix-UID, a folder of the user's own in the temporary
+// folder (made with mode 0700, checked to be the user's and no link), or in /tmp when that
+// path is too long for a socket. Empty, with the reason in `problem`, when that folder is not
+// the user's alone.
+std::string defaultTerminalSocketPath(std::string* problem = nullptr);
+
+// The folder to make a socket's folder in: the temporary folder, or /tmp when a socket at
+// `relativePath` in it would be too long a path for a socket.
+std::filesystem::path socketFolderBase(const std::filesystem::path& relativePath);
 
 class SocketTerminalLink : public TerminalLink {
 public:

@@ -3,50 +3,18 @@
 #include <algorithm>
 #include <climits>
 
-#include "editor/text_file.h"
+#include "common/text.h"
+#include "common/text_file.h"
 
 namespace tarvix {
 
 namespace {
 
-constexpr std::string_view kLineEnds[] = {"\r\n", "\n\r", "\n"};
 constexpr std::string_view kEditLineEnd = "\r\n";
-// Only the first chunk of a file is looked at to detect its line ends.
-constexpr std::size_t kDetectBytes = 32768;
 
-bool isStyle(int style) {
-    return style >= kLineEndCrLf && style <= kLineEndLf;
-}
-
-std::string_view lineEndOf(int style) {
-    return kLineEnds[static_cast<std::size_t>(style)];
-}
-
-// The first LF decides: after a CR it is CR LF, before a CR it is LF CR, else plain LF.
-// Without any LF the file is one line and CR LF is the default.
-int detectLineEnd(std::string_view bytes) {
-    const std::size_t lf = bytes.substr(0, kDetectBytes).find('\n');
-    if (lf == std::string_view::npos || (lf > 0 && bytes[lf - 1] == '\r')) {
-        return kLineEndCrLf;
-    }
-    if (lf + 1 < bytes.size() && bytes[lf + 1] == '\r') {
-        return kLineEndLfCr;
-    }
-    return kLineEndLf;
-}
-
-// Always at least one piece: the text after the last separator, possibly empty.
-std::vector<std::string> splitAt(std::string_view text, std::string_view separator) {
-    std::vector<std::string> pieces;
-    for (;;) {
-        const std::size_t at = text.find(separator);
-        if (at == std::string_view::npos) {
-            pieces.emplace_back(text);
-            return pieces;
-        }
-        pieces.emplace_back(text.substr(0, at));
-        text.remove_prefix(at + separator.size());
-    }
+std::vector<std::string> ownedLines(std::string_view text) {
+    const std::vector<std::string_view> lines = splitLines(text);
+    return {lines.begin(), lines.end()};
 }
 
 bool isBefore(TextPosition a, TextPosition b) {
@@ -71,10 +39,10 @@ std::string CX86TextBuffer::UndoRecord::text() const {
 }
 
 bool CX86TextBuffer::initEmpty(int lineEndStyle) {
-    if (!isStyle(lineEndStyle)) {
+    if (!isLineEndStyle(lineEndStyle)) {
         return false;
     }
-    replaceAll(std::vector<Line>(1), lineEndStyle, false);
+    replaceAll(std::vector<Line>(1), lineEndStyle, false, TextEncoding::Utf8);
     return true;
 }
 
@@ -89,29 +57,31 @@ void CX86TextBuffer::clear() {
     notify(nullptr, TextChange{});
 }
 
-bool CX86TextBuffer::loadFile(const std::string& path, int lineEndStyle) {
-    if (lineEndStyle != kDetectLineEnd && !isStyle(lineEndStyle)) {
+bool CX86TextBuffer::loadFile(const std::string& path, int lineEndStyle, std::size_t maxLines) {
+    if (lineEndStyle != kDetectLineEnd && !isLineEndStyle(lineEndStyle)) {
         return false;
     }
     std::optional<FileContents> file = readWholeFile(path, kMaxSourceBytes);
     if (!file) {
         return false;
     }
-    const int style = lineEndStyle == kDetectLineEnd ? detectLineEnd(file->bytes) : lineEndStyle;
+    const int style =
+        lineEndStyle == kDetectLineEnd ? firstLineEndStyle(file->bytes) : lineEndStyle;
     std::vector<Line> lines;
-    for (std::string& piece : splitAt(file->bytes, lineEndOf(style))) {
-        lines.push_back(Line{std::move(piece), 0});
+    for (const std::string_view piece : splitLines(file->bytes, maxLines)) {
+        lines.push_back(Line{std::string(piece), 0});
     }
-    replaceAll(std::move(lines), style, file->readOnly);
+    replaceAll(std::move(lines), style, file->readOnly,
+               isValidUtf8(file->bytes) ? TextEncoding::Utf8 : TextEncoding::Latin1);
     return true;
 }
 
 bool CX86TextBuffer::saveFile(const std::string& path, int lineEndStyle, bool clearModified) {
     const int style = lineEndStyle == kDetectLineEnd ? lineEndStyle_ : lineEndStyle;
-    if (!initialized_ || !isStyle(style)) {
+    if (!initialized_ || !isLineEndStyle(style)) {
         return false;
     }
-    if (!replaceFile(path, joinedWith(lineEndOf(style)))) {
+    if (!replaceFile(path, joinedWith(lineEndText(style)))) {
         return false;
     }
     if (clearModified) {
@@ -129,7 +99,7 @@ std::string_view CX86TextBuffer::line(int index) const {
 }
 
 std::string CX86TextBuffer::text() const {
-    return joinedWith(lineEndOf(lineEndStyle_));
+    return joinedWith(lineEndText(lineEndStyle_));
 }
 
 std::uint32_t CX86TextBuffer::lineFlags(int index) const {
@@ -184,7 +154,7 @@ std::optional<TextPosition> CX86TextBuffer::insertTextAt(TextBufferView* source,
     if (text.empty()) {
         return start;
     }
-    std::vector<std::string> pieces = splitAt(text, kEditLineEnd);
+    std::vector<std::string> pieces = ownedLines(text);
     const TextPosition end = insertPieces(start, pieces);
     record(true, start, end, action, std::move(pieces));
     notifyEdit(source, true, start, end, action);
@@ -387,11 +357,13 @@ void CX86TextBuffer::record(bool insertion, TextPosition start, TextPosition end
     setModified(true);
 }
 
-void CX86TextBuffer::replaceAll(std::vector<Line> lines, int lineEndStyle, bool readOnly) {
+void CX86TextBuffer::replaceAll(std::vector<Line> lines, int lineEndStyle, bool readOnly,
+                                TextEncoding encoding) {
     lines_ = std::move(lines);
     initialized_ = true;
     readOnly_ = readOnly;
     lineEndStyle_ = lineEndStyle;
+    encoding_ = encoding;
     undo_.clear();
     undoPosition_ = 0;
     savedPosition_ = 0;

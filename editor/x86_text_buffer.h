@@ -12,15 +12,17 @@
 #include <utility>
 #include <vector>
 
+#include "common/line_ends.h"
 #include "common/source_limits.h"
 
 namespace tarvix {
 
-// Line-end styles: the buffer keeps the one found at load and writes it back.
-inline constexpr int kLineEndCrLf = 0;
-inline constexpr int kLineEndLfCr = 1;
-inline constexpr int kLineEndLf = 2;
+// The buffer keeps the line-end style found at load (common/line_ends.h) and writes it back.
 inline constexpr int kDetectLineEnd = -1;  // load: detect; save: the buffer's own style
+
+// How the bytes of the text encode characters: a file that is not valid UTF-8 is 8-bit text
+// (Latin-1). Text put into the buffer is encoded the way the buffer was read.
+enum class TextEncoding { Utf8, Latin1 };
 
 // Margin marks in a line's flags word, set by the execution driver.
 inline constexpr std::uint32_t kExecutionMarker = 0x10000;
@@ -79,8 +81,10 @@ public:
     void clear();
 
     // False, with the buffer untouched, for a missing, non-regular, oversized or unreadable
-    // file or a bad style. Bytes are kept as they are, whatever they are.
-    bool loadFile(const std::string& path, int lineEndStyle = kDetectLineEnd);
+    // file or a bad style. Bytes are kept as they are, whatever they are. Lines past
+    // `maxLines` are not kept, for a reader that refuses a longer text anyway.
+    bool loadFile(const std::string& path, int lineEndStyle = kDetectLineEnd,
+                  std::size_t maxLines = static_cast<std::size_t>(-1));
     // Replaces the file in one step, so a failure leaves it as it was.
     bool saveFile(const std::string& path, int lineEndStyle = kDetectLineEnd,
                   bool clearModified = true);
@@ -93,6 +97,7 @@ public:
     std::string text() const;
 
     int lineEndStyle() const { return lineEndStyle_; }
+    TextEncoding encoding() const { return encoding_; }
 
     std::uint32_t lineFlags(int index) const;
     bool setLineFlags(int index, std::uint32_t flags);
@@ -101,7 +106,7 @@ public:
     // The first line carrying `marker`, or -1.
     int findMarker(std::uint32_t marker) const;
 
-    // `text` may hold "\r\n" line ends. Returns the position after the inserted text.
+    // `text` may hold line ends of any style. Returns the position after the inserted text.
     std::optional<TextPosition> insertTextAt(TextBufferView* source, TextPosition start,
                                              std::string_view text, EditAction action);
     bool deleteRange(TextBufferView* source, TextPosition start, TextPosition end,
@@ -137,8 +142,7 @@ private:
         std::uint32_t flags = 0;
     };
 
-    // The edited text is kept as its lines: joined with "\r\n" it could not always be split
-    // back, since a loaded line may itself hold "\r\n".
+    // The edited text is kept as its lines, exactly as they were cut.
     struct UndoRecord {
         std::uint32_t flags = 0;
         TextPosition start;
@@ -157,7 +161,8 @@ private:
     std::vector<std::string> removeRange(TextPosition start, TextPosition end);
     void record(bool insertion, TextPosition start, TextPosition end, EditAction action,
                 std::vector<std::string> pieces);
-    void replaceAll(std::vector<Line> lines, int lineEndStyle, bool readOnly);
+    void replaceAll(std::vector<Line> lines, int lineEndStyle, bool readOnly,
+                    TextEncoding encoding);
     void notify(TextBufferView* source, const TextChange& change);
     void notifyEdit(TextBufferView* source, bool insertion, TextPosition start, TextPosition end,
                     EditAction action);
@@ -169,6 +174,7 @@ private:
     bool modified_ = false;
     bool needsAssembly_ = false;
     int lineEndStyle_ = kLineEndCrLf;
+    TextEncoding encoding_ = TextEncoding::Utf8;
 
     std::vector<UndoRecord> undo_;
     std::size_t undoPosition_ = 0;  // records currently applied

@@ -1,22 +1,34 @@
 #include "simulator/program_loader.h"
 
 #include <charconv>
-#include <fstream>
+#include <limits>
+#include <optional>
 
 #include "assembler/list_file.h"
+#include "common/line_ends.h"
 #include "common/operand_text.h"
 #include "common/source_limits.h"
 #include "common/text.h"
+#include "common/text_file.h"
 
 namespace tarvix {
 
 namespace {
 
-std::string_view withoutLineEnd(std::string_view line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
-        line.remove_suffix(1);
+// The list file as this kit's last assembly of the source wrote it: a run loads exactly what it
+// assembled, whatever another program has written to the file since. Without such an assembly,
+// the file as it is.
+std::optional<std::string> listFileText(const Kit& kit, const std::string& sourcePath) {
+    const std::string listPath = listFilePath(sourcePath);
+    if (sourcePath.empty() || listPath.empty()) {
+        return std::nullopt;
     }
-    return line;
+    if (listPath == kit.assembler.listPath()) {
+        return kit.assembler.listText();
+    }
+    std::optional<FileContents> file =
+        readWholeFile(listPath, std::numeric_limits<std::size_t>::max());
+    return file ? std::optional<std::string>(std::move(file->bytes)) : std::nullopt;
 }
 
 // The decimal source line number after "$"; 0 when there is none.
@@ -74,13 +86,9 @@ bool assembleAndLoad(Kit& kit, int editorLines, RunHost& host) {
     if (!kit.assembler.assemble(path, editorLines)) {
         return reportFileError(kit);
     }
-    std::ifstream list(listFilePath(path), std::ios::binary);
-    if (!list) {
-        return kit.pane.reportError("Unable to open list file", WithLine::No);
-    }
-    std::string line;
-    while (std::getline(list, line)) {
-        if (!loadLine(kit, withoutLineEnd(line))) {
+    std::string_view list = kit.assembler.listText();
+    while (!list.empty()) {
+        if (!loadLine(kit, takeLine(list))) {
             return false;
         }
     }
@@ -111,9 +119,8 @@ bool assembleForListing(Kit& kit, CX86TextBuffer& buffer, RunHost& host, std::st
 }
 
 bool buildProgramImage(Kit& kit, const std::string& sourcePath) {
-    const std::string listPath = listFilePath(sourcePath);
-    std::ifstream list(listPath, std::ios::binary);
-    if (sourcePath.empty() || listPath.empty() || !list) {
+    const std::optional<std::string> text = listFileText(kit, sourcePath);
+    if (!text) {
         return false;
     }
     ProgramImage& image = kit.image;
@@ -121,9 +128,9 @@ bool buildProgramImage(Kit& kit, const std::string& sourcePath) {
     image.codeRanges.clear();
     bool inside = false;
     std::uint16_t lastCode = 0;
-    std::string raw;
-    while (std::getline(list, raw)) {
-        const std::string_view line = withoutLineEnd(raw);
+    std::string_view list = *text;
+    while (!list.empty()) {
+        const std::string_view line = takeLine(list);
         const std::uint16_t address = parseHex(line.substr(0, 4));
         const std::size_t dollar = line.find('$');
         if (dollar != std::string_view::npos) {

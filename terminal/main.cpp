@@ -15,6 +15,7 @@ namespace {
 
 struct Options {
     std::string socketPath;
+    std::string placeProblem;  // why the usual place cannot hold the socket
     bool dumpOnExit = false;
     bool messageBoxes = true;
 };
@@ -34,8 +35,9 @@ Options readOptions(const QApplication& app) {
     parser.addOptions({socket, dump, quiet});
     parser.process(app);
     Options options;
-    options.socketPath = parser.isSet(socket) ? parser.value(socket).toStdString()
-                                              : tarvix::defaultTerminalSocketPath();
+    options.socketPath = parser.isSet(socket)
+                             ? parser.value(socket).toStdString()
+                             : tarvix::defaultTerminalSocketPath(&options.placeProblem);
     options.dumpOnExit = parser.isSet(dump);
     options.messageBoxes = !parser.isSet(quiet);
     return options;
@@ -55,6 +57,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarvix-terminal"));
     const Options options = readOptions(app);
+    if (options.socketPath.empty()) {
+        return refuse(options, options.placeProblem);
+    }
 
     // Taking over a live socket would cut the running terminal off from the kit.
     if (tarvix::SocketTerminalLink(options.socketPath).isThere()) {

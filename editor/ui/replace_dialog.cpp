@@ -128,7 +128,7 @@ bool ReplaceDialog::selectNextMatch() {
 }
 
 void ReplaceDialog::replaceMatch() {
-    const std::string replacement = replaceWith_->text().toStdString();
+    const std::string replacement = view_->bufferBytes(replaceWith_->text());
     view_->setSelection(match_->start, match_->end);
     view_->replaceSelection(replacement);
     const int growth =

@@ -14,23 +14,6 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-// Any mix of "\r\n", "\n" and "\r" line ends as "\r\n".
-std::string withBufferLineEnds(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-            result.append(kLineEnd);
-        } else {
-            result.push_back(text[i]);
-        }
-    }
-    return result;
-}
-
 std::string_view leadingBlanks(std::string_view line) {
     return line.substr(0, std::min(line.find_first_not_of(" \t"), line.size()));
 }
@@ -89,7 +72,7 @@ void CX86EditView::typeText(const QString& text) {
     if (!isEditable() || isMouseButtonHeld() || text.isEmpty()) {
         return;
     }
-    const std::string bytes = text.toStdString();
+    const std::string bytes = bufferBytes(text);
     // Typing runs merge into one undo group per word: a space starts the next one.
     const bool replacing = hasSelection();
     const bool merge = bytes != " " && !replacing && typingEnd_ == cursorPosition();
@@ -275,7 +258,7 @@ void CX86EditView::paste() {
     if (!canPaste()) {
         return;
     }
-    const std::string text = withBufferLineEnds(QGuiApplication::clipboard()->text().toStdString());
+    const std::string text = bufferBytes(QGuiApplication::clipboard()->text());
     std::optional<TextPosition> end;
     asUndoGroup(false, [&] {
         end = buffer()->insertTextAt(this, removeSelection(EditAction::Paste), text,
@@ -286,14 +269,19 @@ void CX86EditView::paste() {
     }
 }
 
+std::string CX86EditView::bufferBytes(const QString& text) const {
+    const bool latin1 = buffer() != nullptr && buffer()->encoding() == TextEncoding::Latin1;
+    return latin1 ? text.toLatin1().toStdString() : text.toStdString();
+}
+
 void CX86EditView::replaceSelection(const std::string& text) {
     if (!isEditable()) {
         return;
     }
     std::optional<TextPosition> end;
     asUndoGroup(false, [&] {
-        end = buffer()->insertTextAt(this, removeSelection(EditAction::Replace),
-                                     withBufferLineEnds(text), EditAction::Replace);
+        end = buffer()->insertTextAt(this, removeSelection(EditAction::Replace), text,
+                                     EditAction::Replace);
     });
     if (end) {
         placeCursorAfterEdit(*end);

@@ -22,9 +22,12 @@ public:
     bool canRedo() const override;
     bool canPaste() const override;
 
-    // Replaces the selection, or inserts at the cursor, as one undo group. "\n" and "\r"
-    // line ends become "\r\n".
+    // Replaces the selection, or inserts at the cursor, as one undo group. The bytes are the
+    // buffer's own: see bufferBytes.
     void replaceSelection(const std::string& text);
+    // Text as the buffer's bytes: in the encoding the file was read in, so that a file never
+    // mixes two (a character Latin-1 lacks becomes "?" there).
+    std::string bufferBytes(const QString& text) const;
 
     void onTextChanged(TextBufferView* source, const TextChange& change) override;
 

@@ -25,8 +25,9 @@ TEST_F(PortBusTest, Operands) {
         {"out ,AL", "", false, kFormat, ""},
         {"out 120,AL", "", false, kPort, ""},
         {"out DX,AL", "DX=126", false, kPort, ""},
-        // Past FFFFH a number names no port; it must not wrap onto port 26H.
-        {"out 10026,AL", "", false, kPort, ""},
+        // Past FFFFH the number wraps, as the assembler encodes it: 10026 is port 26H.
+        {"out 10026,AL", "", true, "", ""},
+        {"in AL,10050", "", true, "", "AX=71"},
         // Each port only the way its chip has it.
         {"out 50,AL", "", false, kPort, ""},
         {"in AL,26", "", false, kPort, ""},

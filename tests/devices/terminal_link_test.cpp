@@ -18,11 +18,13 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "devices/terminal_launcher.h"
 #include "devices/terminal_receiver.h"
 #include "tests/kit_fixture.h"
+#include "tests/scratch_folder.h"
 
 namespace tarvix {
 namespace {
@@ -97,6 +99,61 @@ TEST(TerminalMessage, ThreeLittleEndianIntegers) {
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), message(0x400, 0xE9, 0));
     EXPECT_EQ(message(0x400, 'A', 0),
               (std::vector<std::uint8_t>{0x00, 0x04, 0, 0, 0x41, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(TerminalMessage, SocketPlace) {
+    const auto saved = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const std::optional<std::string> runtime = saved("XDG_RUNTIME_DIR");
+    const std::optional<std::string> tmpdir = saved("TMPDIR");
+    ScratchFolder scratch;
+    ::setenv("TMPDIR", scratch.path().c_str(), 1);
+    const std::string own = "tarvix-" + std::to_string(::geteuid());
+    const fs::path folder = scratch / own;
+    const std::string fallback = (folder / "CRTClass").string();
+    const auto mode = [&] { return fs::status(folder).permissions() & fs::perms::mask; };
+
+    ::setenv("XDG_RUNTIME_DIR", "/run/user/4321", 1);
+    EXPECT_EQ(defaultTerminalSocketPath(), "/run/user/4321/CRTClass");
+    ::setenv("XDG_RUNTIME_DIR", "relative/dir", 1);
+    EXPECT_EQ(defaultTerminalSocketPath(), fallback) << "a relative runtime folder is ignored";
+    ::setenv("XDG_RUNTIME_DIR", "", 1);
+    EXPECT_EQ(defaultTerminalSocketPath(), fallback);
+    ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(defaultTerminalSocketPath(), fallback);
+    EXPECT_EQ(mode(), fs::perms::owner_all) << "a folder of the user's alone";
+
+    // A folder of ours that others may enter is closed; a link or another user's folder is
+    // refused, whoever made it first.
+    fs::permissions(folder, fs::perms::all);
+    EXPECT_EQ(defaultTerminalSocketPath(), fallback);
+    EXPECT_EQ(mode(), fs::perms::owner_all);
+    fs::remove(folder);
+    fs::create_directory(scratch / "elsewhere");
+    fs::create_directory_symlink(scratch / "elsewhere", folder);
+    std::string problem;
+    EXPECT_EQ(defaultTerminalSocketPath(&problem), "");
+    EXPECT_NE(problem.find(folder.string()), std::string::npos) << problem;
+    if (::geteuid() == 0) {
+        fs::remove(folder);
+        fs::create_directory(folder);
+        ASSERT_EQ(::chown(folder.c_str(), 4321, 4321), 0);
+        problem.clear();
+        EXPECT_EQ(defaultTerminalSocketPath(&problem), "");
+        EXPECT_NE(problem.find("another user"), std::string::npos) << problem;
+    }
+
+    // A temporary folder too deep for a socket's path: a short one in /tmp.
+    const fs::path deep = scratch / std::string(100, 'd');
+    fs::create_directory(deep);
+    ::setenv("TMPDIR", deep.c_str(), 1);
+    EXPECT_EQ(defaultTerminalSocketPath(), "/tmp/" + own + "/CRTClass");
+
+    for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", runtime}, {"TMPDIR", tmpdir}}) {
+        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+    }
 }
 
 TEST_F(TerminalLinkTest, ATerminalThatLeavesIsNoLongerThere) {

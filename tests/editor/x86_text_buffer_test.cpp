@@ -76,19 +76,27 @@ TEST_F(TextBufferTest, LineEndsAreDetectedAndWrittenBackByteForByte) {
         std::string bytes;
         int style;
         std::vector<std::string> lines;
+        std::string saved = {};  // empty: the bytes as loaded
     };
+    // Every line end breaks a line; the first one's style is written back.
     const Case cases[] = {
         {"mov al,1", kLineEndCrLf, {"mov al,1"}},
         {"", kLineEndCrLf, {""}},
         {"a\r\nb\r\n", kLineEndCrLf, {"a", "b", ""}},
         {"a\n\rb\n\r", kLineEndLfCr, {"a", "b", ""}},
-        {"\n\ra\r\nb", kLineEndLfCr, {"", "a\r\nb"}},
+        {"\n\ra\r\nb", kLineEndLfCr, {"", "a", "b"}, "\n\ra\n\rb"},
         {"a\nb\n", kLineEndLf, {"a", "b", ""}},
-        {"a\r\nb\nc", kLineEndCrLf, {"a", "b\nc"}},  // the first LF decides
-        {"x\r", kLineEndCrLf, {"x\r"}},
-        {"\0\xff\r\x80\nz\n\n"s, kLineEndLf, {"\0\xff\r\x80"s, "z", "", ""}},
-        // Only the first 32768 bytes are looked at.
-        {std::string(40000, 'a') + "\nb", kLineEndCrLf, {std::string(40000, 'a') + "\nb"}},
+        {"a\rb\r\r", kLineEndCr, {"a", "b", "", ""}},
+        {"mov ax,1\r\nmov bx,2\nhlt\r\n",
+         kLineEndCrLf,
+         {"mov ax,1", "mov bx,2", "hlt", ""},
+         "mov ax,1\r\nmov bx,2\r\nhlt\r\n"},
+        {"a\r\n\rb\n\n\rc", kLineEndCrLf, {"a", "", "b", "", "c"}, "a\r\n\r\nb\r\n\r\nc"},
+        {"\0\xff\r\x80\nz\n\n"s,
+         kLineEndCr,
+         {"\0\xff"s, "\x80", "z", "", ""},
+         "\0\xff\r\x80\rz\r\r"s},
+        {std::string(40000, 'a') + "\nb", kLineEndLf, {std::string(40000, 'a'), "b"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes.substr(0, 16));
@@ -97,16 +105,18 @@ TEST_F(TextBufferTest, LineEndsAreDetectedAndWrittenBackByteForByte) {
         EXPECT_EQ(lines(), c.lines);
         EXPECT_TRUE(buffer.needsAssembly());
         ASSERT_TRUE(buffer.saveFile(file("copy.asm")));
-        EXPECT_EQ(readFile(file("copy.asm")), c.bytes);
+        EXPECT_EQ(readFile(file("copy.asm")), c.saved.empty() ? c.bytes : c.saved);
     }
 
     // A given style overrides detection on load and the buffer's style on save.
     writeFile(file("given.asm"), "a\r\nb");
     ASSERT_TRUE(buffer.loadFile(file("given.asm"), kLineEndLf));
-    EXPECT_EQ(lines(), (std::vector<std::string>{"a\r", "b"}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{"a", "b"}));
+    ASSERT_TRUE(buffer.saveFile(file("given.asm")));
+    EXPECT_EQ(readFile(file("given.asm")), "a\nb");
     ASSERT_TRUE(buffer.saveFile(file("given.asm"), kLineEndLfCr));
-    EXPECT_EQ(readFile(file("given.asm")), "a\r\n\rb");
-    EXPECT_FALSE(buffer.saveFile(file("given.asm"), 3));
+    EXPECT_EQ(readFile(file("given.asm")), "a\n\rb");
+    EXPECT_FALSE(buffer.saveFile(file("given.asm"), 4));
 }
 
 TEST_F(TextBufferTest, RefusedLoadsLeaveTheBufferAsItWas) {
@@ -134,7 +144,7 @@ TEST_F(TextBufferTest, RefusedLoadsLeaveTheBufferAsItWas) {
         EXPECT_FALSE(buffer.needsAssembly());
         EXPECT_EQ(buffer.lineFlags(1), kErrorMarker);
     }
-    EXPECT_FALSE(buffer.loadFile(file("source.asm"), 3));
+    EXPECT_FALSE(buffer.loadFile(file("source.asm"), 4));
 
     fs::resize_file(big, kMaxSourceBytes);  // the bound itself loads
     ASSERT_TRUE(buffer.loadFile(big));
@@ -206,13 +216,13 @@ TEST_F(TextBufferTest, SaveKeepsPermissionsAndLinksAndHonoursReadOnly) {
     EXPECT_TRUE(buffer.isReadOnly());
 }
 
-// In an LF CR file a line may hold a CR LF pair, which an undo must not split.
-TEST_F(TextBufferTest, UndoKeepsACrLfPairInsideALineOfAnLfCrFile) {
+// Each line end breaks a line, whatever its style; an undo gives back every one.
+TEST_F(TextBufferTest, UndoRestoresEveryLineEndOfAMixedFile) {
     load("a\n\rb\r\nc");
-    ASSERT_TRUE(buffer.deleteRange(nullptr, {0, 0}, {1, 4}, EditAction::Delete));
+    ASSERT_TRUE(buffer.deleteRange(nullptr, {0, 0}, {2, 1}, EditAction::Delete));
     EXPECT_EQ(buffer.text(), "");
-    EXPECT_EQ(buffer.undoGroup(), (TextPosition{1, 4}));
-    EXPECT_EQ(lines(), (std::vector<std::string>{"a", "b\r\nc"}));
+    EXPECT_EQ(buffer.undoGroup(), (TextPosition{2, 1}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST_F(TextBufferTest, BadPositionsAndReadOnlyAreRefusedWithoutChange) {
@@ -235,7 +245,7 @@ TEST_F(TextBufferTest, BadPositionsAndReadOnlyAreRefusedWithoutChange) {
     EXPECT_EQ(buffer.lineCount(), 0);
     EXPECT_FALSE(buffer.insertTextAt(nullptr, {0, 0}, "x", EditAction::Typing));
     EXPECT_FALSE(buffer.saveFile(file("cleared.asm")));
-    EXPECT_FALSE(buffer.initEmpty(3));
+    EXPECT_FALSE(buffer.initEmpty(4));
 }
 
 TEST_F(TextBufferTest, GroupsUndoWholeAndModifiedFollowsTheSavedPosition) {

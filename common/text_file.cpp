@@ -1,4 +1,4 @@
-#include "editor/text_file.h"
+#include "common/text_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <utility>
 #include <vector>
+
+#include "common/temporary_paths.h"
 
 namespace tarvix {
 
@@ -119,12 +124,46 @@ std::optional<FileContents> readWholeFile(const std::string& path, std::size_t m
     return contents;
 }
 
+namespace {
+
+// The write itself: a new file in the target's folder, renamed over the target.
+bool writeAndRename(const std::string& target, mode_t mode, std::string_view bytes, bool sync) {
+    const std::string folder = folderOf(target);
+    std::string tempName = folder + "/CREXXXXXX";
+    std::optional<HeldSignals> held(std::in_place);
+    FileHandle temp(::mkstemp(tempName.data()));
+    if (temp.get() < 0) {
+        return false;
+    }
+    const TemporaryPath recorded(tempName);
+    held.reset();
+    bool written = ::fchmod(temp.get(), mode) == 0 && writeAll(temp.get(), bytes) &&
+                   (!sync || ::fsync(temp.get()) == 0);
+    written = temp.close() && written && ::rename(tempName.c_str(), target.c_str()) == 0;
+    if (!written) {
+        const int error = errno;
+        ::unlink(tempName.c_str());
+        errno = error;
+        return false;
+    }
+    if (sync) {
+        syncFolder(folder);
+    }
+    return true;
+}
+
+mode_t newFileMode() {
+    return 0666 & ~currentUmask();
+}
+
+}  // namespace
+
 bool replaceFile(const std::string& path, std::string_view bytes) {
     if (path.empty()) {
         return false;
     }
     std::string target = path;
-    mode_t mode = 0666 & ~currentUmask();
+    mode_t mode = newFileMode();
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0) {
         if (S_ISLNK(info.st_mode)) {
@@ -147,21 +186,39 @@ bool replaceFile(const std::string& path, std::string_view bytes) {
     } else if (errno != ENOENT) {
         return false;
     }
+    return writeAndRename(target, mode, bytes, true);
+}
 
-    const std::string folder = folderOf(target);
-    std::string tempName = folder + "/CREXXXXXX";
-    FileHandle temp(::mkstemp(tempName.data()));
-    if (temp.get() < 0) {
-        return false;
+std::string writeGeneratedFile(const std::string& path, std::string_view bytes) {
+    mode_t mode = newFileMode();
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode)) {
+            return path + " is a symbolic link; it is not written through";
+        }
+        if (!S_ISREG(info.st_mode)) {
+            return path + " is not a regular file";
+        }
+        if (isReadOnly(path, info)) {
+            return path + " is read-only";
+        }
+        mode = info.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return path + ": " + std::strerror(errno);
     }
-    const bool written =
-        ::fchmod(temp.get(), mode) == 0 && writeAll(temp.get(), bytes) && ::fsync(temp.get()) == 0;
-    if (!temp.close() || !written || ::rename(tempName.c_str(), target.c_str()) != 0) {
-        ::unlink(tempName.c_str());
-        return false;
+    // The rename replaces whatever entry is there by then, a link included, and never writes
+    // into the file it named.
+    if (!writeAndRename(path, mode, bytes, false)) {
+        return path + ": " + std::strerror(errno);
     }
-    syncFolder(folder);
-    return true;
+    return {};
+}
+
+bool isSameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 }  // namespace tarvix
