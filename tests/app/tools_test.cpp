@@ -11,7 +11,6 @@
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "tests/app/app_test_main.h"
 #include "tests/app/frame_fixture.h"
 
 namespace tarvix {
@@ -52,7 +51,7 @@ private slots:
         qputenv("PATH", empty.path().toUtf8());
         command(cmd::kCalculator);
         qputenv("PATH", path);
-        QCOMPARE(prompts_->messages, QStringList{"No calculator was found on this system."});
+        QCOMPARE(prompts_->errors, QStringList{"No calculator was found on this system."});
     }
 
     void theSpeakerPanelSaysWhenThereIsNoAudioDevice() {

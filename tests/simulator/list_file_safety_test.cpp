@@ -7,7 +7,7 @@
 
 #include "assembler/list_file.h"
 #include "simulator/program_loader.h"
-#include "tests/simulator/kit_fixture.h"
+#include "tests/kit_fixture.h"
 
 namespace tarvix {
 namespace {
