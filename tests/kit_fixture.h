@@ -211,7 +211,7 @@ private:
         constexpr std::string_view kLetters = "----ODITSZ-A-P-C";  // from bit 15 down
         const std::size_t at =
             name.size() == 2 && name[1] == 'F' ? kLetters.find(name[0]) : std::string_view::npos;
-        return at == std::string_view::npos ? 0 : static_cast<std::uint16_t>(0x8000 >> at);
+        return static_cast<std::uint16_t>(at == std::string_view::npos ? 0 : 0x8000 >> at);
     }
 
     static std::vector<std::string> words(std::string_view text) {
