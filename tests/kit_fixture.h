@@ -5,9 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
+#include <iterator>
 #include <span>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,14 +106,14 @@ protected:
         const auto note = [&](const std::string& item) {
             transcript += (transcript.empty() ? "" : " ") + item;
         };
-        for (const std::string_view token : words(script)) {
+        for (const std::string& token : words(script)) {
             pane.clearStatus();
             const std::size_t equals = token.find('=');
             bool ok = true;
             if (token.front() == '+') {
                 kit.ports.connect(token.substr(1));
             } else if (token.front() == '~') {
-                const int step = std::stoi(std::string(token.substr(1)));
+                const int step = std::stoi(token.substr(1));
                 clock.ticks += step;
                 clock.millis += static_cast<std::uint64_t>(step);
             } else if (token.front() == '?') {
@@ -205,41 +206,22 @@ private:
         return parseHex(name.substr(name.find('[') + 1));
     }
 
+    // "CF", "TF", ... as the bit each names; 0 for any other name.
     static std::uint16_t flagMask(std::string_view name) {
-        static constexpr std::array<std::pair<std::string_view, std::uint16_t>, 9> kFlags{{
-            {"CF", kCarryFlag},
-            {"PF", kParityFlag},
-            {"AF", kAuxCarryFlag},
-            {"ZF", kZeroFlag},
-            {"SF", kSignFlag},
-            {"TF", kTrapFlag},
-            {"IF", kInterruptFlag},
-            {"DF", kDirectionFlag},
-            {"OF", kOverflowFlag},
-        }};
-        for (const auto& [flag, mask] : kFlags) {
-            if (name == flag) {
-                return mask;
-            }
-        }
-        return 0;
+        constexpr std::string_view kLetters = "----ODITSZ-A-P-C";  // from bit 15 down
+        const std::size_t at =
+            name.size() == 2 && name[1] == 'F' ? kLetters.find(name[0]) : std::string_view::npos;
+        return static_cast<std::uint16_t>(at == std::string_view::npos ? 0 : 0x8000 >> at);
     }
 
-    static std::vector<std::string_view> words(std::string_view text) {
-        std::vector<std::string_view> items;
-        while (!text.empty()) {
-            const std::size_t end = std::min(text.find(' '), text.size());
-            if (end > 0) {
-                items.push_back(text.substr(0, end));
-            }
-            text.remove_prefix(std::min(end + 1, text.size()));
-        }
-        return items;
+    static std::vector<std::string> words(std::string_view text) {
+        std::istringstream in{std::string(text)};
+        return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
     }
 
     template <typename F>
     static void forEachPair(std::string_view text, F&& f) {
-        for (const std::string_view pair : words(text)) {
+        for (const std::string& pair : words(text)) {
             const std::size_t equals = pair.find('=');
             f(pair.substr(0, equals), parseHex(pair.substr(equals + 1)));
         }

@@ -27,7 +27,6 @@ TEST_F(TarvixAsm, ExitStatusAndMessages) {
     }
     const Case cases[] = {
         {"--encode 'add wptr [bx],80'", 0, "81 07 80 00\n"},
-        {"--encode 'int 3'", 0, "CC\n"},
         {"--encode 'inc [bx]'", 1,
          "Line 1 Error: Specify 'BPTR'  or 'WPTR' for pointer to byte or word resptly\n"},
         {source("ok.asm", "nop\nhlt\n"), 0, ""},

@@ -49,11 +49,5 @@ TEST(OperandText, RegisterTable) {
     }
 }
 
-TEST(OperandText, Brackets) {
-    EXPECT_TRUE(hasBracket("bptr [si]"));
-    EXPECT_TRUE(hasBracket("]["));
-    EXPECT_FALSE(hasBracket("1200"));
-}
-
 }  // namespace
 }  // namespace tarvix

@@ -39,7 +39,7 @@ TEST(OutputPane, ErrorFormsAndLineNumbers) {
     }
 }
 
-TEST(OutputPane, TheFirstErrorStaysUntilClearedAndEveryErrorSoundsAndMarks) {
+TEST(OutputPane, TheFirstErrorStaysUntilClearedAndAppendsJoinOnce) {
     int currentLine = 3;
     MemoryOutputSink sink;
     sink.lineSource = &currentLine;
@@ -64,11 +64,8 @@ TEST(OutputPane, TheFirstErrorStaysUntilClearedAndEveryErrorSoundsAndMarks) {
     pane.appendStatus("next");
     EXPECT_FALSE(pane.errorLatched());
     EXPECT_EQ(sink.text, " CS=DS=SS=ES=0000. Use 1000<=address<=1FFF for memory ;next");
-}
 
-TEST(OutputPane, AppendJoinsOnceAndSkipsEmptyText) {
-    MemoryOutputSink sink;
-    OutputPane pane{sink};
+    // A text already there is not appended again; an empty one adds no separator.
     pane.showStatus("Simulating...");
     pane.appendStatus(" 1 Hz Timer enabled.");
     pane.appendStatus(" 1 Hz Timer enabled.");

