@@ -1,8 +1,10 @@
 // The frame as a user meets it: the command table within reach in both modes, the document's
 // safety rules, the lock a dialog puts on the frame, and the windows its commands open.
+#include <QAudioDevice>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMediaDevices>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -149,6 +151,30 @@ private slots:
         QVERIFY(frame_->menuBar()->isEnabled() && frame_->view().isEnabled());
     }
 
+    // The routine's micro sign goes in as the file holds its text: in Latin-1 only when the
+    // file is Latin-1.
+    void theDelayRoutineKeepsTheFilesEncoding_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("micro");
+        QTest::newRow("UTF-8") << QByteArray("; caf\xC3\xA9\r\n") << QByteArray("\xC2\xB5sec");
+        QTest::newRow("Latin-1") << QByteArray("; caf\xE9\r\n") << QByteArray("\xB5sec");
+        QTest::newRow("ASCII") << QByteArray("; cafe\r\n") << QByteArray("\xC2\xB5sec");
+    }
+    void theDelayRoutineKeepsTheFilesEncoding() {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, micro);
+        QVERIFY(frame_->openDocument(writeFile("delay.asm", file)));
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            dialog->findChild<QLineEdit*>("delay")->setText("1");
+            dialog->accept();
+        });
+        command(cmd::kDelayRoutine);
+        const QByteArray text = QByteArray::fromStdString(frame_->document().buffer().text());
+        QVERIFY2(text.contains(micro) && text.count('\xB5') == 1, text.constData());
+    }
+
     // Each command opens its window, where one thing is tried; then a modal one is closed,
     // the Delay Procedure with OK: refused without a delay, with 10 ms (typed among a letter)
     // it puts the routine for the kit's 5 MHz into the text.
@@ -208,10 +234,19 @@ private slots:
                 window.use(**found);
             }
         }
-        QCOMPARE(prompts_->errors, QStringList{"Enter a number between 1 and 100000"});
         // A new document is UTF-8: the routine's Latin-1 signs arrive in it as UTF-8.
         QCOMPARE(QString::fromStdString(frame_->document().buffer().text()),
                  QString::fromLatin1(makeDelayRoutine(10, 5)->text));
+        // With no calculator on the PATH the student is told so; the Speaker panel says when
+        // there is no audio device.
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", folder_->path().toUtf8());
+        command(cmd::kCalculator);
+        qputenv("PATH", path);
+        QCOMPARE(prompts_->errors, (QStringList{"Enter a number between 1 and 100000",
+                                                "No calculator was found on this system."}));
+        QCOMPARE(!frame_->findChild<QLabel*>("noAudioDevice")->isHidden(),
+                 QMediaDevices::audioOutputs().isEmpty());
     }
 };
 

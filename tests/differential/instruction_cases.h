@@ -73,9 +73,9 @@ private:
 DifferentialCase generateCases(const InstructionForm& form, std::uint64_t seed, int cases);
 
 // Cases of random forms strung together by forward jumps, loops, calls, pushes and pops and
-// data lines, in the spellings the kit reads (random_program.cpp). They always halt: jumps go
-// forward, a loop counts CX down from at most 4 and its body saves CX, and a procedure calls
-// only those before it. The same seed gives the same program on every platform.
+// data lines (random_program.cpp). They always halt: jumps go forward, a loop counts CX down
+// from at most 4 and its body saves CX, and a procedure calls only those before it. The same
+// seed gives the same program on every platform.
 DifferentialCase generateProgram(std::uint64_t seed, int procedures);
 
 }  // namespace tarvix::test

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "common/format.h"
-#include "common/text.h"
 
 namespace tarvix::test {
 
@@ -30,10 +29,6 @@ public:
     explicit Generator(std::uint64_t seed) : cases_(seed), rng_(cases_.random()) {}
 
     DifferentialCase generate(int procedures) {
-        caseStyle_ = static_cast<int>(below(3));
-        labelAlone_ = static_cast<int>(below(3)) * 30;
-        comments_ = static_cast<int>(below(2)) * 10;
-        indent_ = chance(50) ? "\t" : std::string(2 + below(7), ' ');
         // Procedures first, each calling only earlier ones, then the main part.
         std::vector<std::string> procedureLines;
         for (int p = 1; p <= procedures; ++p) {
@@ -49,9 +44,8 @@ public:
         emit("hlt");
         lines_.insert(lines_.end(), procedureLines.begin(), procedureLines.end());
         DifferentialCase program{{}, {}, kCaseFlags, cases_.data()};
-        const std::string end = chance(30) ? "\r\n" : "\n";
         for (const std::string& line : lines_) {
-            program.source += line + end;
+            program.source += line + "\n";
         }
         return program;
     }
@@ -70,33 +64,8 @@ private:
                           static_cast<unsigned>(kStringFirst + 0x100 + 2 * below(0x80)));
     }
 
-    void emit(std::string instruction) {
-        if (caseStyle_ == 1 || (caseStyle_ == 2 && chance(40))) {
-            instruction = toUpper(instruction);
-        }
-        if (chance(comments_)) {
-            instruction += chance(50) ? "  ; note" : "\t; a, b: [c]";
-        }
-        if (pendingLabel_.empty()) {
-            lines_.push_back(indent_ + instruction);
-        } else {
-            lines_.push_back(pendingLabel_ + ":" + (chance(50) ? "\t" : "  ") + instruction);
-            pendingLabel_.clear();
-        }
-    }
-
-    void setLabel(const std::string& name) {
-        // Two labels for one place: the first stands alone on its line.
-        if (!pendingLabel_.empty()) {
-            lines_.push_back(pendingLabel_ + ":");
-            pendingLabel_.clear();
-        }
-        if (chance(labelAlone_)) {
-            lines_.push_back(name + ":");
-        } else {
-            pendingLabel_ = name;
-        }
-    }
+    void emit(const std::string& instruction) { lines_.push_back("\t" + instruction); }
+    void setLabel(const std::string& name) { lines_.push_back(name + ":"); }
 
     void block(int statements, int depth) {
         for (int i = 0; i < statements; ++i) {
@@ -178,8 +147,7 @@ private:
         }
     }
 
-    // DB or DW lines between the code, jumped over, now and then with a label, a blank line or
-    // a comment line.
+    // DB or DW lines between the code, jumped over.
     void dataLines() {
         const std::string target = newLabel('J');
         emit("jmp " + target);
@@ -189,25 +157,16 @@ private:
             line += formatText(i == 0 ? "%X" : ",%x",
                                static_cast<unsigned>(below(bytes ? 0x100 : 0x10000)));
         }
-        lines_.push_back(chance(50) ? indent_ + line : newLabel('T') + ":\t" + line);
-        if (chance(30)) {
-            lines_.push_back(chance(50) ? "" : "; between the code");
-        }
+        emit(line);
         setLabel(target);
     }
 
     CaseWriter cases_;
     std::mt19937_64& rng_;
     std::vector<std::string> lines_;
-    std::string pendingLabel_;
     int labels_ = 0;
     int nextCase_ = 0;
     std::uint64_t procedures_ = 0;  // defined so far: proc1 .. procN
-    // Style, fixed per program.
-    int caseStyle_ = 0;  // 0 lower, 1 upper, 2 mixed line by line
-    int labelAlone_ = 0;
-    int comments_ = 0;
-    std::string indent_;
 };
 
 }  // namespace
