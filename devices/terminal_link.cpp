@@ -60,7 +60,7 @@ std::array<std::uint8_t, kTerminalMessageSize> encodeTerminalMessage(std::uint8_
 
 std::filesystem::path socketFolderBase(const std::filesystem::path& relativePath) {
     std::error_code error;
-    const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+    std::filesystem::path temp = std::filesystem::temp_directory_path(error);
     if (error || (temp / relativePath).string().size() >= sizeof(sockaddr_un::sun_path)) {
         return "/tmp";
     }
