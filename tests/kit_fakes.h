@@ -49,16 +49,11 @@ public:
     int registerRefreshes = 0;
     int doneSounds = 0;
     bool dialogOpen = false;
-    bool dialogWasSingleStep = false;
     std::vector<std::string> statusTexts;
-    std::vector<int> visibleLines;
 
     std::string saveDocument() override { return path; }
     std::string documentPath() override { return path; }
-    void openDialog(bool singleStep) override {
-        dialogOpen = true;
-        dialogWasSingleStep = singleStep;
-    }
+    void openDialog(bool) override { dialogOpen = true; }
     void closeDialog() override { dialogOpen = false; }
     void setStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
     void pump() override { ++pumps; }
@@ -79,12 +74,12 @@ public:
     void refreshRegisters() override { ++registerRefreshes; }
     void invalidateMemory() override {}
     void scrollToTop() override {}
-    void keepLineVisible(int line) override { visibleLines.push_back(line); }
+    void keepLineVisible(int) override {}
     void playDoneSound() override { ++doneSounds; }
 };
 
 // Keeps the state as RecordedPanels does, and a log of the calls that drive a device:
-// "d7=3F" (8255 digit), "k15=06" (8279 digit), "arm3", "coils=01", "dac=80".
+// "d7=3F" (8255 digit), "arm3", "coils=01", "dac=80".
 class LoggingPanels : public RecordedPanels {
 public:
     using RecordedPanels::RecordedPanels;
@@ -98,10 +93,6 @@ public:
     void armBlankTimer(int digit) override {
         add(formatText("arm%d", digit));
         RecordedPanels::armBlankTimer(digit);
-    }
-    void setLed8279Digit(int digit, std::uint8_t pattern) override {
-        add(formatText("k%d=%02X", digit, pattern));
-        RecordedPanels::setLed8279Digit(digit, pattern);
     }
     void setCoils(std::uint8_t coils) override {
         add(formatText("coils=%02X", coils));
