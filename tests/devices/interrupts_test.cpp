@@ -50,7 +50,8 @@ TEST_F(InterruptsTest, StepDeliversNothingAndNoCounterMeansNoTimer) {
     kit.hwTimerEnabled = true;
     host.keys = {'k'};
     driver.setInstructionLimit(600);
-    step("sti\nagain: jmp again\n");
+    load("sti\nagain: jmp again\n");
+    driver.step();
     EXPECT_EQ(driver.lastEnding(), RunEnding::Limit) << sink.text;
     EXPECT_EQ(kit.lastKey, 0);
 
@@ -93,7 +94,8 @@ TEST_F(InterruptsTest, RunAndStepResetThe8255AndThe8251ResetCpuOnlyThe8255) {
     EXPECT_EQ(kit.devices.ppi.control(), 0x9B);
     EXPECT_TRUE(kit.devices.usart.expectsMode());
     dirty();
-    step("hlt\n");
+    load("hlt\n");
+    driver.step();
     EXPECT_EQ(kit.devices.ppi.control(), 0x9B);
     EXPECT_TRUE(kit.devices.usart.expectsMode());
     dirty();
