@@ -73,6 +73,7 @@ TEST_F(ControlTransferTest, IndirectTargets) {
          "Line 2 Error: Bytes can be placed only between 1000H and 1FFFH", ""},
         {"jmp BX", 10, "BX=1008", -1, "Line 10 Error: Invalid IP", ""},  // nothing after line 9
         {"call BX", 2, "BX=1008", 5, "", "SP=1FFE [1FFE]=1004"},
+        {"call [SI]", 2, "SI=1100", 5, "", "SP=1FFE [1FFE]=1004"},
         // The return address stays pushed.
         {"call BX", 2, "BX=1200", -1, "Line 2 Error: Invalid IP for call", "SP=1FFE"},
         {"call BH", 2, "BX=1008", -1, word, "SP=2000"},
