@@ -12,7 +12,7 @@
 #include "devices/terminal_launcher.h"
 #include "devices/terminal_link.h"
 #include "simulator/clock.h"
-#include "simulator/run_host.h"
+#include "simulator/headless_run_host.h"
 
 namespace tarvix {
 
@@ -38,36 +38,29 @@ public:
     }
 };
 
-// Never waits; records what the driver asked of it; presses Stop after a number of pumps.
-class RecordingRunHost : public RunHost {
+// Never waits, as a batch tool's host; records whether the dialog is open, presses Stop after
+// a number of pumps and hands out keys.
+class RecordingRunHost : public HeadlessRunHost {
 public:
+    RecordingRunHost() : HeadlessRunHost("") {}
+
     std::string path;
     int stopAfterPumps = -1;         // -1: never
     std::vector<std::uint8_t> keys;  // delivered one per pump
 
     int pumps = 0;
-    int registerRefreshes = 0;
-    int doneSounds = 0;
     bool dialogOpen = false;
-    bool dialogWasSingleStep = false;
-    std::vector<std::string> statusTexts;
-    std::vector<int> visibleLines;
 
     std::string saveDocument() override { return path; }
     std::string documentPath() override { return path; }
-    void openDialog(bool singleStep) override {
-        dialogOpen = true;
-        dialogWasSingleStep = singleStep;
-    }
+    void openDialog(bool) override { dialogOpen = true; }
     void closeDialog() override { dialogOpen = false; }
-    void setStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
     void pump() override { ++pumps; }
     bool takeStopRequest() override { return stopAfterPumps >= 0 && pumps >= stopAfterPumps; }
     bool takeNextRequest() override {
         ++pumps;
         return !takeStopRequest();
     }
-    void clearNextRequest() override {}
     bool takeKey(std::uint8_t& key) override {
         if (keys.empty()) {
             return false;
@@ -76,15 +69,10 @@ public:
         keys.erase(keys.begin());
         return true;
     }
-    void refreshRegisters() override { ++registerRefreshes; }
-    void invalidateMemory() override {}
-    void scrollToTop() override {}
-    void keepLineVisible(int line) override { visibleLines.push_back(line); }
-    void playDoneSound() override { ++doneSounds; }
 };
 
 // Keeps the state as RecordedPanels does, and a log of the calls that drive a device:
-// "d7=3F" (8255 digit), "k15=06" (8279 digit), "arm3", "coils=01", "dac=80".
+// "d7=3F" (8255 digit), "arm3", "coils=01", "dac=80".
 class LoggingPanels : public RecordedPanels {
 public:
     using RecordedPanels::RecordedPanels;
@@ -98,10 +86,6 @@ public:
     void armBlankTimer(int digit) override {
         add(formatText("arm%d", digit));
         RecordedPanels::armBlankTimer(digit);
-    }
-    void setLed8279Digit(int digit, std::uint8_t pattern) override {
-        add(formatText("k%d=%02X", digit, pattern));
-        RecordedPanels::setLed8279Digit(digit, pattern);
     }
     void setCoils(std::uint8_t coils) override {
         add(formatText("coils=%02X", coils));

@@ -63,10 +63,6 @@ protected:
         load(source);
         driver.run();
     }
-    void step(std::string_view source) {
-        load(source);
-        driver.step();
-    }
 
     // Assembles kTestProgram into the kit: its image, labels and bytes, as a run has them.
     void loadTestProgram() {

@@ -61,11 +61,6 @@ protected:
     std::string socketPath;
 };
 
-TEST(TerminalMessage, ThreeLittleEndianIntegers) {
-    const auto bytes = encodeTerminalMessage(0xE9);
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), message(0x400, 0xE9, 0));
-}
-
 TEST(TerminalMessage, SocketPlace) {
     const auto saved = [](const char* name) {
         const char* value = std::getenv(name);
@@ -75,17 +70,14 @@ TEST(TerminalMessage, SocketPlace) {
     const std::optional<std::string> tmpdir = saved("TMPDIR");
     ScratchFolder scratch;
     ::setenv("TMPDIR", scratch.path().c_str(), 1);
-    const std::string own = "tarvix-" + std::to_string(::geteuid());
-    const fs::path folder = scratch / own;
+    const fs::path folder = scratch / ("tarvix-" + std::to_string(::geteuid()));
     const std::string fallback = (folder / "CRTClass").string();
     const auto mode = [&] { return fs::status(folder).permissions() & fs::perms::mask; };
 
     ::setenv("XDG_RUNTIME_DIR", "/run/user/4321", 1);
     EXPECT_EQ(defaultTerminalSocketPath(), "/run/user/4321/CRTClass");
-    for (const char* ignored : {"relative/dir", ""}) {
-        ::setenv("XDG_RUNTIME_DIR", ignored, 1);
-        EXPECT_EQ(defaultTerminalSocketPath(), fallback) << ignored;
-    }
+    ::setenv("XDG_RUNTIME_DIR", "relative/dir", 1);
+    EXPECT_EQ(defaultTerminalSocketPath(), fallback);
     ::unsetenv("XDG_RUNTIME_DIR");
     EXPECT_EQ(defaultTerminalSocketPath(), fallback);
     EXPECT_EQ(mode(), fs::perms::owner_all) << "a folder of the user's alone";
@@ -109,12 +101,6 @@ TEST(TerminalMessage, SocketPlace) {
         EXPECT_EQ(defaultTerminalSocketPath(&problem), "");
         EXPECT_NE(problem.find("another user"), std::string::npos) << problem;
     }
-
-    // A temporary folder too deep for a socket's path: a short one in /tmp.
-    const fs::path deep = scratch / std::string(100, 'd');
-    fs::create_directory(deep);
-    ::setenv("TMPDIR", deep.c_str(), 1);
-    EXPECT_EQ(defaultTerminalSocketPath(), "/tmp/" + own + "/CRTClass");
 
     for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", runtime}, {"TMPDIR", tmpdir}}) {
         value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);

@@ -156,68 +156,58 @@ TEST_F(TextBufferTest, RefusedLoadsLeaveTheBufferAsItWas) {
     EXPECT_EQ(buffer.lineLength(0), static_cast<int>(kMaxSourceBytes));
 }
 
-TEST_F(TextBufferTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
+// A save goes through a link to its target and keeps the target's mode; a save that fails
+// leaves the old file as it was, the buffer modified and no temporary behind.
+TEST_F(TextBufferTest, SaveReplacesTheTargetWholeOrNotAtAll) {
     const std::string target = file("target.asm");
     fs::create_directory(folder / "sub");
-    writeFile(file("sub/inside"), "old");
+    fs::create_symlink(target, folder / "link.asm");
     struct Case {
         const char* name;
         std::string path;
-        void (*prepare)(const std::string& target);
+        unsigned mode;  // the target's, kept whatever happens
+        bool cutShort;  // the write meets the file size limit
+        bool saved;
     };
     const Case cases[] = {
-        {"target is a folder", file("sub"), [](const std::string&) {}},
-        {"folder missing", file("nowhere/target.asm"), [](const std::string&) {}},
-        {"target read-only", target, [](const std::string& t) { ::chmod(t.c_str(), 0444); }},
-        {"write cut short", target,
-         [](const std::string&) {
-             std::signal(SIGXFSZ, SIG_IGN);
-             // Only the soft limit: a lowered hard limit could not be raised again.
-             rlimit small{};
-             ::getrlimit(RLIMIT_FSIZE, &small);
-             small.rlim_cur = 4;
-             ::setrlimit(RLIMIT_FSIZE, &small);
-         }},
+        {"through a link", file("link.asm"), 0640, false, true},
+        {"target is a folder", file("sub"), 0644, false, false},
+        {"folder missing", file("nowhere/target.asm"), 0644, false, false},
+        {"write cut short", target, 0644, true, false},
+        {"target read-only", target, 0444, false, false},
     };
     rlimit original{};
     ::getrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, SIG_IGN);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeFile(target, "old");
-        ::chmod(target.c_str(), 0644);
+        ::chmod(target.c_str(), c.mode);
         buffer.initEmpty();
         type({0, 0}, "new and longer");
-        c.prepare(target);
-        EXPECT_FALSE(buffer.saveFile(c.path));
+        if (c.cutShort) {
+            // Only the soft limit: a lowered hard limit could not be raised again.
+            rlimit small = original;
+            small.rlim_cur = 4;
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        EXPECT_EQ(buffer.saveFile(c.path), c.saved);
         ::setrlimit(RLIMIT_FSIZE, &original);
-        EXPECT_TRUE(buffer.isModified());
-        EXPECT_EQ(readFile(target), "old");
-        EXPECT_EQ(readFile(file("sub/inside")), "old");
+        EXPECT_EQ(buffer.isModified(), !c.saved);
+        EXPECT_EQ(readFile(target), c.saved ? "new and longer" : "old");
+        EXPECT_EQ(modeOf(target), c.mode);
+        EXPECT_TRUE(fs::is_symlink(folder / "link.asm"));
         EXPECT_EQ(temporaries(), 0);
     }
-}
-
-TEST_F(TextBufferTest, SaveKeepsPermissionsAndLinksAndHonoursReadOnly) {
-    const std::string path = file("mode.asm");
-    writeFile(path, "old");
-    ::chmod(path.c_str(), 0640);
-    fs::create_symlink(path, folder / "link.asm");
-    buffer.initEmpty();
-    type({0, 0}, "new");
-    ASSERT_TRUE(buffer.saveFile(file("link.asm")));
-    EXPECT_TRUE(fs::is_symlink(folder / "link.asm"));
-    EXPECT_EQ(readFile(path), "new");
-    EXPECT_EQ(modeOf(path), 0640u);
-    EXPECT_EQ(temporaries(), 0);
 
     const mode_t savedMask = ::umask(027);
     ASSERT_TRUE(buffer.saveFile(file("fresh.asm")));
     ::umask(savedMask);
     EXPECT_EQ(modeOf(file("fresh.asm")), 0640u);
 
-    // No write bit loads read-only even for root, for whom access() allows everything.
-    ::chmod(path.c_str(), 0444);
-    ASSERT_TRUE(buffer.loadFile(path));
+    // The last row's target has no write bit: it loads read-only even for root, for whom
+    // access() allows everything.
+    ASSERT_TRUE(buffer.loadFile(target));
     EXPECT_TRUE(buffer.isReadOnly());
 }
 

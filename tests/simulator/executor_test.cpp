@@ -46,10 +46,6 @@ TEST_F(ExecutorTest, Arithmetic) {
 
 TEST_F(ExecutorTest, LogicShiftAndRotate) {
     const ExecutorCase cases[] = {
-        {"and AX,BL", "AX=1234", false, kFormat, "AX=1234"},
-        {"or [BX],5", "BX=1100", false, kPrefix, "[1100]=5678"},
-        {"and CX,[0FFF]", "", false, kWindow, ""},
-        {"and BPTR [100E],0", "", true, kOpcode, "[100E]=0C08A ZF=1"},
         {"not AX", "AX=0F0F FLAGS=08D5", true, "", "AX=0F0F0 FLAGS=08D7"},
         {"not 5", "", false, kFormat, ""},
         // With a second operand that fits a two-operand form NOT and NEG do nothing.
