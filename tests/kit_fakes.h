@@ -12,7 +12,7 @@
 #include "devices/terminal_launcher.h"
 #include "devices/terminal_link.h"
 #include "simulator/clock.h"
-#include "simulator/headless_run_host.h"
+#include "simulator/run_host.h"
 
 namespace tarvix {
 
@@ -38,29 +38,31 @@ public:
     }
 };
 
-// Never waits, as a batch tool's host; records whether the dialog is open, presses Stop after
-// a number of pumps and hands out keys.
-class RecordingRunHost : public HeadlessRunHost {
+// Never waits; records what the driver asked of it; presses Stop after a number of pumps.
+class RecordingRunHost : public RunHost {
 public:
-    RecordingRunHost() : HeadlessRunHost("") {}
-
     std::string path;
     int stopAfterPumps = -1;         // -1: never
     std::vector<std::uint8_t> keys;  // delivered one per pump
 
     int pumps = 0;
+    int registerRefreshes = 0;
+    int doneSounds = 0;
     bool dialogOpen = false;
+    std::vector<std::string> statusTexts;
 
     std::string saveDocument() override { return path; }
     std::string documentPath() override { return path; }
     void openDialog(bool) override { dialogOpen = true; }
     void closeDialog() override { dialogOpen = false; }
+    void setStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
     void pump() override { ++pumps; }
     bool takeStopRequest() override { return stopAfterPumps >= 0 && pumps >= stopAfterPumps; }
     bool takeNextRequest() override {
         ++pumps;
         return !takeStopRequest();
     }
+    void clearNextRequest() override {}
     bool takeKey(std::uint8_t& key) override {
         if (keys.empty()) {
             return false;
@@ -69,6 +71,11 @@ public:
         keys.erase(keys.begin());
         return true;
     }
+    void refreshRegisters() override { ++registerRefreshes; }
+    void invalidateMemory() override {}
+    void scrollToTop() override {}
+    void keepLineVisible(int) override {}
+    void playDoneSound() override { ++doneSounds; }
 };
 
 // Keeps the state as RecordedPanels does, and a log of the calls that drive a device:

@@ -72,6 +72,15 @@ TEST_F(ExecutionDriverTest, FailedInstructionMarksItsLineAndRewinds) {
     EXPECT_EQ(buffer.findMarker(kErrorMarker), -1);
 }
 
+TEST_F(ExecutionDriverTest, RunRefreshesEvery1501Instructions) {
+    // 1 + 6000 instructions: three refreshes during the run, one at the start, one at the end.
+    run("mov cx,bb8\nl: nop\nloop l\nhlt");
+    EXPECT_EQ(driver.lastInstructionCount(), 6001u);
+    EXPECT_EQ(host.registerRefreshes, 5);
+    EXPECT_EQ(host.statusTexts.size(), 4u);  // cleared, then the line at each refresh
+    EXPECT_EQ(host.doneSounds, 1);
+}
+
 TEST_F(ExecutionDriverTest, StopAndTheInstructionLimitEndAnEndlessLoop) {
     driver.setInstructionLimit(100);
     run("again: jmp again");
