@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 #include "tests/cli/run_tool.h"
@@ -61,16 +59,13 @@ TEST_F(TarvixRun, ExitStatus) {
         {"--step " + source("step.asm", "nop\nhlt\n"), 0,
          "In Single-Step Mode. ;Disabling HW interrupts."},
         {"'" + (folder / "missing.asm").string() + "'", 2, ""},
-        {"--keys '' " + source("k2.asm", "hlt\n"), 2, ""},
         {"--keys ab --key-interval 0 " + source("k3.asm", "hlt\n"), 2, ""},
-        {"--key-interval " + source("k4.asm", "hlt\n"), 2, ""},
         {"--hwtimer --max-steps 600000 " + source("nmi.asm", "l: jmp l\n"), 1,
          "Error: Undefined Symbol 'int2'"},
         {"--no-terminal " +
              source("t.asm", "mov al,ca\nout 61,al\nmov al,11\nout 61,al\nout 60,al\nhlt\n"),
          1, "Line 5 Error: Terminal program not running"},
         {"--memory 0-10 " + source("m.asm", "hlt\n"), 2, ""},
-        {"--max-steps x " + source("s.asm", "hlt\n"), 2, ""},
         {"--bogus", 2, ""},
         {"", 2, ""},
     };

@@ -20,8 +20,6 @@ TEST(OutputPane, ErrorFormsAndLineNumbers) {
     } cases[] = {
         {true, 7, WithLine::Yes, MessageId::OutOfStackSpace, "Line 7 Error: Out of stack space", 6},
         {true, 0, WithLine::Yes, MessageId::OutOfStackSpace, "Line 1 Error: Out of stack space", 0},
-        {true, -3, WithLine::Yes, MessageId::OutOfStackSpace, "Line 1 Error: Out of stack space",
-         0},
         {true, 7, WithLine::No, MessageId::AddressOutsideMemory,
          "Error: Bytes can be placed only between 1000H and 1FFFH", -1},
         {false, 7, WithLine::Yes, MessageId::TypeProgram,

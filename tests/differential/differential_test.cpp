@@ -80,7 +80,6 @@ const HandCase kHandCases[] = {
     {"StoswAt1FFFH", "Memory window", 1, {}, "mov di,1fff\nstosw\nhlt\n"},
     {"BelowTheWindow", "Memory window", 1, {}, "mov bx,1\nmov al,[bx-2]\nhlt\n"},
     {"Wrap", {}, 4, {}, "mov bx,f000\nmov si,2800\nmov al,[bx+si]\nmov dx,[si+f000]\nhlt\n"},
-    {"WrapToo", {}, 3, {}, "mov bp,2000\nmov di,ffff\nmov [bp+di+f801],ax\nhlt\n"},
     // Data between the code: readable and writable. JMP takes 3 bytes: the data is at 1003H.
     {"DataInCode", {}, 4, {}, "jmp go\ndb 11,22,33\ngo: mov bx,1003\nxlat\nmov [1004],al\nhlt\n"},
     {"RetIntoAnInstruction", "Targets are lines", 2, {}, "mov ax,1001\npush ax\nret\nhlt\n"},
@@ -89,7 +88,6 @@ const HandCase kHandCases[] = {
     {"JcxzWithCl0", {}, 4, {}, "mov cx,100\njcxz done\nmov cx,0\njcxz done\nnop\ndone: hlt\n"},
     // Thousands of passes, one step of the kit.
     {"LongRepeUp", {}, 4, {}, "mov di,1100\nmov cx,0e00\nmov al,77\nrepne scasb\nhlt\n"},
-    {"LongRepeDown", {}, 4, {}, "std\nmov di,1eff\nmov cx,0c00\nrepne stosb\nhlt\n"},
     {"RepIsNoKitMnemonic", "Refused forms", 2, {}, "mov cx,3\nmov di,1800\nrep stosb\nhlt\n"},
     {"RepeatedLodsRefused", "Refused forms", 2, {}, "mov si,1800\nmov cx,2\nrepe lodsb\nhlt\n"},
     // Divide errors report the type-0 interrupt and change nothing; IDIV takes -128 and -32768

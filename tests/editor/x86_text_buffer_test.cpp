@@ -9,7 +9,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <utility>
@@ -307,36 +306,6 @@ TEST_F(TextBufferTest, FullHistoryDropsTheOldestWholeGroup) {
     EXPECT_EQ(groups, 1022);
     EXPECT_EQ(buffer.text(), "ggggg");
     EXPECT_TRUE(buffer.isModified());  // the saved empty text is out of reach
-}
-
-// A view that detaches itself and another one while being told of a change: the other hears
-// nothing more. A marker moved where it already is tells nobody.
-TEST_F(TextBufferTest, ViewsAndMarkers) {
-    RecordingView first;
-    RecordingView second;
-    struct Leaving : TextBufferView {
-        CX86TextBuffer* buffer = nullptr;
-        TextBufferView* other = nullptr;
-        void onTextChanged(TextBufferView*, const TextChange&) override {
-            buffer->detachView(this);
-            buffer->detachView(other);
-        }
-    } leaving;
-    leaving.buffer = &buffer;
-    leaving.other = &second;
-    buffer.attachView(&leaving);
-    buffer.attachView(&first);
-    buffer.attachView(&first);  // once only
-    buffer.attachView(&second);
-    load("one\r\ntwo\r\nthree");
-    buffer.setLineFlags(0, kExecutionMarker | 1);
-    EXPECT_TRUE(buffer.moveMarker(kExecutionMarker, 2));
-    EXPECT_TRUE(buffer.moveMarker(kExecutionMarker, 2));
-    EXPECT_FALSE(buffer.moveMarker(kExecutionMarker, 3));
-    EXPECT_EQ(buffer.lineFlags(0), 1u);
-    EXPECT_EQ(buffer.findMarker(kExecutionMarker), 2);
-    EXPECT_EQ(first.changes.size(), 4u);  // the whole text, then three line flags
-    EXPECT_TRUE(second.changes.empty());
 }
 
 // Random edits, undo and redo against a plain string: after every step the buffer holds the

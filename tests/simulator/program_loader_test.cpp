@@ -22,13 +22,6 @@ protected:
     }
 };
 
-TEST_F(ProgramLoaderTest, LoadsLineMapAndCodeRanges) {
-    ASSERT_TRUE(assembleAndLoadSource("start: mov ax,1234\nagain: dec ax\njnz again\nhlt\n"));
-    EXPECT_EQ(kit.image.lineMap,
-              (std::vector<std::uint16_t>{0x1000, 0, 0x1003, 1, 0x1004, 2, 0x1006, 3}));
-    EXPECT_EQ(kit.image.codeRanges, (std::vector<std::uint16_t>{0x1000, 0x1006}));
-}
-
 TEST_F(ProgramLoaderTest, DataBetweenCodeBreaksTheRanges) {
     ASSERT_TRUE(assembleAndLoadSource("\n\nnop\ndb 41,42\nhlt\n"));
     EXPECT_EQ(kit.image.lineMap, (std::vector<std::uint16_t>{0x1000, 2, 0x1003, 4}));
