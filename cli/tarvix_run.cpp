@@ -311,7 +311,7 @@ int command(int argc, char** argv) {
 
     if (options.json) {
         std::ostringstream json;
-        json << "{\"status\": \"" << status << "\", \"pane\": " << jsonBytes(sink.text)
+        json << "{\"status\": \"" << status << "\", \"pane\": " << jsonText(sink.text)
              << ", \"instructions\": " << driver.lastInstructionCount()
              << ", \"line\": " << stoppedLine << ", \"registers\": {";
         const char* separator = "";

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (options & 8) != 0 ? driver.step() : driver.run();
     devices.settle(kit.devices.ppi);
-    if (!isPlainAscii(jsonBytes(sink.text)) || !isPlainAscii(devicesJson(devices))) {
+    if (!isPlainAscii(jsonText(sink.text)) || !isPlainAscii(devicesJson(devices))) {
         std::abort();  // the report would not be plain, valid JSON text
     }
     return 0;

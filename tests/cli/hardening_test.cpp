@@ -101,6 +101,7 @@ TEST_F(Hardening, TheJsonReportFollowsTheKit) {
         "mov al,4\nout 42,al\n";
     const Case cases[] = {
         {"jz caf\xe9\nhlt\n", "\"pane\": \"Error: Unrecognized symbol caf\\u00e9\""},
+        {"jz caf\xc3\xa9\nhlt\n", "\"pane\": \"Error: Unrecognized symbol caf\\u00e9\""},
         {tone + "hlt\n", "\"speakerHz\": 1000"},
         {tone + "mov al,[0]\nhlt\n", "\"speakerHz\": 0"},
     };
