@@ -4,7 +4,7 @@
 // Milliseconds stay the host's: they time the rate figure and the pumping.
 #pragma once
 
-#include "simulator/clock.h"
+#include "common/clock.h"
 #include "simulator/execution_driver.h"
 
 namespace tarvix {
@@ -20,6 +20,10 @@ public:
     }
     std::int64_t frequency() override { return kInstructionsPerSecond; }
     std::uint64_t milliseconds() override { return host_.milliseconds(); }
+    std::optional<std::uint64_t> instructionsUntil(std::int64_t target) override {
+        const std::int64_t now = counter();
+        return static_cast<std::uint64_t>(target > now ? target - now : 0);
+    }
 
 private:
     const ExecutionDriver* driver_ = nullptr;

@@ -220,9 +220,9 @@ struct RegisterValue {
 
 std::vector<RegisterValue> registerValues(const Kit& kit, std::uint16_t ip) {
     const CpuRegisters& r = kit.cpu.regs;
-    return {{"AX", r.word(0)}, {"BX", r.word(3)}, {"CX", r.word(1)}, {"DX", r.word(2)},
-            {"SI", r.SI},      {"DI", r.DI},      {"BP", r.BP},      {"SP", r.SP},
-            {"IP", ip},        {"FLAGS", r.FLAGS}};
+    return {{"AX", r[Reg16::AX]}, {"BX", r[Reg16::BX]}, {"CX", r[Reg16::CX]}, {"DX", r[Reg16::DX]},
+            {"SI", r[Reg16::SI]}, {"DI", r[Reg16::DI]}, {"BP", r[Reg16::BP]}, {"SP", r[Reg16::SP]},
+            {"IP", ip},           {"FLAGS", r.FLAGS}};
 }
 
 std::string memoryBytes(Kit& kit, std::pair<std::uint16_t, std::uint16_t> range) {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "simulator/clock.h"
+#include "common/clock.h"
 
 namespace tarvix {
 

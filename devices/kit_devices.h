@@ -3,6 +3,7 @@
 // a kit that nobody watches.
 #pragma once
 
+#include "common/clock.h"
 #include "common/output_pane.h"
 #include "devices/device_panels.h"
 #include "devices/kbd8279.h"
@@ -12,7 +13,6 @@
 #include "devices/terminal_link.h"
 #include "devices/timer8254.h"
 #include "devices/usart8251.h"
-#include "simulator/clock.h"
 
 namespace tarvix {
 

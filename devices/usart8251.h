@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/clock.h"
 #include "common/output_pane.h"
 #include "devices/terminal_launcher.h"
 #include "devices/terminal_link.h"
-#include "simulator/clock.h"
 
 namespace tarvix {
 

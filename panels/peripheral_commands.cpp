@@ -68,7 +68,7 @@ bool runPeripheralCommand(int commandId, Kit& kit, KitPanels& panels) {
             kit.hwTimerEnabled = !kit.hwTimerEnabled;
             return true;
         case kTerminalCommand:  // exactly what the program's own connect statement does
-            kit.ports.connect("terminal");
+            kit.ports.connect(PortBus::deviceNamed("terminal"));
             return true;
         default:
             return false;

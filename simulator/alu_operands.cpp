@@ -1,7 +1,5 @@
 #include "simulator/alu_operands.h"
 
-#include "common/operand_text.h"
-
 namespace tarvix {
 
 namespace {
@@ -10,8 +8,8 @@ bool reportFormat(Cpu8086& cpu) {
     return cpu.pane().reportError(MessageId::ErrorInInstructionFormat, WithLine::Yes);
 }
 
-bool memoryOperand(Cpu8086& cpu, std::string_view text, Operand& operand) {
-    const std::uint16_t address = cpu.operandAddress(text);
+bool memoryOperand(Cpu8086& cpu, const OperandForm& form, Operand& operand) {
+    const std::uint16_t address = cpu.operandAddress(form);
     operand = {OperandKind::Memory, address};
     return address != 0;
 }
@@ -21,7 +19,8 @@ bool memoryOperand(Cpu8086& cpu, std::string_view text, Operand& operand) {
 std::uint16_t readOperand(Cpu8086& cpu, Operand operand, int size) {
     switch (operand.kind) {
         case OperandKind::Register:
-            return size == 2 ? cpu.regs.word(operand.where) : cpu.regs.byteRegister(operand.where);
+            return size == 2 ? cpu.regs[static_cast<Reg16>(operand.where)]
+                             : cpu.regs[static_cast<Reg8>(operand.where)];
         case OperandKind::Memory:
             return size == 2 ? cpu.memory.readWord(operand.where)
                              : cpu.memory.readByte(operand.where);
@@ -35,9 +34,9 @@ void writeOperand(Cpu8086& cpu, Operand operand, int size, std::uint16_t value) 
     const auto low = static_cast<std::uint8_t>(value & 0xFF);
     if (operand.kind == OperandKind::Register) {
         if (size == 2) {
-            cpu.regs.setWord(operand.where, value);
+            cpu.regs[static_cast<Reg16>(operand.where)] = value;
         } else {
-            cpu.regs.byteRegister(operand.where) = low;
+            cpu.regs[static_cast<Reg8>(operand.where)] = low;
         }
     } else if (operand.kind == OperandKind::Memory) {
         if (size == 2) {
@@ -48,61 +47,59 @@ void writeOperand(Cpu8086& cpu, Operand operand, int size, std::uint16_t value) 
     }
 }
 
-bool resolvePair(Cpu8086& cpu, std::string_view dest, std::string_view source, OperandPair& pair) {
-    const RegisterRef destRegister = registerRef(dest);
-    const RegisterRef sourceRegister = registerRef(source);
-    const bool immediate = isHexNumber(source);
-    if (destRegister.size != 0) {
-        pair.dest = {OperandKind::Register, static_cast<std::uint16_t>(destRegister.code)};
-        pair.size = destRegister.size;
-        if (immediate) {
+bool resolvePair(Cpu8086& cpu, const OperandForm& dest, const OperandForm& source,
+                 OperandPair& pair) {
+    if (dest.registerSize != 0) {
+        pair.dest = {OperandKind::Register, dest.registerCode};
+        pair.size = dest.registerSize;
+        if (source.isNumber) {
             pair.source = {OperandKind::Immediate,
-                           static_cast<std::uint16_t>(parseHex(source) & widthMask(pair.size))};
+                           static_cast<std::uint16_t>(source.number & widthMask(pair.size))};
             return true;
         }
-        if (sourceRegister.size == destRegister.size) {
-            pair.source = {OperandKind::Register, static_cast<std::uint16_t>(sourceRegister.code)};
+        if (source.registerSize == dest.registerSize) {
+            pair.source = {OperandKind::Register, source.registerCode};
             return true;
         }
-        if (sourceRegister.size == 0 && Cpu8086::isMemoryOperand(source)) {
+        if (source.registerSize == 0 && source.isMemory) {
             return memoryOperand(cpu, source, pair.source);
         }
-    } else if (Cpu8086::isMemoryOperand(dest)) {
-        if (immediate) {
+    } else if (dest.isMemory) {
+        if (source.isNumber) {
             if (!memoryOperand(cpu, dest, pair.dest)) {
                 return false;
             }
-            pair.size = Cpu8086::pointerSize(dest);
+            pair.size = dest.pointerSize;
             if (pair.size == 0) {
                 return cpu.pane().reportError(MessageId::SpecifyPointerSize, WithLine::Yes);
             }
             pair.source = {OperandKind::Immediate,
-                           static_cast<std::uint16_t>(parseHex(source) & widthMask(pair.size))};
+                           static_cast<std::uint16_t>(source.number & widthMask(pair.size))};
             return true;
         }
-        if (sourceRegister.size != 0) {
-            pair.source = {OperandKind::Register, static_cast<std::uint16_t>(sourceRegister.code)};
-            pair.size = sourceRegister.size;
+        if (source.registerSize != 0) {
+            pair.source = {OperandKind::Register, source.registerCode};
+            pair.size = source.registerSize;
             return memoryOperand(cpu, dest, pair.dest);
         }
     }
     return reportFormat(cpu);
 }
 
-bool resolveTarget(Cpu8086& cpu, std::string_view text, TargetRule rule, Operand& target,
+bool resolveTarget(Cpu8086& cpu, const OperandForm& operand, TargetRule rule, Operand& target,
                    int& size) {
-    if (const RegisterRef ref = registerRef(text); ref.size != 0) {
-        target = {OperandKind::Register, static_cast<std::uint16_t>(ref.code)};
-        size = ref.size;
+    if (operand.registerSize != 0) {
+        target = {OperandKind::Register, operand.registerCode};
+        size = operand.registerSize;
         return true;
     }
-    if (!Cpu8086::isMemoryOperand(text)) {
+    if (!operand.isMemory) {
         return reportFormat(cpu);
     }
-    if (!memoryOperand(cpu, text, target)) {
+    if (!memoryOperand(cpu, operand, target)) {
         return rule.reportFailedAddress ? reportFormat(cpu) : false;
     }
-    size = Cpu8086::pointerSize(text);
+    size = operand.pointerSize;
     if (size == 0) {
         return cpu.pane().reportError(rule.missingPrefix, WithLine::Yes);
     }

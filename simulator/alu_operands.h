@@ -1,9 +1,8 @@
-// Operands of the arithmetic, logic, shift and multiply executors, resolved once from their
-// texts into registers, addresses and immediates, then read and written at a width.
+// Operands of the arithmetic, logic, shift and multiply executors, resolved from their forms
+// into registers, addresses and immediates, then read and written at a width.
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "common/messages.h"
 #include "simulator/cpu8086.h"
@@ -32,7 +31,8 @@ void writeOperand(Cpu8086& cpu, Operand operand, int size, std::uint16_t value);
 // width or memory; memory with a register, or with an immediate when a size prefix says the
 // width (61207 without one). Anything else is 61206. The forms cannot overlap, so the order
 // in which each executor's ladder tries them decides nothing. False after reporting.
-bool resolvePair(Cpu8086& cpu, std::string_view dest, std::string_view source, OperandPair& pair);
+bool resolvePair(Cpu8086& cpu, const OperandForm& dest, const OperandForm& source,
+                 OperandPair& pair);
 
 // How a one-operand instruction treats memory: the message for a missing size prefix, and
 // whether a failed address is also reported as 61206 (behind the first, latched report).
@@ -43,7 +43,7 @@ struct TargetRule {
 
 // The one operand of NOT, NEG, the shifts, the multiplications and divisions: a register, or
 // memory with a size prefix. False after reporting.
-bool resolveTarget(Cpu8086& cpu, std::string_view text, TargetRule rule, Operand& target,
+bool resolveTarget(Cpu8086& cpu, const OperandForm& operand, TargetRule rule, Operand& target,
                    int& size);
 
 // An operation on the destination's and the source's values; `flags` is FLAGS before it.

@@ -38,32 +38,35 @@ AluResult decOperation(std::uint16_t a, std::uint16_t b, std::uint16_t flags, in
     return keepCarry(subtract(a, b, false, size), flags);
 }
 
-bool execute(Cpu8086& cpu, std::string_view source, BinaryOperation operation, bool store) {
+bool execute(Cpu8086& cpu, const OperandForm& dest, const OperandForm& source,
+             BinaryOperation operation, bool store) {
     OperandPair pair;
-    if (!resolvePair(cpu, cpu.dest, source, pair)) {
+    if (!resolvePair(cpu, dest, source, pair)) {
         return false;
     }
     applyPair(cpu, pair, operation, store);
     return true;
 }
 
+constexpr OperandForm kOne = OperandForm::immediate(1);
+
 }  // namespace
 
-bool Cpu8086::execAdd() {
-    return execute(*this, source, addOperation, true);
+bool Cpu8086::execAdd(const DecodedInstruction& ins) {
+    return execute(*this, ins.dest, ins.source, addOperation, true);
 }
 
-bool Cpu8086::execSub(bool store) {
-    return execute(*this, source, subOperation, store);
+bool Cpu8086::execSub(const DecodedInstruction& ins, bool store) {
+    return execute(*this, ins.dest, ins.source, subOperation, store);
 }
 
 // The ADD or SUB ladder with the source "1", whatever the line says after the operand.
-bool Cpu8086::execIncDec(bool isInc) {
-    return execute(*this, "1", isInc ? incOperation : decOperation, true);
+bool Cpu8086::execIncDec(const DecodedInstruction& ins, bool isInc) {
+    return execute(*this, ins.dest, kOne, isInc ? incOperation : decOperation, true);
 }
 
-bool Cpu8086::execAdcSbb(bool isAdc) {
-    return execute(*this, source, isAdc ? adcOperation : sbbOperation, true);
+bool Cpu8086::execAdcSbb(const DecodedInstruction& ins, bool isAdc) {
+    return execute(*this, ins.dest, ins.source, isAdc ? adcOperation : sbbOperation, true);
 }
 
 }  // namespace tarvix

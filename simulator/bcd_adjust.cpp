@@ -17,22 +17,22 @@ bool lowNibbleNeedsAdjust(std::uint8_t al, std::uint16_t flags) {
 void asciiAdjust(CpuRegisters& regs, bool afterAddition) {
     const std::uint16_t flags = regs.FLAGS;
     auto status = static_cast<std::uint16_t>(flags & ~(kAuxCarryFlag | kCarryFlag));
-    if (lowNibbleNeedsAdjust(regs.AL, flags)) {
-        const std::uint16_t ax = regs.word(0);
-        regs.setWord(0, static_cast<std::uint16_t>(afterAddition ? ax + 0x106 : ax - 6));
+    if (lowNibbleNeedsAdjust(regs[Reg8::AL], flags)) {
+        const std::uint16_t ax = regs[Reg16::AX];
+        regs[Reg16::AX] = static_cast<std::uint16_t>(afterAddition ? ax + 0x106 : ax - 6);
         if (!afterAddition) {
-            --regs.AH;
+            --regs[Reg8::AH];
         }
         status |= kAuxCarryFlag | kCarryFlag;
     }
-    regs.AL &= 0x0F;
+    regs[Reg8::AL] &= 0x0F;
     storeFlags(regs, status);
 }
 
 // DAA and DAS as IA-32 defines them; OF is 0.
 void decimalAdjust(CpuRegisters& regs, bool afterAddition) {
     const std::uint16_t flags = regs.FLAGS;
-    const std::uint8_t oldAl = regs.AL;
+    const std::uint8_t oldAl = regs[Reg8::AL];
     const bool oldCarry = (flags & kCarryFlag) != 0;
     std::uint16_t status = 0;
     if (lowNibbleNeedsAdjust(oldAl, flags)) {
@@ -40,14 +40,16 @@ void decimalAdjust(CpuRegisters& regs, bool afterAddition) {
         if (!afterAddition && (oldAl < 6 || oldCarry)) {
             status |= kCarryFlag;
         }
-        regs.AL = static_cast<std::uint8_t>(afterAddition ? regs.AL + 6 : regs.AL - 6);
+        regs[Reg8::AL] =
+            static_cast<std::uint8_t>(afterAddition ? regs[Reg8::AL] + 6 : regs[Reg8::AL] - 6);
         status |= kAuxCarryFlag;
     }
     if (oldAl > 0x99 || oldCarry) {
-        regs.AL = static_cast<std::uint8_t>(afterAddition ? regs.AL + 0x60 : regs.AL - 0x60);
+        regs[Reg8::AL] = static_cast<std::uint8_t>(afterAddition ? regs[Reg8::AL] + 0x60
+                                                                 : regs[Reg8::AL] - 0x60);
         status |= kCarryFlag;
     }
-    storeFlags(regs, status | resultFlags(regs.AL, 1));
+    storeFlags(regs, status | resultFlags(regs[Reg8::AL], 1));
 }
 
 }  // namespace
@@ -63,20 +65,20 @@ bool Cpu8086::execAdjust(AdjustKind kind) {
             decimalAdjust(regs, kind == Kind::Daa);
             return true;
         case Kind::Aam:
-            regs.AH = static_cast<std::uint8_t>(regs.AL / 10);
-            regs.AL = static_cast<std::uint8_t>(regs.AL % 10);
-            storeFlags(regs, resultFlags(regs.AL, 1));
+            regs[Reg8::AH] = static_cast<std::uint8_t>(regs[Reg8::AL] / 10);
+            regs[Reg8::AL] = static_cast<std::uint8_t>(regs[Reg8::AL] % 10);
+            storeFlags(regs, resultFlags(regs[Reg8::AL], 1));
             return true;
         case Kind::Aad:
-            regs.AL = static_cast<std::uint8_t>(regs.AL + regs.AH * 10);
-            regs.AH = 0;
-            storeFlags(regs, resultFlags(regs.AL, 1));
+            regs[Reg8::AL] = static_cast<std::uint8_t>(regs[Reg8::AL] + regs[Reg8::AH] * 10);
+            regs[Reg8::AH] = 0;
+            storeFlags(regs, resultFlags(regs[Reg8::AL], 1));
             return true;
         case Kind::Cbw:
-            regs.AH = (regs.AL & 0x80) != 0 ? 0xFF : 0x00;
+            regs[Reg8::AH] = (regs[Reg8::AL] & 0x80) != 0 ? 0xFF : 0x00;
             return true;
         case Kind::Cwd:
-            regs.setWord(2, (regs.AH & 0x80) != 0 ? 0xFFFF : 0x0000);
+            regs[Reg16::DX] = (regs[Reg8::AH] & 0x80) != 0 ? 0xFFFF : 0x0000;
             return true;
     }
     return fail(MessageId::ErrorInInstructionFormat);

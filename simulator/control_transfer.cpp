@@ -1,9 +1,5 @@
 // Executors that move currentLine other than by falling through. Targets end as source lines:
-// labels through lineOfSymbol, machine addresses through the program image's line map.
-#include <string>
-
-#include "common/operand_text.h"
-#include "common/text.h"
+// labels as the decoder found them, machine addresses through the program image's line map.
 #include "simulator/cpu8086.h"
 
 namespace tarvix {
@@ -56,23 +52,22 @@ bool conditionHolds(JumpKind kind, const CpuRegisters& regs) {
 
 // A failed lookup leaves currentLine at -1: the symbol messages name no line, and the
 // dispatcher must not mark one either.
-bool jumpToLabel(Cpu8086& cpu, std::string_view label) {
-    const int line = cpu.lineOfSymbol(label);
-    cpu.currentLine() = line;
-    return line != -1;
+bool transfer(Cpu8086& cpu, const LineTarget& target) {
+    cpu.currentLine() = target.line;
+    return target.line != -1 || cpu.pane().reportError(target.error, WithLine::No);
 }
 
 }  // namespace
 
-bool Cpu8086::execJump(JumpKind kind) {
+bool Cpu8086::execJump(const DecodedInstruction& ins, JumpKind kind) {
     switch (kind) {
         case JumpKind::JmpIndirect: {
+            const OperandForm& dest = ins.dest;
             std::uint16_t address = 0;
-            const int size = registerSize(dest);
-            if (size == 1) {
+            if (dest.registerSize == 1) {
                 return fail("Please use 16-bit register");
             }
-            if (size == 0) {
+            if (dest.registerSize == 0) {
                 address = operandAddress(dest);
                 if (address == 0) {
                     return false;
@@ -82,7 +77,8 @@ bool Cpu8086::execJump(JumpKind kind) {
             if (!image_.addressAtOrAfterLine(currentLine_, next)) {
                 return fail("Invalid IP");
             }
-            const std::uint16_t target = size == 2 ? regs.getReg16(dest) : memory.readWord(address);
+            const std::uint16_t target =
+                dest.registerSize == 2 ? regs[dest.word()] : memory.readWord(address);
             int line = -1;
             if (!image_.lineOfAddress(target, line)) {
                 return fail("Invalid IP for jump");
@@ -93,21 +89,21 @@ bool Cpu8086::execJump(JumpKind kind) {
         case JumpKind::Loop:
         case JumpKind::LoopE:
         case JumpKind::LoopNE: {
-            const auto cx = static_cast<std::uint16_t>(regs.getReg16("CX") - 1);
-            regs.setReg16("CX", cx);
+            const auto cx = static_cast<std::uint16_t>(regs[Reg16::CX] - 1);
+            regs[Reg16::CX] = cx;
             const bool zf = regs.testFlag(kZeroFlag);
             const bool taken =
                 cx != 0 && (kind == JumpKind::Loop || (kind == JumpKind::LoopE) == zf);
-            return taken ? jumpToLabel(*this, dest) : true;
+            return taken ? transfer(*this, ins.target) : true;
         }
         case JumpKind::Jcxz:
-            return regs.getReg16("CX") == 0 ? jumpToLabel(*this, dest) : true;
+            return regs[Reg16::CX] == 0 ? transfer(*this, ins.target) : true;
         default:
-            return conditionHolds(kind, regs) ? jumpToLabel(*this, dest) : true;
+            return conditionHolds(kind, regs) ? transfer(*this, ins.target) : true;
     }
 }
 
-bool Cpu8086::execCallRet(CallKind kind) {
+bool Cpu8086::execCallRet(const DecodedInstruction& ins, CallKind kind) {
     if (kind == CallKind::Ret) {
         std::uint16_t address = 0;
         if (!pop(address)) {
@@ -121,18 +117,17 @@ bool Cpu8086::execCallRet(CallKind kind) {
         return true;
     }
 
+    const OperandForm& dest = ins.dest;
     int targetLine = -1;
     std::uint16_t address = 0;
-    const int size = registerSize(dest);
     if (kind == CallKind::Direct) {
-        targetLine = lineOfSymbol(dest);
-        if (targetLine == -1) {
-            currentLine_ = -1;
-            return false;
+        if (ins.target.line == -1) {
+            return transfer(*this, ins.target);
         }
-    } else if (size == 1) {
+        targetLine = ins.target.line;
+    } else if (dest.registerSize == 1) {
         return fail("Please use 16-bit register");
-    } else if (size == 0) {
+    } else if (dest.registerSize == 0) {
         address = operandAddress(dest);
         if (address == 0) {
             return false;
@@ -144,7 +139,8 @@ bool Cpu8086::execCallRet(CallKind kind) {
     }
     if (kind == CallKind::Indirect) {
         // Read after the push, as the kit does: CALL SP sees the lowered SP.
-        const std::uint16_t target = size == 2 ? regs.getReg16(dest) : memory.readWord(address);
+        const std::uint16_t target =
+            dest.registerSize == 2 ? regs[dest.word()] : memory.readWord(address);
         if (!image_.lineOfAddress(target, targetLine)) {
             return fail("Invalid IP for call");
         }
@@ -162,24 +158,22 @@ bool Cpu8086::pushReturnAddress() {
     return push(returnAddress);
 }
 
-bool Cpu8086::execInt(bool isInt, std::string_view typeText) {
-    if (isInt) {
-        const int handlerLine = lineOfSymbol("int" + std::string(trim(typeText)));
-        if (handlerLine == -1) {
-            currentLine_ = -1;
-            return false;
-        }
-        if (!push(regs.FLAGS) || !push(0)) {
-            return false;
-        }
-        if (!pushReturnAddress()) {
-            return false;
-        }
-        currentLine_ = handlerLine;
-        regs.setFlag(kInterruptFlag | kTrapFlag, false);
-        return true;
+bool Cpu8086::execInt(const LineTarget& handler) {
+    if (handler.line == -1) {
+        return transfer(*this, handler);
     }
+    if (!push(regs.FLAGS) || !push(0)) {
+        return false;
+    }
+    if (!pushReturnAddress()) {
+        return false;
+    }
+    currentLine_ = handler.line;
+    regs.setFlag(kInterruptFlag | kTrapFlag, false);
+    return true;
+}
 
+bool Cpu8086::execIret() {
     std::uint16_t ip = 0;
     int line = -1;
     if (!pop(ip)) {

@@ -1,15 +1,15 @@
-// The kit's processor. It executes source text, not machine code: the dispatcher hands each
-// executor the operand texts `dest` and `source`, and the executor evaluates them against the
+// The kit's processor. It executes source lines, not machine code: the dispatcher hands each
+// executor the line's decoded record, and the executor evaluates its operand forms against the
 // registers and memory. Executors return false after reporting why the run must stop.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "assembler/symbol_table.h"
 #include "common/output_pane.h"
 #include "simulator/cpu_registers.h"
+#include "simulator/decoded_instruction.h"
 #include "simulator/kit_memory.h"
 #include "simulator/program_image.h"
 
@@ -50,43 +50,35 @@ public:
 
     KitMemory memory;
     CpuRegisters regs;
-    std::string mnemonic;  // as written
-    std::string source;    // second operand, left-trimmed
-    std::string dest;      // first operand, right-trimmed
 
-    // Empties the instruction texts and resets the registers; memory keeps its content.
+    // Resets the registers; memory keeps its content.
     void reset();
 
-    // Operand evaluation.
-    static bool isMemoryOperand(std::string_view text);
-    // 1 for a byte prefix (BYTE PTR, BPTR), 2 for a word prefix (WORD PTR, WPTR), else 0.
-    static int pointerSize(std::string_view text);
-    // The address of a register-based memory operand; 0 for none (a direct address, or an
-    // error already reported).
-    std::uint16_t effectiveAddress(std::string_view text);
-    std::uint16_t directAddress(std::string_view text);
-    // Either of the two; 0 means failure, already reported.
-    std::uint16_t operandAddress(std::string_view text);
-    bool execLea();
+    // The address a memory operand names now; 0 for none, after reporting why.
+    std::uint16_t operandAddress(const OperandForm& operand);
+    bool execLea(const DecodedInstruction& ins);
 
-    // The line of a label, or -1 after reporting that it is undefined or not an instruction.
-    int lineOfSymbol(std::string_view name);
+    // The line of a label, or line -1 with the message a transfer there reports.
+    LineTarget findLine(std::string_view name) const;
+    // The handler of an interrupt type written in hexadecimal, as INT names it.
+    LineTarget findHandler(std::string_view type) const;
 
     // The stack rules every push and pop follows.
     bool push(std::uint16_t value);
     bool pop(std::uint16_t& value);
 
     // Control transfer.
-    bool execJump(JumpKind kind);
-    bool execCallRet(CallKind kind);
-    bool execInt(bool isInt, std::string_view typeText);
+    bool execJump(const DecodedInstruction& ins, JumpKind kind);
+    bool execCallRet(const DecodedInstruction& ins, CallKind kind);
+    bool execInt(const LineTarget& handler);
+    bool execIret();
     bool divideFaults(std::uint32_t dividend, std::uint16_t divisor, bool isWord);
 
     // Data transfer.
-    bool execMov();
-    bool execXchg();
+    bool execMov(const DecodedInstruction& ins);
+    bool execXchg(const DecodedInstruction& ins);
     bool execXlat();
-    bool execPushPop(bool isPush);
+    bool execPushPop(const DecodedInstruction& ins, bool isPush);
     bool execPushfPopf(bool isPushf);
 
     // Arithmetic, logic, shifts and rotates, multiply and divide, adjust and string
@@ -95,20 +87,22 @@ public:
     enum class ShiftKind { Shl, Shr, Rol, Ror, Rcl, Rcr, Sar };
     enum class MulDivKind { Mul, Div, Imul, Idiv };
     enum class AdjustKind { Aaa, Daa, Das, Aad, Aam, Aas, Cbw, Cwd };
-    bool execAdd();
-    bool execSub(bool store);  // false for CMP
-    bool execIncDec(bool isInc);
-    bool execAdcSbb(bool isAdc);
-    bool execLogic(LogicOp op);
-    bool execShiftRotate(ShiftKind kind);
-    bool execMulDiv(MulDivKind kind);
+    bool execAdd(const DecodedInstruction& ins);
+    bool execSub(const DecodedInstruction& ins, bool store);  // false for CMP
+    bool execIncDec(const DecodedInstruction& ins, bool isInc);
+    bool execAdcSbb(const DecodedInstruction& ins, bool isAdc);
+    bool execLogic(const DecodedInstruction& ins, LogicOp op);
+    bool execShiftRotate(const DecodedInstruction& ins, ShiftKind kind);
+    bool execMulDiv(const DecodedInstruction& ins, MulDivKind kind);
     bool execAdjust(AdjustKind kind);
     bool execScas(bool isWord);
     bool execCmps(bool isWord);
     bool execStos(bool isWord);
     bool execLods(bool isWord);
     bool execMovs(bool isWord);
-    bool execRepeat(bool isRepne);
+    bool execRepeat(const DecodedInstruction& ins, bool isRepne);
+    // The string operation REPE and REPNE name as their operand, or -1.
+    static int repeatedOperation(std::string_view name);
 
     OutputPane& pane() { return pane_; }
     ProgramImage& image() { return image_; }
@@ -116,8 +110,6 @@ public:
 
 private:
     bool pushReturnAddress();
-    // `reported` tells a failure already reported from a text that is no register form.
-    std::uint16_t effectiveAddress(std::string_view text, bool& reported);
 
     bool fail(MessageId id) { return pane_.reportError(id, WithLine::Yes); }
     bool fail(std::string_view text) { return pane_.reportError(text, WithLine::Yes); }

@@ -1,119 +1,50 @@
 #include "simulator/cpu_registers.h"
 
+#include "common/operand_text.h"
+
 namespace tarvix {
-
-std::uint8_t& CpuRegisters::byteRegister(int code) {
-    switch (code & 7) {
-        case 0:
-            return AL;
-        case 1:
-            return CL;
-        case 2:
-            return DL;
-        case 3:
-            return BL;
-        case 4:
-            return AH;
-        case 5:
-            return CH;
-        case 6:
-            return DH;
-        default:
-            return BH;
-    }
-}
-
-std::uint16_t CpuRegisters::word(int code) const {
-    const auto pair = [](std::uint8_t high, std::uint8_t low) {
-        return static_cast<std::uint16_t>(high << 8 | low);
-    };
-    switch (code & 7) {
-        case 0:
-            return pair(AH, AL);
-        case 1:
-            return pair(CH, CL);
-        case 2:
-            return pair(DH, DL);
-        case 3:
-            return pair(BH, BL);
-        case 4:
-            return SP;
-        case 5:
-            return BP;
-        case 6:
-            return SI;
-        default:
-            return DI;
-    }
-}
-
-void CpuRegisters::setWord(int code, std::uint16_t value) {
-    const auto low = static_cast<std::uint8_t>(value & 0xFF);
-    const auto high = static_cast<std::uint8_t>(value >> 8);
-    switch (code & 7) {
-        case 0:
-            AL = low, AH = high;
-            break;
-        case 1:
-            CL = low, CH = high;
-            break;
-        case 2:
-            DL = low, DH = high;
-            break;
-        case 3:
-            BL = low, BH = high;
-            break;
-        case 4:
-            SP = value;
-            break;
-        case 5:
-            BP = value;
-            break;
-        case 6:
-            SI = value;
-            break;
-        default:
-            DI = value;
-            break;
-    }
-}
 
 std::uint8_t CpuRegisters::getReg8(std::string_view name) {
     const RegisterRef ref = registerRef(name);
     if (ref.size != 1) {
-        report("Err124");
+        reportUnknownRegister(1);
         return 0;
     }
-    return byteRegister(ref.code);
+    return (*this)[static_cast<Reg8>(ref.code)];
 }
 
 bool CpuRegisters::setReg8(std::string_view name, std::uint8_t value) {
     const RegisterRef ref = registerRef(name);
     if (ref.size != 1) {
-        report("Err124");
-        return false;
+        return reportUnknownRegister(1);
     }
-    byteRegister(ref.code) = value;
+    (*this)[static_cast<Reg8>(ref.code)] = value;
     return true;
 }
 
 std::uint16_t CpuRegisters::getReg16(std::string_view name) {
     const RegisterRef ref = registerRef(name);
     if (ref.size != 2) {
-        report("Err125");
+        reportUnknownRegister(2);
         return 0;
     }
-    return word(ref.code);
+    return (*this)[static_cast<Reg16>(ref.code)];
 }
 
 bool CpuRegisters::setReg16(std::string_view name, std::uint16_t value) {
     const RegisterRef ref = registerRef(name);
     if (ref.size != 2) {
-        report("Err125");
-        return false;
+        return reportUnknownRegister(2);
     }
-    setWord(ref.code, value);
+    (*this)[static_cast<Reg16>(ref.code)] = value;
     return true;
+}
+
+bool CpuRegisters::reportUnknownRegister(int size) {
+    if (boxes_) {
+        boxes_->showMessageBox(size == 1 ? "Err124" : "Err125");
+    }
+    return false;
 }
 
 void CpuRegisters::setFlag(std::uint16_t mask, bool on) {
@@ -125,16 +56,9 @@ void CpuRegisters::loadFlagsKeepIF(std::uint16_t value) {
 }
 
 void CpuRegisters::reset() {
-    AL = BL = CL = DL = AH = BH = CH = DH = 0;
-    SI = DI = BP = 0;
-    SP = kStackTop;
+    words_.fill(0);
+    (*this)[Reg16::SP] = kStackTop;
     FLAGS = 0;
-}
-
-void CpuRegisters::report(std::string_view text) {
-    if (boxes_) {
-        boxes_->showMessageBox(text);
-    }
 }
 
 }  // namespace tarvix

@@ -1,12 +1,14 @@
-// The register file of the kit's 8086: eight byte registers (AX..DX are pairs of them), SI,
-// DI, BP, SP and FLAGS. There are no segment registers; every segment is 0000H.
+// The register file of the kit's 8086: eight word registers indexed by their 8086 numbers, the
+// low and high bytes of AX..DX as byte views of them, and FLAGS. There are no segment
+// registers; every segment is 0000H.
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <string_view>
 
 #include "common/message_box.h"
-#include "common/operand_text.h"
 
 namespace tarvix {
 
@@ -23,15 +25,22 @@ inline constexpr std::uint16_t kOverflowFlag = 0x0800;
 
 inline constexpr std::uint16_t kStackTop = 0x2000;
 
+// In the order of the 8086's register numbers (the reg field of an instruction).
+enum class Reg16 : std::uint8_t { AX, CX, DX, BX, SP, BP, SI, DI };
+enum class Reg8 : std::uint8_t { AL, CL, DL, BL, AH, CH, DH, BH };
+
 class CpuRegisters {
 public:
-    virtual ~CpuRegisters() = default;
-
-    std::uint8_t AL = 0, BL = 0, CL = 0, DL = 0;
-    std::uint8_t AH = 0, BH = 0, CH = 0, DH = 0;
-    std::uint16_t SI = 0, DI = 0, BP = 0;
-    std::uint16_t SP = kStackTop;
     std::uint16_t FLAGS = 0;
+
+    std::uint16_t& operator[](Reg16 r) { return words_[static_cast<std::size_t>(r)]; }
+    std::uint16_t operator[](Reg16 r) const { return words_[static_cast<std::size_t>(r)]; }
+    // AL..BL are the low bytes of AX..BX, AH..BH their high bytes.
+    std::uint8_t& operator[](Reg8 r) { return bytes()[byteOffset(r)]; }
+    std::uint8_t operator[](Reg8 r) const {
+        const auto code = static_cast<unsigned>(r);
+        return static_cast<std::uint8_t>(words_[code & 3] >> (code >> 2) * 8);
+    }
 
     // Where the "Err124"/"Err125" reports go; none drops them.
     void setMessageBoxSink(MessageBoxSink* boxes) { boxes_ = boxes; }
@@ -42,6 +51,8 @@ public:
     bool setReg8(std::string_view name, std::uint8_t value);
     std::uint16_t getReg16(std::string_view name);
     bool setReg16(std::string_view name, std::uint16_t value);
+    // The fault of a name that is no register of this size (1 or 2 bytes); always false.
+    bool reportUnknownRegister(int size);
 
     std::uint16_t flags() const { return FLAGS; }
     void setFlag(std::uint16_t mask, bool on);
@@ -51,15 +62,17 @@ public:
 
     void reset();
 
-    // The register of an 8086 register number (reg field): AL, CL, DL, BL, AH, CH, DH, BH for
-    // bytes, AX, CX, DX, BX, SP, BP, SI, DI for words.
-    std::uint8_t& byteRegister(int code);
-    std::uint16_t word(int code) const;
-    void setWord(int code, std::uint16_t value);
-
 private:
-    void report(std::string_view text);
+    // The byte views rely on the host storing a word's low byte first.
+    static_assert(std::endian::native == std::endian::little);
 
+    std::uint8_t* bytes() { return reinterpret_cast<std::uint8_t*>(words_.data()); }
+    static std::size_t byteOffset(Reg8 r) {
+        const auto code = static_cast<std::size_t>(r);
+        return (code & 3) * 2 + (code >> 2);
+    }
+
+    std::array<std::uint16_t, 8> words_{0, 0, 0, 0, kStackTop, 0, 0, 0};
     MessageBoxSink* boxes_ = nullptr;
 };
 

@@ -1,22 +1,21 @@
 // MOV, XCHG, XLAT and the stack transfers. Operands are classified in one order everywhere:
 // register name, then immediate, then memory reference.
-#include "common/operand_text.h"
 #include "simulator/cpu8086.h"
 
 namespace tarvix {
 
 namespace {
 
-std::uint16_t readRegister(CpuRegisters& regs, std::string_view name, int size) {
-    return size == 2 ? regs.getReg16(name) : regs.getReg8(name);
+std::uint16_t readRegister(const CpuRegisters& regs, const OperandForm& operand) {
+    return operand.registerSize == 2 ? regs[operand.word()] : regs[operand.byte()];
 }
 
 // An immediate is cut to the register's width without a message.
-void writeRegister(CpuRegisters& regs, std::string_view name, int size, std::uint16_t value) {
-    if (size == 2) {
-        regs.setReg16(name, value);
+void writeRegister(CpuRegisters& regs, const OperandForm& operand, std::uint16_t value) {
+    if (operand.registerSize == 2) {
+        regs[operand.word()] = value;
     } else {
-        regs.setReg8(name, static_cast<std::uint8_t>(value & 0xFF));
+        regs[operand.byte()] = static_cast<std::uint8_t>(value & 0xFF);
     }
 }
 
@@ -31,106 +30,104 @@ bool writeMemory(KitMemory& memory, std::uint16_t address, int size, std::uint16
 
 }  // namespace
 
-bool Cpu8086::execMov() {
-    const int destSize = registerSize(dest);
-    const int sourceSize = registerSize(source);
-    if (destSize != 0) {
-        if (sourceSize != 0) {
-            if (sourceSize != destSize) {
+bool Cpu8086::execMov(const DecodedInstruction& ins) {
+    const OperandForm& dest = ins.dest;
+    const OperandForm& source = ins.source;
+    if (dest.registerSize != 0) {
+        if (source.registerSize != 0) {
+            if (source.registerSize != dest.registerSize) {
                 return fail(MessageId::ErrorInInstructionFormat);
             }
-            writeRegister(regs, dest, destSize, readRegister(regs, source, sourceSize));
+            writeRegister(regs, dest, readRegister(regs, source));
             return true;
         }
-        if (isHexNumber(source)) {
-            writeRegister(regs, dest, destSize, parseHex(source));
+        if (source.isNumber) {
+            writeRegister(regs, dest, source.number);
             return true;
         }
-        if (isMemoryOperand(source)) {
+        if (source.isMemory) {
             const std::uint16_t address = operandAddress(source);
             if (address == 0) {
                 return false;
             }
             // A refused word read at 1FFFH has reported itself and loads 0; the run goes on.
-            writeRegister(regs, dest, destSize, readMemory(memory, address, destSize));
+            writeRegister(regs, dest, readMemory(memory, address, dest.registerSize));
             return true;
         }
-    } else if (isMemoryOperand(dest)) {
-        if (sourceSize != 0) {
+    } else if (dest.isMemory) {
+        if (source.registerSize != 0) {
             const std::uint16_t address = operandAddress(dest);
             return address != 0 &&
-                   writeMemory(memory, address, sourceSize, readRegister(regs, source, sourceSize));
+                   writeMemory(memory, address, source.registerSize, readRegister(regs, source));
         }
-        if (isHexNumber(source)) {
+        if (source.isNumber) {
             const std::uint16_t address = operandAddress(dest);
             if (address == 0) {
                 // Hidden behind the latched first report; kept so both forms fail alike.
                 return fail(MessageId::ErrorInInstructionFormat);
             }
-            const int size = pointerSize(dest);
-            if (size == 0) {
+            if (dest.pointerSize == 0) {
                 return fail(MessageId::SpecifyPointerSize);
             }
-            return writeMemory(memory, address, size, parseHex(source));
+            return writeMemory(memory, address, dest.pointerSize, source.number);
         }
     }
     return fail(MessageId::ErrorInInstructionFormat);
 }
 
-bool Cpu8086::execXchg() {
-    const int destSize = registerSize(dest);
-    const int sourceSize = registerSize(source);
-    if (destSize != 0 && sourceSize != 0) {
-        if (destSize != sourceSize) {
+bool Cpu8086::execXchg(const DecodedInstruction& ins) {
+    const OperandForm& dest = ins.dest;
+    const OperandForm& source = ins.source;
+    if (dest.registerSize != 0 && source.registerSize != 0) {
+        if (dest.registerSize != source.registerSize) {
             return fail(MessageId::ErrorInInstructionFormat);
         }
-        const std::uint16_t oldDest = readRegister(regs, dest, destSize);
-        writeRegister(regs, dest, destSize, readRegister(regs, source, sourceSize));
-        writeRegister(regs, source, sourceSize, oldDest);
+        const std::uint16_t oldDest = readRegister(regs, dest);
+        writeRegister(regs, dest, readRegister(regs, source));
+        writeRegister(regs, source, oldDest);
         return true;
     }
 
-    std::string_view reg;
-    std::string_view mem;
-    int size = 0;
-    if (destSize == 0 && sourceSize != 0 && isMemoryOperand(dest)) {
-        reg = source;
-        mem = dest;
-        size = sourceSize;
-    } else if (destSize != 0 && isMemoryOperand(source)) {
-        reg = dest;
-        mem = source;
-        size = destSize;
+    const OperandForm* reg = nullptr;
+    const OperandForm* mem = nullptr;
+    if (dest.registerSize == 0 && source.registerSize != 0 && dest.isMemory) {
+        reg = &source;
+        mem = &dest;
+    } else if (dest.registerSize != 0 && source.isMemory) {
+        reg = &dest;
+        mem = &source;
     } else {
         return fail(MessageId::ErrorInInstructionFormat);
     }
-    const std::uint16_t address = operandAddress(mem);
+    const std::uint16_t address = operandAddress(*mem);
     if (address == 0) {
         return false;
     }
+    const int size = reg->registerSize;
     const std::uint16_t old = readMemory(memory, address, size);
     // A refused write has reported itself; the register still takes the old value.
-    writeMemory(memory, address, size, readRegister(regs, reg, size));
-    writeRegister(regs, reg, size, old);
+    writeMemory(memory, address, size, readRegister(regs, *reg));
+    writeRegister(regs, *reg, old);
     return true;
 }
 
 bool Cpu8086::execXlat() {
-    const std::uint32_t address = std::uint32_t{regs.getReg16("BX")} + regs.AL;
+    const std::uint32_t address = std::uint32_t{regs[Reg16::BX]} + regs[Reg8::AL];
     if (address < kMemoryFirst || address >= kMemoryFirst + kMemorySize) {
         return fail(MessageId::AddressOutsideMemory);
     }
-    regs.AL = memory.readByte(static_cast<std::uint16_t>(address));
+    regs[Reg8::AL] = memory.readByte(static_cast<std::uint16_t>(address));
     return true;
 }
 
-bool Cpu8086::execPushPop(bool isPush) {
-    const int size = registerSize(dest);
+bool Cpu8086::execPushPop(const DecodedInstruction& ins, bool isPush) {
+    const OperandForm& dest = ins.dest;
+    const int size = dest.registerSize;
     if (isPush) {
         std::uint16_t value = 0;
         if (size == 2) {
-            value = regs.getReg16(dest);
-        } else if (size == 0 && isMemoryOperand(dest) && pointerSize(dest) != 1) {
+            value = regs[dest.word()];
+        } else if (size == 0 && dest.isMemory && dest.pointerSize != 1) {
             const std::uint16_t address = operandAddress(dest);
             if (address == 0) {
                 return false;
@@ -148,15 +145,19 @@ bool Cpu8086::execPushPop(bool isPush) {
             return false;
         }
         // SP stays raised: the word has left the stack before the byte register is refused.
-        return size == 2 ? regs.setReg16(dest, value) : fail(MessageId::StackEmpty);
+        if (size != 2) {
+            return fail(MessageId::StackEmpty);
+        }
+        regs[dest.word()] = value;
+        return true;
     }
-    if (isMemoryOperand(dest)) {
+    if (dest.isMemory) {
         const std::uint16_t address = operandAddress(dest);
         std::uint16_t value = 0;
         if (address == 0 || !pop(value)) {
             return false;
         }
-        if (pointerSize(dest) == 1) {
+        if (dest.pointerSize == 1) {
             return fail(MessageId::StackEmpty);
         }
         return memory.writeWord(address, value);

@@ -1,6 +1,6 @@
 #include "simulator/execution_driver.h"
 
-#include <limits>
+#include <algorithm>
 
 #include "common/format.h"
 #include "common/text.h"
@@ -10,11 +10,11 @@ namespace tarvix {
 
 namespace {
 
-// The run loop looks at the clock once per this many lines, and lets the windows breathe when
-// a few milliseconds have passed: often enough for a person, rarely enough for speed.
-constexpr unsigned kLinesBetweenClockChecks = 256;
+// Unless the clock can say when the 1 Hz timer is due, the run loop looks at it once per this
+// many instructions, and lets the windows breathe when a few milliseconds have passed: often
+// enough for a person, rarely enough for speed.
+constexpr std::uint64_t kInstructionsBetweenClockChecks = 256;
 constexpr std::uint64_t kMillisecondsBetweenPumps = 5;
-constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
 }  // namespace
 
@@ -73,7 +73,7 @@ void ExecutionDriver::finish() {
 }
 
 bool ExecutionDriver::deliverInterrupt(std::string_view type) {
-    return kit_.cpu.execInt(true, type);
+    return kit_.cpu.execInt(kit_.cpu.findHandler(type));
 }
 
 // A new key in lastKey interrupts the program only while it allows interrupts.
@@ -86,6 +86,8 @@ ExecutionDriver::LineStep ExecutionDriver::executeLine(bool refreshEachInstructi
     switch (dispatcher_.executeNextLine(refreshEachInstruction)) {
         case Dispatcher::Stop:
             return LineStep::Stopped;
+        case Dispatcher::Halted:
+            return LineStep::Halted;
         case Dispatcher::NoInstruction:
             return LineStep::Continue;
         case Dispatcher::Executed:
@@ -136,49 +138,25 @@ void ExecutionDriver::run() {
     kit_.currentLine = 0;
     kit_.lastKey = 0;  // no key pressed yet in this run
     dispatcher_.startRun();
-    std::int64_t lastTick = clock_.counter();
-    const std::uint64_t start = clock_.milliseconds();
-    std::uint64_t lastPump = start;
-    unsigned untilClockCheck = 0;
-    std::size_t nextScriptedKey = 0;
-    std::uint64_t scriptedKeyDue = scriptedKeys_.empty() ? kNever : keyInterval_;
+    events_ = {highResTimer, frequency, clock_.counter(), clock_.milliseconds(), 0, keyInterval_};
+    const std::uint64_t start = events_.lastPump;
+    std::uint64_t nextEvent = 0;
     bool stopped = false;
     bool limited = false;
     for (;;) {
-        if (untilClockCheck-- == 0) {
-            untilClockCheck = kLinesBetweenClockChecks - 1;
-            // Read each time: a connect statement can switch the timer on during the run.
-            if (highResTimer && kit_.hwTimerEnabled) {
-                const std::int64_t now = clock_.counter();
-                if (now >= lastTick + frequency) {
-                    if (!deliverInterrupt("2")) {
-                        break;
-                    }
-                    lastTick = now;
-                }
-            }
-            const std::uint64_t now = clock_.milliseconds();
-            if (now - lastPump >= kMillisecondsBetweenPumps || now < lastPump) {
-                lastPump = now;
-                host_.pump();
-                if (host_.takeStopRequest()) {
-                    stopped = true;
-                    break;
-                }
-                if (host_.takeKey(kit_.lastKey) && !keyPressed()) {
-                    break;
-                }
-            }
-        }
-        if (instructions_ >= scriptedKeyDue) {
-            kit_.lastKey = static_cast<std::uint8_t>(scriptedKeys_[nextScriptedKey++]);
-            scriptedKeyDue =
-                nextScriptedKey < scriptedKeys_.size() ? scriptedKeyDue + keyInterval_ : kNever;
-            if (!keyPressed()) {
+        // The one test between instructions: everything else waits for its deadline.
+        if (instructions_ >= nextEvent) {
+            const EventStep step = serviceEvents();
+            if (step != EventStep::Continue) {
+                stopped = step == EventStep::Stopped;
                 break;
             }
+            nextEvent = nextEventDeadline();
         }
-        const LineStep result = executeLine(false);
+        LineStep result = executeLine(false);
+        if (result == LineStep::Halted) {
+            result = timerAtHalt();
+        }
         if (result != LineStep::Continue) {
             limited = result == LineStep::LimitReached;
             break;
@@ -194,6 +172,66 @@ void ExecutionDriver::run() {
     host_.invalidateMemory();
     host_.playDoneSound();
     finish();
+}
+
+ExecutionDriver::EventStep ExecutionDriver::serviceEvents() {
+    // Read each time: a connect statement can switch the timer on during the run.
+    if (events_.highResTimer && kit_.hwTimerEnabled) {
+        const std::int64_t now = clock_.counter();
+        if (now >= events_.lastTick + events_.frequency) {
+            if (!deliverInterrupt("2")) {
+                return EventStep::Failed;
+            }
+            events_.lastTick = now;
+        }
+    }
+    const std::uint64_t now = clock_.milliseconds();
+    if (now - events_.lastPump >= kMillisecondsBetweenPumps || now < events_.lastPump) {
+        events_.lastPump = now;
+        host_.pump();
+        if (host_.takeStopRequest()) {
+            return EventStep::Stopped;
+        }
+        if (host_.takeKey(kit_.lastKey) && !keyPressed()) {
+            return EventStep::Failed;
+        }
+    }
+    if (events_.nextScriptedKey < scriptedKeys_.size() && instructions_ >= events_.scriptedKeyDue) {
+        kit_.lastKey = static_cast<std::uint8_t>(scriptedKeys_[events_.nextScriptedKey++]);
+        events_.scriptedKeyDue += keyInterval_;
+        if (!keyPressed()) {
+            return EventStep::Failed;
+        }
+    }
+    return EventStep::Continue;
+}
+
+std::uint64_t ExecutionDriver::nextEventDeadline() {
+    std::uint64_t deadline = instructions_ + kInstructionsBetweenClockChecks;
+    if (events_.nextScriptedKey < scriptedKeys_.size()) {
+        deadline = std::min(deadline, events_.scriptedKeyDue);
+    }
+    if (events_.highResTimer && kit_.hwTimerEnabled) {
+        if (const auto until = clock_.instructionsUntil(events_.lastTick + events_.frequency)) {
+            deadline = std::min(deadline, instructions_ + std::max<std::uint64_t>(*until, 1));
+        }
+    }
+    return deadline;
+}
+
+// HLT ends the run, but a 1 Hz interrupt already due is taken before it, as before any other
+// instruction; the handler returns to the HLT.
+ExecutionDriver::LineStep ExecutionDriver::timerAtHalt() {
+    if (!events_.highResTimer || !kit_.hwTimerEnabled) {
+        return LineStep::Halted;
+    }
+    const std::int64_t now = clock_.counter();
+    if (now < events_.lastTick + events_.frequency) {
+        return LineStep::Halted;
+    }
+    events_.lastTick = now;
+    kit_.currentLine = lastLine_;
+    return deliverInterrupt("2") ? LineStep::Continue : LineStep::Stopped;
 }
 
 void ExecutionDriver::step() {
@@ -224,9 +262,7 @@ void ExecutionDriver::step() {
     dispatcher_.startRun();
     bool stopped = false;
     for (;;) {
-        const Cpu8086& cpu = kit_.cpu;
-        host_.setStatusText(cpu.source.empty() ? cpu.mnemonic + " " + cpu.dest
-                                               : cpu.mnemonic + " " + cpu.dest + "," + cpu.source);
+        host_.setStatusText(dispatcher_.lastDispatchedText());
         host_.clearNextRequest();
         markLine(kit_.currentLine, false);
         host_.keepLineVisible(kit_.currentLine);

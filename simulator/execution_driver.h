@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "common/clock.h"
 #include "editor/x86_text_buffer.h"
-#include "simulator/clock.h"
 #include "simulator/dispatcher.h"
 #include "simulator/kit.h"
 #include "simulator/run_host.h"
@@ -61,8 +61,26 @@ private:
     bool deliverInterrupt(std::string_view type);
     bool keyPressed();
     // One line through the dispatcher, counting and reporting an executed instruction.
-    enum class LineStep { Continue, Stopped, LimitReached };
+    enum class LineStep { Continue, Stopped, Halted, LimitReached };
     LineStep executeLine(bool refreshEachInstruction);
+
+    // What a Run looks at between instructions when their deadline comes: the 1 Hz timer, the
+    // windows with Stop and the keys, and the scripted keys.
+    enum class EventStep { Continue, Stopped, Failed };
+    EventStep serviceEvents();
+    // The instruction count at which the events must next be looked at.
+    std::uint64_t nextEventDeadline();
+    // At HLT: Continue after taking a 1 Hz interrupt already due, which returns to the HLT.
+    LineStep timerAtHalt();
+
+    struct RunEvents {
+        bool highResTimer = false;
+        std::int64_t frequency = 0;
+        std::int64_t lastTick = 0;  // when the 1 Hz timer last fired, or the run started
+        std::uint64_t lastPump = 0;
+        std::size_t nextScriptedKey = 0;
+        std::uint64_t scriptedKeyDue = 0;
+    };
 
     Kit& kit_;
     CX86TextBuffer& buffer_;
@@ -73,6 +91,7 @@ private:
     std::function<void(int)> observer_;
     std::string scriptedKeys_;
     std::uint64_t keyInterval_ = 1;
+    RunEvents events_;
     RunEnding ending_ = RunEnding::NotStarted;
     std::uint64_t instructions_ = 0;
     int lastLine_ = 0;

@@ -9,8 +9,8 @@
 #include "assembler/assembler8086.h"
 #include "common/output_pane.h"
 #include "devices/kit_devices.h"
-#include "devices/port_bus.h"
 #include "simulator/cpu8086.h"
+#include "simulator/port_bus.h"
 #include "simulator/program_image.h"
 
 namespace tarvix {

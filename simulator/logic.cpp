@@ -1,6 +1,5 @@
 // AND, OR, XOR, TEST, NOT and NEG. NOT and NEG without a second operand work on their one
 // operand; with one they meet the two-operand forms, where they do nothing.
-#include "common/operand_text.h"
 #include "simulator/add_subtract.h"
 #include "simulator/alu_operands.h"
 #include "simulator/cpu8086.h"
@@ -34,12 +33,12 @@ AluResult unary(Cpu8086::LogicOp op, std::uint16_t value, std::uint16_t flags, i
 
 }  // namespace
 
-bool Cpu8086::execLogic(LogicOp op) {
+bool Cpu8086::execLogic(const DecodedInstruction& ins, LogicOp op) {
     const bool isUnary = op == LogicOp::Not || op == LogicOp::Neg;
-    if (isUnary && source.empty() && (registerSize(dest) != 0 || isMemoryOperand(dest))) {
+    if (isUnary && ins.source.isEmpty && (ins.dest.registerSize != 0 || ins.dest.isMemory)) {
         Operand target;
         int size = 0;
-        if (!resolveTarget(*this, dest, {MessageId::SpecifyPointerSize, false}, target, size)) {
+        if (!resolveTarget(*this, ins.dest, {MessageId::SpecifyPointerSize, false}, target, size)) {
             return false;
         }
         const std::uint16_t flags = regs.FLAGS;
@@ -50,7 +49,7 @@ bool Cpu8086::execLogic(LogicOp op) {
     }
 
     OperandPair pair;
-    if (!resolvePair(*this, dest, source, pair)) {
+    if (!resolvePair(*this, ins.dest, ins.source, pair)) {
         return false;
     }
     switch (op) {

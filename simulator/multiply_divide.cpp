@@ -18,9 +18,9 @@ std::int32_t signedAt(std::uint32_t value, int size) {
 // AX (byte) or DX:AX (word), with CF and OF set when the high half is more than the
 // extension of the low one. SF, ZF and PF follow the low half, AF is 0, as on Unicorn.
 void storeProduct(CpuRegisters& regs, std::uint32_t product, bool highHalfUsed, int size) {
-    regs.setWord(0, static_cast<std::uint16_t>(product & 0xFFFF));
+    regs[Reg16::AX] = static_cast<std::uint16_t>(product & 0xFFFF);
     if (size == 2) {
-        regs.setWord(2, static_cast<std::uint16_t>(product >> 16));
+        regs[Reg16::DX] = static_cast<std::uint16_t>(product >> 16);
     }
     std::uint16_t status = resultFlags(static_cast<std::uint16_t>(product & 0xFFFF), size);
     if (highHalfUsed) {
@@ -30,7 +30,7 @@ void storeProduct(CpuRegisters& regs, std::uint32_t product, bool highHalfUsed, 
 }
 
 void multiply(CpuRegisters& regs, Kind kind, std::uint16_t operand, int size) {
-    const std::uint32_t accumulator = size == 2 ? regs.word(0) : regs.AL;
+    const std::uint32_t accumulator = size == 2 ? regs[Reg16::AX] : regs[Reg8::AL];
     if (kind == Kind::Mul) {
         const std::uint32_t product = accumulator * operand;
         storeProduct(regs, product, (product >> (size * 8)) != 0, size);
@@ -58,13 +58,14 @@ bool signedDivideFaults(Cpu8086& cpu, std::int64_t dividend, std::int64_t diviso
 
 }  // namespace
 
-bool Cpu8086::execMulDiv(MulDivKind kind) {
-    if (!source.empty()) {
+bool Cpu8086::execMulDiv(const DecodedInstruction& ins, MulDivKind kind) {
+    if (!ins.source.isEmpty) {
         return fail(MessageId::ErrorInInstructionFormat);
     }
     Operand target;
     int size = 0;
-    if (!resolveTarget(*this, dest, {MessageId::ErrorInInstructionFormat, true}, target, size)) {
+    if (!resolveTarget(*this, ins.dest, {MessageId::ErrorInInstructionFormat, true}, target,
+                       size)) {
         return false;
     }
     const std::uint16_t operand = readOperand(*this, target, size);
@@ -74,7 +75,7 @@ bool Cpu8086::execMulDiv(MulDivKind kind) {
     }
 
     const std::uint32_t dividend =
-        size == 2 ? std::uint32_t{regs.word(2)} << 16 | regs.word(0) : regs.word(0);
+        size == 2 ? std::uint32_t{regs[Reg16::DX]} << 16 | regs[Reg16::AX] : regs[Reg16::AX];
     std::uint32_t quotient = 0;
     std::uint32_t remainder = 0;
     if (kind == MulDivKind::Div) {
@@ -94,10 +95,10 @@ bool Cpu8086::execMulDiv(MulDivKind kind) {
         remainder = static_cast<std::uint32_t>(a % b);
     }
     if (size == 2) {
-        regs.setWord(0, static_cast<std::uint16_t>(quotient & 0xFFFF));
-        regs.setWord(2, static_cast<std::uint16_t>(remainder & 0xFFFF));
+        regs[Reg16::AX] = static_cast<std::uint16_t>(quotient & 0xFFFF);
+        regs[Reg16::DX] = static_cast<std::uint16_t>(remainder & 0xFFFF);
     } else {
-        regs.setWord(0, static_cast<std::uint16_t>((remainder & 0xFF) << 8 | (quotient & 0xFF)));
+        regs[Reg16::AX] = static_cast<std::uint16_t>((remainder & 0xFF) << 8 | (quotient & 0xFF));
     }
     // Every status flag is undefined after a division; Unicorn keeps them as they were.
     storeFlags(regs, regs.FLAGS);

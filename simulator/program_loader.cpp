@@ -3,6 +3,7 @@
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "assembler/list_file.h"
 #include "common/line_ends.h"
@@ -123,9 +124,8 @@ bool buildProgramImage(Kit& kit, const std::string& sourcePath) {
     if (!text) {
         return false;
     }
-    ProgramImage& image = kit.image;
-    image.lineMap.clear();
-    image.codeRanges.clear();
+    std::vector<std::uint16_t> lineMap;
+    std::vector<std::uint16_t> codeRanges;
     bool inside = false;
     std::uint16_t lastCode = 0;
     std::string_view list = *text;
@@ -135,21 +135,22 @@ bool buildProgramImage(Kit& kit, const std::string& sourcePath) {
         const std::size_t dollar = line.find('$');
         if (dollar != std::string_view::npos) {
             const std::uint16_t number = parseDecimal(line.substr(dollar + 1));
-            image.lineMap.push_back(address);
-            image.lineMap.push_back(static_cast<std::uint16_t>(number - 1));
+            lineMap.push_back(address);
+            lineMap.push_back(static_cast<std::uint16_t>(number - 1));
             lastCode = address;
             if (!inside) {
-                image.codeRanges.push_back(address);
+                codeRanges.push_back(address);
                 inside = true;
             }
         } else if (inside) {
-            image.codeRanges.push_back(static_cast<std::uint16_t>(address - 1));
+            codeRanges.push_back(static_cast<std::uint16_t>(address - 1));
             inside = false;
         }
     }
-    if (image.codeRanges.size() % 2 != 0) {
-        image.codeRanges.push_back(lastCode);
+    if (codeRanges.size() % 2 != 0) {
+        codeRanges.push_back(lastCode);
     }
+    kit.image.load(std::move(lineMap), std::move(codeRanges));
     return true;
 }
 

@@ -13,9 +13,9 @@ std::array<std::string, 4> registerLines(const CpuRegisters& regs, std::uint16_t
         }
     }
     return {
-        formatText("Ax= %04X Bx= %04X Cx= %04X", regs.word(0), regs.word(3), regs.word(1)),
-        formatText("Dx= %04X Si= %04X Di= %04X", regs.word(2), regs.SI, regs.DI),
-        formatText("IP= %04x Sp= %04X Bp= %04X", ip, regs.SP, regs.BP),
+        formatText("Ax= %04X Bx= %04X Cx= %04X", regs[Reg16::AX], regs[Reg16::BX], regs[Reg16::CX]),
+        formatText("Dx= %04X Si= %04X Di= %04X", regs[Reg16::DX], regs[Reg16::SI], regs[Reg16::DI]),
+        formatText("IP= %04x Sp= %04X Bp= %04X", ip, regs[Reg16::SP], regs[Reg16::BP]),
         flags,
     };
 }

@@ -1,8 +1,6 @@
 // SHL/SAL, SHR, SAR, ROL, ROR, RCL and RCR by 1 or by CL. CL counts modulo 32, as on every
 // processor after the 8086; flags follow the IA-32 rules, and flag_image.h lists the values
 // chosen where those rules leave a flag undefined.
-#include "common/operand_text.h"
-#include "common/text.h"
 #include "simulator/alu_operands.h"
 #include "simulator/cpu8086.h"
 
@@ -90,16 +88,17 @@ AluResult shiftRotate(Kind kind, std::uint16_t value, unsigned count, std::uint1
 
 }  // namespace
 
-bool Cpu8086::execShiftRotate(ShiftKind kind) {
+bool Cpu8086::execShiftRotate(const DecodedInstruction& ins, ShiftKind kind) {
     unsigned count = 1;
-    if (equalsIgnoreCase(source, "cl")) {
-        count = regs.CL;
-    } else if (parseHex(source) != 1) {
+    if (ins.source.is(Reg8::CL)) {
+        count = regs[Reg8::CL];
+    } else if (ins.source.number != 1) {
         return fail("Use SHL reg,1 ,or SHL reg, CL. (CL='count')");
     }
     Operand target;
     int size = 0;
-    if (!resolveTarget(*this, dest, {MessageId::ErrorInInstructionFormat, true}, target, size)) {
+    if (!resolveTarget(*this, ins.dest, {MessageId::ErrorInInstructionFormat, true}, target,
+                       size)) {
         return false;
     }
     const AluResult result =

@@ -67,12 +67,12 @@ bool execute(Cpu8086& cpu, StringOp op, bool isWord) {
     CpuRegisters& regs = cpu.regs;
     const bool usesDi = op != StringOp::Lods;
     const bool usesSi = op == StringOp::Cmps || op == StringOp::Lods || op == StringOp::Movs;
-    const std::uint16_t di = usesDi ? elementAddress(cpu, regs.DI) : 0;
-    const std::uint16_t si = usesSi ? elementAddress(cpu, regs.SI) : 0;
+    const std::uint16_t di = usesDi ? elementAddress(cpu, regs[Reg16::DI]) : 0;
+    const std::uint16_t si = usesSi ? elementAddress(cpu, regs[Reg16::SI]) : 0;
     if ((usesDi && di == 0) || (usesSi && si == 0)) {
         return false;
     }
-    const std::uint16_t accumulator = isWord ? regs.word(0) : regs.AL;
+    const std::uint16_t accumulator = isWord ? regs[Reg16::AX] : regs[Reg8::AL];
     switch (op) {
         case StringOp::Scas:
             compare(regs, accumulator, readElement(cpu.memory, di, isWord), isWord);
@@ -88,9 +88,9 @@ bool execute(Cpu8086& cpu, StringOp op, bool isWord) {
         case StringOp::Lods: {
             const std::uint16_t value = readElement(cpu.memory, si, isWord);
             if (isWord) {
-                regs.setWord(0, value);
+                regs[Reg16::AX] = value;
             } else {
-                regs.AL = static_cast<std::uint8_t>(value);
+                regs[Reg8::AL] = static_cast<std::uint8_t>(value);
             }
             break;
         }
@@ -99,10 +99,10 @@ bool execute(Cpu8086& cpu, StringOp op, bool isWord) {
             break;
     }
     if (usesDi) {
-        step(regs, regs.DI, isWord);
+        step(regs, regs[Reg16::DI], isWord);
     }
     if (usesSi) {
-        step(regs, regs.SI, isWord);
+        step(regs, regs[Reg16::SI], isWord);
     }
     return true;
 }
@@ -131,24 +131,28 @@ bool Cpu8086::execMovs(bool isWord) {
 
 // The whole repetition is one instruction: CX is tested before every pass, and a pass that
 // fails does not end it; the first pass's outcome is the instruction's.
-bool Cpu8086::execRepeat(bool isRepne) {
-    const Repeatable* named = nullptr;
-    for (const Repeatable& r : kRepeatable) {
-        if (equalsIgnoreCase(dest, r.name)) {
-            named = &r;
+int Cpu8086::repeatedOperation(std::string_view name) {
+    for (std::size_t i = 0; i < kRepeatable.size(); ++i) {
+        if (equalsIgnoreCase(name, kRepeatable[i].name)) {
+            return static_cast<int>(i);
         }
     }
-    if (named == nullptr) {
+    return -1;
+}
+
+bool Cpu8086::execRepeat(const DecodedInstruction& ins, bool isRepne) {
+    if (ins.variant < 0) {
         return fail(MessageId::ErrorInInstructionFormat);
     }
+    const Repeatable* named = &kRepeatable[static_cast<std::size_t>(ins.variant)];
     const bool tested = named->op == StringOp::Scas || named->op == StringOp::Cmps;
     bool firstOutcome = true;
-    for (bool first = true; regs.word(1) != 0; first = false) {
+    for (bool first = true; regs[Reg16::CX] != 0; first = false) {
         const bool outcome = execute(*this, named->op, named->isWord);
         if (first) {
             firstOutcome = outcome;
         }
-        regs.setWord(1, static_cast<std::uint16_t>(regs.word(1) - 1));
+        regs[Reg16::CX] = static_cast<std::uint16_t>(regs[Reg16::CX] - 1);
         if (tested && regs.testFlag(kZeroFlag) == isRepne) {
             break;
         }

@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "common/clock.h"
 #include "common/format.h"
 #include "devices/device_panels.h"
 #include "devices/terminal_launcher.h"
 #include "devices/terminal_link.h"
-#include "simulator/clock.h"
 #include "simulator/run_host.h"
 
 namespace tarvix {

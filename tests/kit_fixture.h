@@ -74,14 +74,11 @@ protected:
 
     // Executes `line` as the dispatcher does, as the instruction whose next line is `after`.
     bool exec(int after, std::string_view line) {
-        const DecodedLine decoded = decodeLine(line);
+        const DecodedInstruction decoded = decodeLine(line, kit.cpu);
         kit.currentLine = after;
         pane.clearStatus();
         sink.markedLine.reset();
-        kit.cpu.mnemonic = decoded.mnemonic;
-        kit.cpu.dest = decoded.dest;
-        kit.cpu.source = decoded.source;
-        return decoded.executor != nullptr && decoded.executor(kit) != Outcome::Failed;
+        return decoded.executor != nullptr && decoded.executor(kit, decoded) != Outcome::Failed;
     }
 
     // As a Run leaves them: every panel hidden, the 8255 and the 8251 reset, the log empty.
@@ -107,19 +104,20 @@ protected:
             const std::size_t equals = token.find('=');
             bool ok = true;
             if (token.front() == '+') {
-                kit.ports.connect(token.substr(1));
+                exec(7, "connect " + token.substr(1));
             } else if (token.front() == '~') {
                 const int step = std::stoi(token.substr(1));
                 clock.ticks += step;
                 clock.millis += static_cast<std::uint64_t>(step);
             } else if (token.front() == '?') {
-                ok = kit.ports.execInOut(true, "AL", token.substr(1));
+                ok = exec(7, "in al," + token.substr(1));
                 if (ok) {
-                    note(formatText("%02X", kit.cpu.regs.AL));
+                    note(formatText("%02X", kit.cpu.regs[Reg8::AL]));
                 }
             } else {
-                kit.cpu.regs.AL = static_cast<std::uint8_t>(parseHex(token.substr(equals + 1)));
-                ok = kit.ports.execInOut(false, token.substr(0, equals), "AL");
+                kit.cpu.regs[Reg8::AL] =
+                    static_cast<std::uint8_t>(parseHex(token.substr(equals + 1)));
+                ok = exec(7, "out " + token.substr(0, equals) + ",al");
             }
             if (!ok) {
                 note("!" + sink.text.substr(sink.text.find("Error: ") + 7));

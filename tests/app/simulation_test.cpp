@@ -188,7 +188,7 @@ private slots:
         command(cmd::kStep);
 
         QCOMPARE(markers, (QList<int>{0, 1, 2, 3}));
-        QCOMPARE(kit().cpu.regs.word(1), std::uint16_t(3));  // CX
+        QCOMPARE(kit().cpu.regs[Reg16::CX], std::uint16_t(3));
         QCOMPARE(int(kit().lastKey), 0);
         QVERIFY(pane().startsWith("In Single-Step Mode."));
         verifyRunOver();

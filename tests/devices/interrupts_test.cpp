@@ -32,7 +32,7 @@ TEST_F(InterruptsTest, TheSecondsHandlerRunsOncePerSimulatedSecond) {
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[1] - entries[0], 1000);
     EXPECT_EQ(entries[2] - entries[1], 1000);
-    EXPECT_EQ(kit.cpu.regs.SP, 0x2000) << "every handler returned";
+    EXPECT_EQ(kit.cpu.regs[Reg16::SP], 0x2000) << "every handler returned";
 }
 
 TEST_F(InterruptsTest, AKeyWithoutItsHandlerEndsTheRun) {
@@ -77,7 +77,7 @@ TEST_F(InterruptsTest, KeysEnterTheirHandlerOnlyWhileInterruptsAreEnabled) {
     EXPECT_EQ(driver.lastEnding(), RunEnding::Stopped) << sink.text;
     EXPECT_EQ(byteAt(0x1800), 'C');
     EXPECT_EQ(byteAt(0x1801), 'B');
-    EXPECT_EQ(kit.cpu.regs.SP, 0x2000);
+    EXPECT_EQ(kit.cpu.regs[Reg16::SP], 0x2000);
 
     // The next run starts with no key.
     run("in al,50\nmov [1802],al\nhlt\n");

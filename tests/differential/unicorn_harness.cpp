@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 
+#include "common/clock.h"
 #include "common/format.h"
 #include "common/message_box.h"
 #include "common/messages.h"
@@ -13,7 +14,6 @@
 #include "common/output_sink.h"
 #include "common/text.h"
 #include "editor/x86_text_buffer.h"
-#include "simulator/clock.h"
 #include "simulator/cpu_registers.h"
 #include "simulator/dispatcher.h"
 #include "simulator/execution_driver.h"
@@ -77,10 +77,10 @@ using Registers = std::array<std::uint16_t, kRegCount>;
 
 // Whether the instruction stores FLAGS by the flag image rule (bit 1 set; bits 3, 5, 12, 13
 // and 15 clear), given CX before it.
-bool followsFlagImage(const DecodedLine& line, std::uint16_t cx) {
+bool followsFlagImage(const DecodedInstruction& line, std::uint16_t cx) {
     if (line.mnemonic == "repe" || line.mnemonic == "repne") {
         return cx != 0 &&
-               contains(" scasb scasw cmpsb cmpsw ", " " + toLower(trim(line.dest)) + " ");
+               contains(" scasb scasw cmpsb cmpsw ", " " + toLower(trim(line.destText)) + " ");
     }
     return contains(
         " add sub cmp inc dec adc sbb and or xor test not neg shl sal shr sar rol ror rcl rcr mul "
@@ -121,7 +121,7 @@ public:
         if (!assembleAndLoad(kit_, buffer_.lineCount(), host_) || !buildProgramImage(kit_, path_)) {
             return failedToStart("the kit cannot assemble the program: " + sink_.text);
         }
-        lineMap_ = kit_.image.lineMap;
+        lineMap_ = kit_.image.lineMap();
         const auto& loaded = kit_.cpu.memory.bytes();
         uc_engine* engine = nullptr;
         const bool opened = uc_open(UC_ARCH_X86, UC_MODE_16, &engine) == UC_ERR_OK;
@@ -183,7 +183,8 @@ private:
 
     Registers kitRegisters(std::uint16_t ip) const {
         const CpuRegisters& r = kit_.cpu.regs;
-        return {r.word(0), r.word(3), r.word(1), r.word(2), r.SI, r.DI, r.BP, r.SP, ip, r.FLAGS};
+        return {r[Reg16::AX], r[Reg16::BX], r[Reg16::CX], r[Reg16::DX], r[Reg16::SI],
+                r[Reg16::DI], r[Reg16::BP], r[Reg16::SP], ip,           r.FLAGS};
     }
 
     int lineOf(std::uint16_t address) const {
@@ -232,7 +233,7 @@ private:
     bool stepUnicorn(int line) {
         ++steps_;
         before_ = ucRegisters();
-        instruction_ = decodeLine(buffer_.line(line));
+        instruction_ = decodeLine(buffer_.line(line), kit_.cpu);
         instruction_.mnemonic = toLower(instruction_.mnemonic);
         if (lineOf(before_[IP]) != line) {
             fail(line, formatText("Unicorn is at %04XH", before_[IP]));
@@ -380,7 +381,7 @@ private:
     std::vector<std::uint16_t> lineMap_;
     DifferentialResult result_;
     Registers before_{};
-    DecodedLine instruction_;           // the line being compared
+    DecodedInstruction instruction_;    // the line being compared
     std::uint16_t flagsMask_ = 0xFFFF;  // the FLAGS bits the last comparison looked at
     std::vector<FlagWord> flagWords_;
     std::uint64_t steps_ = 0;

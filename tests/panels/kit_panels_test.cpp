@@ -109,7 +109,7 @@ private slots:
                 }
             }
             QVERIFY(runPeripheralCommand(command, menu.kit, menu.panels));
-            statement.kit.ports.connect(name);
+            statement.kit.ports.connect(PortBus::deviceNamed(name));
             QCOMPARE(shownPanels(menu.panels), shownPanels(statement.panels));
         }
     }

@@ -54,7 +54,7 @@ TEST_F(ControlTransferTest, UnknownLabelsStopWithoutALineAndPushNothing) {
         EXPECT_EQ(kit.currentLine, ok ? 2 : -1);
         EXPECT_EQ(sink.text, c.pane);
         EXPECT_FALSE(sink.markedLine.has_value());
-        EXPECT_EQ(kit.cpu.regs.SP, 0x2000);
+        EXPECT_EQ(kit.cpu.regs[Reg16::SP], 0x2000);
     }
 }
 

@@ -57,7 +57,7 @@ TEST_F(ExecutionDriverTest, RunEndings) {
         }
         EXPECT_FALSE(buffer.isReadOnly());
         EXPECT_FALSE(host.dialogOpen);
-        EXPECT_TRUE(kit.image.lineMap.empty());
+        EXPECT_TRUE(kit.image.lineMap().empty());
     }
 }
 
@@ -102,7 +102,7 @@ TEST_F(ExecutionDriverTest, ResetsClearWhatTheyShould) {
     EXPECT_EQ(sink.text, " CS=DS=SS=ES=0000. Use 1000<=address<=1FFF for memory");
     EXPECT_FALSE(pane.errorLatched());
     EXPECT_EQ(buffer.findMarker(kErrorMarker), -1);
-    EXPECT_EQ(kit.cpu.regs.word(0), 0);
+    EXPECT_EQ(kit.cpu.regs[Reg16::AX], 0);
 
     run("mov ax,1234\nhlt");
     EXPECT_EQ(kit.cpu.memory.bytes()[0], 0xB8);

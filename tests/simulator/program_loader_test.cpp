@@ -24,8 +24,8 @@ protected:
 
 TEST_F(ProgramLoaderTest, DataBetweenCodeBreaksTheRanges) {
     ASSERT_TRUE(assembleAndLoadSource("\n\nnop\ndb 41,42\nhlt\n"));
-    EXPECT_EQ(kit.image.lineMap, (std::vector<std::uint16_t>{0x1000, 2, 0x1003, 4}));
-    EXPECT_EQ(kit.image.codeRanges, (std::vector<std::uint16_t>{0x1000, 0x1000, 0x1003, 0x1003}));
+    EXPECT_EQ(kit.image.lineMap(), (std::vector<std::uint16_t>{0x1000, 2, 0x1003, 4}));
+    EXPECT_EQ(kit.image.codeRanges(), (std::vector<std::uint16_t>{0x1000, 0x1000, 0x1003, 0x1003}));
     EXPECT_TRUE(kit.cpu.memory.writeByte(0x1001, 7)) << "data stay writable";
     EXPECT_FALSE(kit.cpu.memory.writeByte(0x1003, 7));
     EXPECT_NE(sink.text.find("Error: Cannot replace opcode"), std::string::npos) << sink.text;
@@ -113,7 +113,7 @@ TEST_F(ProgramLoaderTest, ARunLoadsTheListItsOwnAssemblyWrote) {
     // Another program's listing lands on the same path before the image is read.
     writeFile(listFilePath(host.path), "1000: 90 90 90               $1\r\n1003:\r\n");
     ASSERT_TRUE(buildProgramImage(kit, host.path));
-    EXPECT_EQ(kit.image.lineMap, (std::vector<std::uint16_t>{0x1000, 0, 0x1003, 1}));
+    EXPECT_EQ(kit.image.lineMap(), (std::vector<std::uint16_t>{0x1000, 0, 0x1003, 1}));
 }
 
 }  // namespace

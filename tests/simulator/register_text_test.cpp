@@ -7,13 +7,13 @@ namespace {
 
 TEST(RegisterText, PaneLines) {
     CpuRegisters regs;
-    regs.setWord(0, 0x00AB);
-    regs.setWord(3, 0x1234);
-    regs.setWord(1, 0xFFFF);
-    regs.setWord(2, 0x0001);
-    regs.SI = 0xBEEF;
-    regs.DI = 0x0010;
-    regs.BP = 0x0A0B;
+    regs[Reg16::AX] = 0x00AB;
+    regs[Reg16::BX] = 0x1234;
+    regs[Reg16::CX] = 0xFFFF;
+    regs[Reg16::DX] = 0x0001;
+    regs[Reg16::SI] = 0xBEEF;
+    regs[Reg16::DI] = 0x0010;
+    regs[Reg16::BP] = 0x0A0B;
     regs.FLAGS = 0x0202;  // IF, and bit 1, which the pane never shows
     const auto lines = registerLines(regs, 0x100A);
     EXPECT_EQ(lines[0], "Ax= 00AB Bx= 1234 Cx= FFFF");

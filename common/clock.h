@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 
 namespace tarvix {
 
@@ -14,6 +15,12 @@ public:
     // Counter ticks per second; 0 when there is no high-resolution counter.
     virtual std::int64_t frequency() = 0;
     virtual std::uint64_t milliseconds() = 0;
+    // For a clock that the run's own instructions move: how many more executed instructions
+    // bring the counter to `counter`. A clock of real time cannot know, and says nothing.
+    virtual std::optional<std::uint64_t> instructionsUntil(std::int64_t counter) {
+        static_cast<void>(counter);
+        return std::nullopt;
+    }
 };
 
 class SteadyClock : public Clock {

@@ -8,6 +8,7 @@
 #include "common/output_pane.h"
 #include "devices/kit_devices.h"
 #include "simulator/cpu_registers.h"
+#include "simulator/operand_form.h"
 
 namespace tarvix {
 
@@ -21,16 +22,18 @@ public:
           lastKey_(lastKey),
           hwTimerEnabled_(hwTimerEnabled) {}
 
-    // OUT port,AL and OUT DX,AL (isIn false); IN AL,port and IN AL,DX (isIn true). `dest` and
-    // `source` are the operand texts. False after reporting why the run must stop.
-    bool execInOut(bool isIn, std::string_view dest, std::string_view source);
+    // OUT port,AL and OUT DX,AL (isIn false); IN AL,port and IN AL,DX (isIn true). False after
+    // reporting why the run must stop.
+    bool execInOut(bool isIn, const OperandForm& dest, const OperandForm& source);
 
+    // The device a connect statement names, or -1.
+    static int deviceNamed(std::string_view name);
     // Shows a device's panel, starts the terminal or connects the 1 Hz timer; an unknown
-    // name is reported and the run goes on.
-    void connect(std::string_view name);
+    // device (-1) is reported and the run goes on.
+    void connect(int device);
 
 private:
-    bool portOperand(std::string_view text, std::uint16_t& port);
+    bool portOperand(const OperandForm& operand, std::uint16_t& port);
     bool out(std::uint16_t port);
     bool in(std::uint16_t port);
 

@@ -1,5 +1,5 @@
 // The port map and its IN/OUT executor, and the connect statement.
-#include "devices/port_bus.h"
+#include "simulator/port_bus.h"
 
 #include <algorithm>
 
@@ -81,7 +81,7 @@ TEST_F(PortBusTest, Programs) {
 
     run("connect printer\nmov ax,1234\nhlt\n");
     EXPECT_EQ(sink.text, "Line 1 Error: select scope/stepper/speaker/led79/led55/terminal/hwtimer");
-    EXPECT_EQ(kit.cpu.regs.word(0), 0x1234) << "the run went on";
+    EXPECT_EQ(kit.cpu.regs[Reg16::AX], 0x1234) << "the run went on";
 
     run("connect hwtimer\nconnect terminal\nmov al,80\nout 26,al\nmov al,ff\nout 20,al\nhlt\n");
     EXPECT_EQ(sink.text, "Line 6 Error: No peripheral device connected");

@@ -1,9 +1,8 @@
-#include "devices/port_bus.h"
+#include "simulator/port_bus.h"
 
 #include <array>
 #include <optional>
 
-#include "common/operand_text.h"
 #include "common/text.h"
 
 namespace tarvix {
@@ -103,21 +102,21 @@ constexpr std::array<ConnectEntry, 7> kConnectTable{{
 
 }  // namespace
 
-bool PortBus::portOperand(std::string_view text, std::uint16_t& port) {
-    if (equalsIgnoreCase(text, "dx")) {
-        port = regs_.word(2);
+bool PortBus::portOperand(const OperandForm& operand, std::uint16_t& port) {
+    if (operand.is(Reg16::DX)) {
+        port = regs_[Reg16::DX];
         return true;
     }
-    if (!isHexNumber(text)) {
+    if (!operand.isNumber) {
         return pane_.reportError(MessageId::ErrorInInstructionFormat, WithLine::Yes);
     }
     // Modulo 10000H, as every number of the kit and as the assembler encodes it.
-    port = parseHex(text);
+    port = operand.number;
     return true;
 }
 
-bool PortBus::execInOut(bool isIn, std::string_view dest, std::string_view source) {
-    if (!equalsIgnoreCase(isIn ? dest : source, "al")) {
+bool PortBus::execInOut(bool isIn, const OperandForm& dest, const OperandForm& source) {
+    if (!(isIn ? dest : source).is(Reg8::AL)) {
         return pane_.reportError("Use AL", WithLine::Yes);
     }
     std::uint16_t port = 0;
@@ -135,7 +134,7 @@ bool PortBus::out(std::uint16_t port) {
     if (entry->panel && !devices_.host.panels.isVisible(*entry->panel)) {
         return pane_.reportError("No Device connected", WithLine::Yes);
     }
-    return entry->out(devices_, regs_.AL);
+    return entry->out(devices_, regs_[Reg8::AL]);
 }
 
 bool PortBus::in(std::uint16_t port) {
@@ -147,35 +146,42 @@ bool PortBus::in(std::uint16_t port) {
     if (!entry->in(devices_, lastKey_, value)) {
         return false;  // AL keeps its value
     }
-    regs_.AL = value;
+    regs_[Reg8::AL] = value;
     return true;
 }
 
-void PortBus::connect(std::string_view name) {
-    for (const ConnectEntry& entry : kConnectTable) {
-        if (!equalsIgnoreCase(name, entry.name)) {
-            continue;
+int PortBus::deviceNamed(std::string_view name) {
+    for (std::size_t i = 0; i < kConnectTable.size(); ++i) {
+        if (equalsIgnoreCase(name, kConnectTable[i].name)) {
+            return static_cast<int>(i);
         }
-        DevicePanels& panels = devices_.host.panels;
-        switch (entry.action) {
-            case ConnectAction::ShowPortADevice:
-                for (const Panel other : kPortADevices) {
-                    panels.setVisible(other, other == *entry.panel);
-                }
-                break;
-            case ConnectAction::Show:
-                panels.setVisible(*entry.panel, true);
-                break;
-            case ConnectAction::LaunchTerminal:
-                devices_.usart.launchTerminal();
-                break;
-            case ConnectAction::EnableHwTimer:
-                hwTimerEnabled_ = true;
-                break;
-        }
+    }
+    return -1;
+}
+
+void PortBus::connect(int device) {
+    if (device < 0) {
+        pane_.reportError(MessageId::SelectDevice, WithLine::Yes);
         return;
     }
-    pane_.reportError(MessageId::SelectDevice, WithLine::Yes);
+    const ConnectEntry& entry = kConnectTable[static_cast<std::size_t>(device)];
+    DevicePanels& panels = devices_.host.panels;
+    switch (entry.action) {
+        case ConnectAction::ShowPortADevice:
+            for (const Panel other : kPortADevices) {
+                panels.setVisible(other, other == *entry.panel);
+            }
+            break;
+        case ConnectAction::Show:
+            panels.setVisible(*entry.panel, true);
+            break;
+        case ConnectAction::LaunchTerminal:
+            devices_.usart.launchTerminal();
+            break;
+        case ConnectAction::EnableHwTimer:
+            hwTimerEnabled_ = true;
+            break;
+    }
 }
 
 }  // namespace tarvix
