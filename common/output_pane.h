@@ -17,7 +17,6 @@ public:
     static constexpr std::size_t kMaxLineLength = 255;
 
     explicit OutputPane(OutputSink& sink) : sink_(sink) {}
-    virtual ~OutputPane() = default;
 
     OutputPane(const OutputPane&) = delete;
     OutputPane& operator=(const OutputPane&) = delete;

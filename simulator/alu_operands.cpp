@@ -16,37 +16,6 @@ bool memoryOperand(Cpu8086& cpu, const OperandForm& form, Operand& operand) {
 
 }  // namespace
 
-std::uint16_t readOperand(Cpu8086& cpu, Operand operand, int size) {
-    switch (operand.kind) {
-        case OperandKind::Register:
-            return size == 2 ? cpu.regs[static_cast<Reg16>(operand.where)]
-                             : cpu.regs[static_cast<Reg8>(operand.where)];
-        case OperandKind::Memory:
-            return size == 2 ? cpu.memory.readWord(operand.where)
-                             : cpu.memory.readByte(operand.where);
-        case OperandKind::Immediate:
-            break;
-    }
-    return operand.where;
-}
-
-void writeOperand(Cpu8086& cpu, Operand operand, int size, std::uint16_t value) {
-    const auto low = static_cast<std::uint8_t>(value & 0xFF);
-    if (operand.kind == OperandKind::Register) {
-        if (size == 2) {
-            cpu.regs[static_cast<Reg16>(operand.where)] = value;
-        } else {
-            cpu.regs[static_cast<Reg8>(operand.where)] = low;
-        }
-    } else if (operand.kind == OperandKind::Memory) {
-        if (size == 2) {
-            cpu.memory.writeWord(operand.where, value);
-        } else {
-            cpu.memory.writeByte(operand.where, low);
-        }
-    }
-}
-
 bool resolvePair(Cpu8086& cpu, const OperandForm& dest, const OperandForm& source,
                  OperandPair& pair) {
     if (dest.registerSize != 0) {
@@ -104,17 +73,6 @@ bool resolveTarget(Cpu8086& cpu, const OperandForm& operand, TargetRule rule, Op
         return cpu.pane().reportError(rule.missingPrefix, WithLine::Yes);
     }
     return true;
-}
-
-void applyPair(Cpu8086& cpu, const OperandPair& pair, BinaryOperation operation, bool store) {
-    const std::uint16_t flags = cpu.regs.FLAGS;
-    const std::uint16_t a = readOperand(cpu, pair.dest, pair.size);
-    const std::uint16_t b = readOperand(cpu, pair.source, pair.size);
-    const AluResult result = operation(a, b, flags, pair.size);
-    if (store) {
-        writeOperand(cpu, pair.dest, pair.size, result.value);
-    }
-    storeFlags(cpu.regs, result.status);
 }
 
 }  // namespace tarvix

@@ -24,8 +24,36 @@ struct OperandPair {
 };
 
 // A refused memory access has reported itself: a read yields 0, a write leaves memory as it was.
-std::uint16_t readOperand(Cpu8086& cpu, Operand operand, int size);
-void writeOperand(Cpu8086& cpu, Operand operand, int size, std::uint16_t value);
+inline std::uint16_t readOperand(Cpu8086& cpu, Operand operand, int size) {
+    switch (operand.kind) {
+        case OperandKind::Register:
+            return size == 2 ? cpu.regs[static_cast<Reg16>(operand.where)]
+                             : cpu.regs[static_cast<Reg8>(operand.where)];
+        case OperandKind::Memory:
+            return size == 2 ? cpu.memory.readWord(operand.where)
+                             : cpu.memory.readByte(operand.where);
+        case OperandKind::Immediate:
+            break;
+    }
+    return operand.where;
+}
+
+inline void writeOperand(Cpu8086& cpu, Operand operand, int size, std::uint16_t value) {
+    const auto low = static_cast<std::uint8_t>(value & 0xFF);
+    if (operand.kind == OperandKind::Register) {
+        if (size == 2) {
+            cpu.regs[static_cast<Reg16>(operand.where)] = value;
+        } else {
+            cpu.regs[static_cast<Reg8>(operand.where)] = low;
+        }
+    } else if (operand.kind == OperandKind::Memory) {
+        if (size == 2) {
+            cpu.memory.writeWord(operand.where, value);
+        } else {
+            cpu.memory.writeByte(operand.where, low);
+        }
+    }
+}
 
 // The two-operand forms: a register with an immediate (cut to its width), a register of its
 // width or memory; memory with a register, or with an immediate when a size prefix says the
@@ -51,7 +79,18 @@ using BinaryOperation = AluResult (*)(std::uint16_t a, std::uint16_t b, std::uin
                                       int size);
 
 // Reads both operands, computes, stores the result into the destination unless `store` is
-// false (CMP, TEST), then FLAGS by the flag image rule.
-void applyPair(Cpu8086& cpu, const OperandPair& pair, BinaryOperation operation, bool store);
+// false (CMP, TEST), then FLAGS by the flag image rule. A template, so that each executor's
+// operation is compiled into it.
+template <BinaryOperation operation, bool store>
+void applyPair(Cpu8086& cpu, const OperandPair& pair) {
+    const std::uint16_t flags = cpu.regs.FLAGS;
+    const std::uint16_t a = readOperand(cpu, pair.dest, pair.size);
+    const std::uint16_t b = readOperand(cpu, pair.source, pair.size);
+    const AluResult result = operation(a, b, flags, pair.size);
+    if (store) {
+        writeOperand(cpu, pair.dest, pair.size, result.value);
+    }
+    storeFlags(cpu.regs, result.status);
+}
 
 }  // namespace tarvix

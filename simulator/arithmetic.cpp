@@ -38,13 +38,13 @@ AluResult decOperation(std::uint16_t a, std::uint16_t b, std::uint16_t flags, in
     return keepCarry(subtract(a, b, false, size), flags);
 }
 
-bool execute(Cpu8086& cpu, const OperandForm& dest, const OperandForm& source,
-             BinaryOperation operation, bool store) {
+template <BinaryOperation operation, bool store = true>
+bool execute(Cpu8086& cpu, const OperandForm& dest, const OperandForm& source) {
     OperandPair pair;
     if (!resolvePair(cpu, dest, source, pair)) {
         return false;
     }
-    applyPair(cpu, pair, operation, store);
+    applyPair<operation, store>(cpu, pair);
     return true;
 }
 
@@ -53,20 +53,23 @@ constexpr OperandForm kOne = OperandForm::immediate(1);
 }  // namespace
 
 bool Cpu8086::execAdd(const DecodedInstruction& ins) {
-    return execute(*this, ins.dest, ins.source, addOperation, true);
+    return execute<addOperation>(*this, ins.dest, ins.source);
 }
 
 bool Cpu8086::execSub(const DecodedInstruction& ins, bool store) {
-    return execute(*this, ins.dest, ins.source, subOperation, store);
+    return store ? execute<subOperation>(*this, ins.dest, ins.source)
+                 : execute<subOperation, false>(*this, ins.dest, ins.source);
 }
 
 // The ADD or SUB ladder with the source "1", whatever the line says after the operand.
 bool Cpu8086::execIncDec(const DecodedInstruction& ins, bool isInc) {
-    return execute(*this, ins.dest, kOne, isInc ? incOperation : decOperation, true);
+    return isInc ? execute<incOperation>(*this, ins.dest, kOne)
+                 : execute<decOperation>(*this, ins.dest, kOne);
 }
 
 bool Cpu8086::execAdcSbb(const DecodedInstruction& ins, bool isAdc) {
-    return execute(*this, ins.dest, ins.source, isAdc ? adcOperation : sbbOperation, true);
+    return isAdc ? execute<adcOperation>(*this, ins.dest, ins.source)
+                 : execute<sbbOperation>(*this, ins.dest, ins.source);
 }
 
 }  // namespace tarvix

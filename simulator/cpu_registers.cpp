@@ -47,14 +47,6 @@ bool CpuRegisters::reportUnknownRegister(int size) {
     return false;
 }
 
-void CpuRegisters::setFlag(std::uint16_t mask, bool on) {
-    FLAGS = static_cast<std::uint16_t>(on ? FLAGS | mask : FLAGS & ~mask);
-}
-
-void CpuRegisters::loadFlagsKeepIF(std::uint16_t value) {
-    FLAGS = static_cast<std::uint16_t>((value & ~kInterruptFlag) | (FLAGS & kInterruptFlag));
-}
-
 void CpuRegisters::reset() {
     words_.fill(0);
     (*this)[Reg16::SP] = kStackTop;

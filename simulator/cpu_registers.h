@@ -55,10 +55,14 @@ public:
     bool reportUnknownRegister(int size);
 
     std::uint16_t flags() const { return FLAGS; }
-    void setFlag(std::uint16_t mask, bool on);
+    void setFlag(std::uint16_t mask, bool on) {
+        FLAGS = static_cast<std::uint16_t>(on ? FLAGS | mask : FLAGS & ~mask);
+    }
     bool testFlag(std::uint16_t mask) const { return (FLAGS & mask) != 0; }
     // Every bit from the value except IF, which keeps its state.
-    void loadFlagsKeepIF(std::uint16_t value);
+    void loadFlagsKeepIF(std::uint16_t value) {
+        FLAGS = static_cast<std::uint16_t>((value & ~kInterruptFlag) | (FLAGS & kInterruptFlag));
+    }
 
     void reset();
 

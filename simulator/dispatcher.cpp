@@ -14,23 +14,17 @@ void Dispatcher::startRun() {
     lastDispatched_ = nullptr;
 }
 
-const DecodedInstruction& Dispatcher::decoded(int line) {
-    auto& slot = lines_[static_cast<std::size_t>(line)];
-    if (!slot) {
-        slot = std::make_unique<DecodedInstruction>(decodeLine(buffer_.line(line), kit_.cpu));
-    }
-    return *slot;
-}
-
 const DecodedInstruction* Dispatcher::nextInstruction() {
-    const int current = kit_.currentLine;
-    if (current < 0 || current >= buffer_.lineCount()) {
+    // The text is read-only while a run lasts, so its lines are those startRun counted.
+    const auto current = static_cast<std::size_t>(kit_.currentLine);
+    if (current >= lines_.size()) {
         return nullptr;
     }
-    if (lines_.size() != static_cast<std::size_t>(buffer_.lineCount())) {
-        startRun();
+    auto& slot = lines_[current];
+    if (!slot) {
+        slot = decodeLine(buffer_.line(kit_.currentLine), kit_.cpu);
     }
-    return &decoded(current);
+    return &*slot;
 }
 
 std::string Dispatcher::lastDispatchedText() const {
@@ -88,6 +82,19 @@ Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
     if (kit_.cpu.memory.modified) {
         host_.invalidateMemory();
         kit_.cpu.memory.modified = false;
+    }
+    return Executed;
+}
+
+Dispatcher::Result Dispatcher::run(std::uint64_t& executed, std::uint64_t deadline, int& lastLine) {
+    while (executed < deadline) {
+        lastLine = kit_.currentLine;
+        const Result result = executeNextLine(false);
+        if (result == Executed) {
+            ++executed;
+        } else if (result != NoInstruction) {
+            return result;
+        }
     }
     return Executed;
 }

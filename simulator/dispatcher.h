@@ -2,8 +2,10 @@
 // pointer and calls the record's executor.
 #pragma once
 
+#include <cstdint>
 #include <functional>
-#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "editor/x86_text_buffer.h"
@@ -26,6 +28,10 @@ public:
     void startRun();
 
     Result executeNextLine(bool refreshEachInstruction);
+    // Executes lines as Run does until `executed` reaches `deadline` (Executed) or a line ends
+    // the run (Stop, Halted), counting executed instructions; `lastLine` is the line dispatched
+    // last.
+    Result run(std::uint64_t& executed, std::uint64_t deadline, int& lastLine);
 
     // The record of the line about to execute; none past the end of the text.
     const DecodedInstruction* nextInstruction();
@@ -33,14 +39,12 @@ public:
     std::string lastDispatchedText() const;
 
 private:
-    const DecodedInstruction& decoded(int line);
-
     Kit& kit_;
     const CX86TextBuffer& buffer_;
     RunHost& host_;
     std::function<void(int)> markError_;
-    // Each line read when the run first reaches it; a record never moves once read.
-    std::vector<std::unique_ptr<DecodedInstruction>> lines_;
+    // Each line read when the run first reaches it; sized once a run, so records never move.
+    std::vector<std::optional<DecodedInstruction>> lines_;
     const DecodedInstruction* lastDispatched_ = nullptr;
 };
 

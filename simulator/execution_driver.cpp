@@ -101,6 +101,27 @@ ExecutionDriver::LineStep ExecutionDriver::executeLine(bool refreshEachInstructi
                                                                         : LineStep::Continue;
 }
 
+ExecutionDriver::LineStep ExecutionDriver::runLines(std::uint64_t nextEvent) {
+    // A trace sees every instruction, and a limit ends the run on its very instruction.
+    std::uint64_t until = observer_ ? instructions_ + 1 : nextEvent;
+    if (instructionLimit_ != 0) {
+        until = std::min(until, instructionLimit_);
+    }
+    switch (dispatcher_.run(instructions_, until, lastLine_)) {
+        case Dispatcher::Stop:
+            return LineStep::Stopped;
+        case Dispatcher::Halted:
+            return LineStep::Halted;
+        default:
+            break;
+    }
+    if (observer_) {
+        observer_(lastLine_);
+    }
+    return instructionLimit_ != 0 && instructions_ >= instructionLimit_ ? LineStep::LimitReached
+                                                                        : LineStep::Continue;
+}
+
 void ExecutionDriver::run() {
     if (emptyProgram()) {
         return;
@@ -144,7 +165,7 @@ void ExecutionDriver::run() {
     bool stopped = false;
     bool limited = false;
     for (;;) {
-        // The one test between instructions: everything else waits for its deadline.
+        // Between instructions the run only counts them; everything else waits for this.
         if (instructions_ >= nextEvent) {
             const EventStep step = serviceEvents();
             if (step != EventStep::Continue) {
@@ -153,7 +174,7 @@ void ExecutionDriver::run() {
             }
             nextEvent = nextEventDeadline();
         }
-        LineStep result = executeLine(false);
+        LineStep result = runLines(nextEvent);
         if (result == LineStep::Halted) {
             result = timerAtHalt();
         }

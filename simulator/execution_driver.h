@@ -63,6 +63,8 @@ private:
     // One line through the dispatcher, counting and reporting an executed instruction.
     enum class LineStep { Continue, Stopped, Halted, LimitReached };
     LineStep executeLine(bool refreshEachInstruction);
+    // Lines as Run executes them, until the next event is due.
+    LineStep runLines(std::uint64_t nextEvent);
 
     // What a Run looks at between instructions when their deadline comes: the 1 Hz timer, the
     // windows with Stop and the keys, and the scripted keys.

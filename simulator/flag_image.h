@@ -17,6 +17,8 @@
 //   AAM, AAD                      OF = AF = CF = 0
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstdint>
 
 #include "simulator/cpu_registers.h"
@@ -40,14 +42,42 @@ constexpr std::uint16_t topBit(int size) {
     return size == 2 ? 0x8000 : 0x0080;
 }
 
+namespace detail {
+
+// PF of every byte, looked up: a population count is a library call on the baseline x86-64.
+inline constexpr auto kParity = [] {
+    std::array<std::uint16_t, 256> parity{};
+    for (unsigned byte = 0; byte < parity.size(); ++byte) {
+        parity[byte] = std::popcount(byte) % 2 == 0 ? kParityFlag : 0;
+    }
+    return parity;
+}();
+
+}  // namespace detail
+
 // ZF and SF of a result at the width, and PF of its low byte.
-std::uint16_t resultFlags(std::uint16_t value, int size);
+inline std::uint16_t resultFlags(std::uint16_t value, int size) {
+    std::uint16_t flags = 0;
+    if ((value & widthMask(size)) == 0) {
+        flags |= kZeroFlag;
+    }
+    if ((value & topBit(size)) != 0) {
+        flags |= kSignFlag;
+    }
+    return static_cast<std::uint16_t>(flags | detail::kParity[value & 0xFF]);
+}
 
 // The FLAGS word an operation leaves: its status flags; TF, DF and bit 14 as they were; bit 1
 // set; bits 3, 5, 12, 13 and 15 clear. IF is stored apart, see storeFlags.
-std::uint16_t flagImage(std::uint16_t before, std::uint16_t status);
+inline std::uint16_t flagImage(std::uint16_t before, std::uint16_t status) {
+    constexpr std::uint16_t kKeptBits = kTrapFlag | kDirectionFlag | 0x4000;
+    constexpr std::uint16_t kAlwaysSet = 0x0002;
+    return static_cast<std::uint16_t>((status & kStatusFlags) | (before & kKeptBits) | kAlwaysSet);
+}
 
 // Stores FLAGS by the rule; no arithmetic or logic instruction changes IF.
-void storeFlags(CpuRegisters& regs, std::uint16_t status);
+inline void storeFlags(CpuRegisters& regs, std::uint16_t status) {
+    regs.loadFlagsKeepIF(flagImage(regs.FLAGS, status));
+}
 
 }  // namespace tarvix

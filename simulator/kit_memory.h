@@ -16,20 +16,48 @@ inline constexpr std::size_t kMemorySize = 0x1000;
 class KitMemory {
 public:
     KitMemory(OutputPane& pane, const ProgramImage& image) : pane_(pane), image_(image) {}
-    virtual ~KitMemory() = default;
 
     // Set by every successful write; whoever repaints the RAM view clears it.
     bool modified = false;
 
-    static bool isValidAddress(std::uint16_t address, bool isByte);
+    static bool isValidAddress(std::uint16_t address, bool isByte) {
+        return address >= kMemoryFirst && address < (isByte ? 0x2000 : 0x1FFF);
+    }
 
     // Outside the window: 61209 with the line number, and 0.
-    std::uint8_t readByte(std::uint16_t address);
-    std::uint16_t readWord(std::uint16_t address);
+    std::uint8_t readByte(std::uint16_t address) {
+        if (!isValidAddress(address, true)) {
+            return refuseRead();
+        }
+        return bytes_[offset(address)];
+    }
+    std::uint16_t readWord(std::uint16_t address) {
+        if (!isValidAddress(address, false)) {
+            return refuseRead();
+        }
+        return static_cast<std::uint16_t>(bytes_[offset(address)] | bytes_[offset(address) + 1]
+                                                                        << 8);
+    }
 
     // Outside the window: 61209; into the program's code: 61236; either way nothing written.
-    bool writeByte(std::uint16_t address, std::uint8_t value);
-    bool writeWord(std::uint16_t address, std::uint16_t value);
+    bool writeByte(std::uint16_t address, std::uint8_t value) {
+        if (!isValidAddress(address, true) || image_.isCode(address)) {
+            return refuseWrite(address, true);
+        }
+        bytes_[offset(address)] = value;
+        modified = true;
+        return true;
+    }
+    bool writeWord(std::uint16_t address, std::uint16_t value) {
+        const auto next = static_cast<std::uint16_t>(address + 1);
+        if (!isValidAddress(address, false) || image_.isCode(address) || image_.isCode(next)) {
+            return refuseWrite(address, false);
+        }
+        bytes_[offset(address)] = static_cast<std::uint8_t>(value & 0xFF);
+        bytes_[offset(address) + 1] = static_cast<std::uint8_t>(value >> 8);
+        modified = true;
+        return true;
+    }
 
     // Zeroes every byte when `really`; a CPU reset passes false and memory keeps its content.
     void clear(bool really);
@@ -37,7 +65,12 @@ public:
     const std::array<std::uint8_t, kMemorySize>& bytes() const { return bytes_; }
 
 private:
-    bool writable(std::uint16_t address);
+    static std::size_t offset(std::uint16_t address) {
+        return static_cast<std::size_t>(address - kMemoryFirst);
+    }
+    // The reports of a refused access, out of the way of the accesses that succeed.
+    std::uint8_t refuseRead();
+    bool refuseWrite(std::uint16_t address, bool isByte);
 
     OutputPane& pane_;
     const ProgramImage& image_;

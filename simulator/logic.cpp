@@ -54,16 +54,16 @@ bool Cpu8086::execLogic(const DecodedInstruction& ins, LogicOp op) {
     }
     switch (op) {
         case LogicOp::And:
-            applyPair(*this, pair, andOperation, true);
+            applyPair<andOperation, true>(*this, pair);
             break;
         case LogicOp::Test:
-            applyPair(*this, pair, andOperation, false);
+            applyPair<andOperation, false>(*this, pair);
             break;
         case LogicOp::Or:
-            applyPair(*this, pair, orOperation, true);
+            applyPair<orOperation, true>(*this, pair);
             break;
         case LogicOp::Xor:
-            applyPair(*this, pair, xorOperation, true);
+            applyPair<xorOperation, true>(*this, pair);
             break;
         case LogicOp::Not:
         case LogicOp::Neg:
