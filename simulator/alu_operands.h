@@ -59,8 +59,54 @@ inline void writeOperand(Cpu8086& cpu, Operand operand, int size, std::uint16_t 
 // width or memory; memory with a register, or with an immediate when a size prefix says the
 // width (61207 without one). Anything else is 61206. The forms cannot overlap, so the order
 // in which each executor's ladder tries them decides nothing. False after reporting.
-bool resolvePair(Cpu8086& cpu, const OperandForm& dest, const OperandForm& source,
-                 OperandPair& pair);
+// Reports of a refused operand form, always false.
+bool reportFormat(Cpu8086& cpu);
+bool reportPointerSize(Cpu8086& cpu);
+
+inline bool memoryOperand(Cpu8086& cpu, const OperandForm& form, Operand& operand) {
+    const std::uint16_t address = cpu.operandAddress(form);
+    operand = {OperandKind::Memory, address};
+    return address != 0;
+}
+
+inline bool resolvePair(Cpu8086& cpu, const OperandForm& dest, const OperandForm& source,
+                        OperandPair& pair) {
+    if (dest.registerSize != 0) {
+        pair.dest = {OperandKind::Register, dest.registerCode};
+        pair.size = dest.registerSize;
+        if (source.isNumber) {
+            pair.source = {OperandKind::Immediate,
+                           static_cast<std::uint16_t>(source.number & widthMask(pair.size))};
+            return true;
+        }
+        if (source.registerSize == dest.registerSize) {
+            pair.source = {OperandKind::Register, source.registerCode};
+            return true;
+        }
+        if (source.registerSize == 0 && source.isMemory) {
+            return memoryOperand(cpu, source, pair.source);
+        }
+    } else if (dest.isMemory) {
+        if (source.isNumber) {
+            if (!memoryOperand(cpu, dest, pair.dest)) {
+                return false;
+            }
+            pair.size = dest.pointerSize;
+            if (pair.size == 0) {
+                return reportPointerSize(cpu);
+            }
+            pair.source = {OperandKind::Immediate,
+                           static_cast<std::uint16_t>(source.number & widthMask(pair.size))};
+            return true;
+        }
+        if (source.registerSize != 0) {
+            pair.source = {OperandKind::Register, source.registerCode};
+            pair.size = source.registerSize;
+            return memoryOperand(cpu, dest, pair.dest);
+        }
+    }
+    return reportFormat(cpu);
+}
 
 // How a one-operand instruction treats memory: the message for a missing size prefix, and
 // whether a failed address is also reported as 61206 (behind the first, latched report).
