@@ -107,6 +107,15 @@ TEST_F(TarvixRun, KeysArriveEveryKeyInterval) {
     EXPECT_NE(outcome.output.find("1800: 79"), std::string::npos) << outcome.output;
 }
 
+// Kit time is 500,000 instructions a second, and the 1 Hz interrupt comes before the very
+// instruction at which the second is full: after 250,000 INCs and 249,999 JMPs.
+TEST_F(TarvixRun, TheTimerComesAtItsVeryInstruction) {
+    const Outcome outcome = runTool(
+        TARVIX_RUN, "--hwtimer " + source("nmi.asm", "again: inc ax\njmp again\nint2: hlt\n"));
+    EXPECT_EQ(outcome.output.rfind("Done. [ 500000 instrns @ ", 0), 0u) << outcome.output;
+    EXPECT_NE(outcome.output.find("Ax= D090"), std::string::npos) << outcome.output;
+}
+
 TEST_F(TarvixRun, TraceShowsEachLineWithTheRegistersAfterIt) {
     const Outcome outcome =
         runTool(TARVIX_RUN, "--trace " + source("t.asm", "mov ax,1234\nxchg ax,bx\nhlt\n"));

@@ -35,6 +35,20 @@ TEST_F(InterruptsTest, TheSecondsHandlerRunsOncePerSimulatedSecond) {
     EXPECT_EQ(kit.cpu.regs[Reg16::SP], 0x2000) << "every handler returned";
 }
 
+// The second passes between the run's last look at the clock and its HLT: the interrupt is
+// still taken, and its handler returns to the HLT, which then ends the run.
+TEST_F(InterruptsTest, ATimerDueAtHltIsTakenFirst) {
+    clock.ticksPerReading = 600;  // due at the third reading: the start, the first look, HLT
+    kit.hwTimerEnabled = true;
+    run("hlt\n"
+        "int2: mov bx,1\n"
+        "iret\n");
+    EXPECT_EQ(driver.lastEnding(), RunEnding::Halted) << sink.text;
+    EXPECT_EQ(kit.cpu.regs[Reg16::BX], 1);
+    EXPECT_EQ(driver.lastInstructionCount(), 2u);
+    EXPECT_EQ(driver.lastLine(), 0);
+}
+
 TEST_F(InterruptsTest, AKeyWithoutItsHandlerEndsTheRun) {
     clock.millisPerReading = 5;
     driver.setInstructionLimit(100000);  // a missed interrupt must not hang the test

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <random>
 
 #include "assembler/list_file.h"
 
@@ -29,6 +31,56 @@ TEST_F(ProgramLoaderTest, DataBetweenCodeBreaksTheRanges) {
     EXPECT_TRUE(kit.cpu.memory.writeByte(0x1001, 7)) << "data stay writable";
     EXPECT_FALSE(kit.cpu.memory.writeByte(0x1003, 7));
     EXPECT_NE(sink.text.find("Error: Cannot replace opcode"), std::string::npos) << sink.text;
+}
+
+// The image answers from indexes; a scan of its pairs in list order is the plain reading of
+// what it must answer, whatever the maps hold: repeated addresses, lines out of order, ranges
+// reversed or beyond the window.
+TEST(ProgramImage, IndexesAnswerAsAScanOfThePairs) {
+    std::mt19937 rng(1206);
+    const auto near = [&](unsigned base, unsigned spread) {
+        return static_cast<std::uint16_t>(base + rng() % spread);
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::uint16_t> lineMap;
+        std::vector<std::uint16_t> ranges;
+        for (int i = 0; i < 12; ++i) {
+            lineMap.insert(lineMap.end(), {near(0x1000, 16), near(0, 20)});
+            ranges.insert(ranges.end(), {near(0x0FF0, 0x40), near(0x0FF8, 0x40)});
+        }
+        ranges.insert(ranges.end(), {0x1FF0, 0xFFFF});
+        ProgramImage image;
+        image.load(lineMap, ranges);
+        for (unsigned a = 0x0FF0; a < 0x2010; a = a == 0x1040 ? 0x1FE0 : a + 1) {
+            int line = -1;
+            const bool found = image.lineOfAddress(static_cast<std::uint16_t>(a), line);
+            const auto first =
+                std::find_if(lineMap.begin(), lineMap.end(),
+                             [&, i = 0](auto v) mutable { return i++ % 2 == 0 && v == a; });
+            ASSERT_EQ(found, first != lineMap.end()) << a;
+            if (found) {
+                EXPECT_EQ(line, *(first + 1)) << a;
+            }
+            bool code = false;
+            for (std::size_t i = 0; i < ranges.size(); i += 2) {
+                code = code || (ranges[i] <= a && a <= ranges[i + 1]);
+            }
+            const bool inWindow = a >= kMemoryFirst && a < kMemoryFirst + kMemorySize;
+            EXPECT_EQ(image.isCode(static_cast<std::uint16_t>(a)), code && inWindow) << a;
+        }
+        for (int line = -1; line < 22; ++line) {
+            std::uint16_t address = 0;
+            const bool found = image.addressAtOrAfterLine(line, address);
+            std::size_t i = 0;
+            while (i < lineMap.size() && lineMap[i + 1] < line) {
+                i += 2;
+            }
+            ASSERT_EQ(found, i < lineMap.size()) << line;
+            if (found) {
+                EXPECT_EQ(address, lineMap[i]) << line;
+            }
+        }
+    }
 }
 
 TEST_F(ProgramLoaderTest, CodeBeyondTheWindow) {
