@@ -45,13 +45,15 @@ constexpr std::uint16_t topBit(int size) {
 namespace detail {
 
 // PF of every byte, looked up: a population count is a library call on the baseline x86-64.
-inline constexpr auto kParity = [] {
+constexpr std::array<std::uint16_t, 256> parityTable() {
     std::array<std::uint16_t, 256> parity{};
-    for (unsigned byte = 0; byte < parity.size(); ++byte) {
-        parity[byte] = std::popcount(byte) % 2 == 0 ? kParityFlag : 0;
+    for (unsigned value = 0; value < parity.size(); ++value) {
+        parity[value] = std::popcount(value) % 2 == 0 ? kParityFlag : 0;
     }
     return parity;
-}();
+}
+
+inline constexpr std::array<std::uint16_t, 256> kParity = parityTable();
 
 }  // namespace detail
 
