@@ -54,8 +54,25 @@ public:
     // Resets the registers; memory keeps its content.
     void reset();
 
-    // The address a memory operand names now; 0 for none, after reporting why.
-    std::uint16_t operandAddress(const OperandForm& operand);
+    // The address a memory operand names now; 0 for none, after reporting why. Inline: most
+    // memory operands are valid, and every one comes here.
+    std::uint16_t operandAddress(const OperandForm& operand) {
+        if (!operand.hasAddress) {
+            return refuseAddress(MessageId::ErrorInInstructionFormat);
+        }
+        unsigned sum = operand.displacement;
+        if (operand.base >= 0) {
+            sum += regs[static_cast<Reg16>(operand.base)];
+        }
+        if (operand.index >= 0) {
+            sum += regs[static_cast<Reg16>(operand.index)];
+        }
+        const auto address = static_cast<std::uint16_t>(sum & 0xFFFF);
+        if (!KitMemory::isValidAddress(address, true)) {
+            return refuseAddress(MessageId::AddressOutsideMemory);
+        }
+        return address;
+    }
     bool execLea(const DecodedInstruction& ins);
 
     // The line of a label, or line -1 with the message a transfer there reports.
@@ -110,6 +127,8 @@ public:
 
 private:
     bool pushReturnAddress();
+    // Reports why an operand names no address; always 0.
+    std::uint16_t refuseAddress(MessageId id);
 
     bool fail(MessageId id) { return pane_.reportError(id, WithLine::Yes); }
     bool fail(std::string_view text) { return pane_.reportError(text, WithLine::Yes); }

@@ -1,27 +1,12 @@
-// How a memory operand becomes an address: its registers' values now plus its displacement,
-// or the address it names, inside the memory window.
+// LEA, and the reports of a memory operand that names no address (the address itself is
+// computed inline, in cpu8086.h).
 #include "simulator/cpu8086.h"
 
 namespace tarvix {
 
-std::uint16_t Cpu8086::operandAddress(const OperandForm& operand) {
-    if (!operand.hasAddress) {
-        fail(MessageId::ErrorInInstructionFormat);
-        return 0;
-    }
-    unsigned sum = operand.displacement;
-    if (operand.base >= 0) {
-        sum += regs[static_cast<Reg16>(operand.base)];
-    }
-    if (operand.index >= 0) {
-        sum += regs[static_cast<Reg16>(operand.index)];
-    }
-    const auto address = static_cast<std::uint16_t>(sum & 0xFFFF);
-    if (!KitMemory::isValidAddress(address, true)) {
-        fail(MessageId::AddressOutsideMemory);
-        return 0;
-    }
-    return address;
+std::uint16_t Cpu8086::refuseAddress(MessageId id) {
+    fail(id);
+    return 0;
 }
 
 bool Cpu8086::execLea(const DecodedInstruction& ins) {
