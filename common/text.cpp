@@ -39,10 +39,6 @@ std::string_view trim(std::string_view text) {
     return trimRight(text);
 }
 
-bool contains(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
-}
-
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return asciiLower(x) == asciiLower(y);
