@@ -1,5 +1,6 @@
 #include "assembler/list_file.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -58,10 +59,12 @@ std::string listingHeader(const std::tm& t) {
     return header;
 }
 
-std::string formatListingLine(std::string_view line) {
+void appendListingLine(std::string& out, std::string_view line) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) {
-        return std::string(line) + std::string(kLineEnd);
+        out += line;
+        out += kLineEnd;
+        return;
     }
     const std::string_view address = line.substr(0, colon);
     std::string_view rest = line.substr(colon + 1);
@@ -77,17 +80,30 @@ std::string formatListingLine(std::string_view line) {
         label = rest.substr(0, labelEnd);
         text = rest.substr(labelEnd + 1);
     }
-    const std::string instruction = normalisedInstruction(std::string(text));
-    return formatText("%4s: %20s   %-10s %s", std::string(address).c_str(),
-                      toUpper(trim(code)).c_str(), toUpper(trim(label)).c_str(),
-                      toUpper(trim(instruction)).c_str()) +
-           std::string(kLineEnd);
+    appendRightAligned(out, address, 4);
+    out += ": ";
+    const std::size_t upperFrom = out.size();
+    appendRightAligned(out, trim(code), 20);
+    out += "   ";
+    appendLeftAligned(out, trim(label), 10);
+    out += ' ';
+    out += printedText(trim(normalisedInstruction(std::string(text))));
+    std::transform(out.begin() + static_cast<std::ptrdiff_t>(upperFrom), out.end(),
+                   out.begin() + static_cast<std::ptrdiff_t>(upperFrom), asciiUpper);
+    out += kLineEnd;
 }
 
 std::string resolvedJumpLine(std::string_view address, std::string_view opcode,
                              std::string_view displacement, std::string_view rest) {
-    return formatText("%4s: %s %-17s %s", std::string(address).c_str(), std::string(opcode).c_str(),
-                      std::string(displacement).c_str(), std::string(rest).c_str());
+    std::string line;
+    appendRightAligned(line, address, 4);
+    line += ": ";
+    line += printedText(opcode);
+    line += ' ';
+    appendLeftAligned(line, displacement, 17);
+    line += ' ';
+    line += printedText(rest);
+    return line;
 }
 
 }  // namespace tarvix

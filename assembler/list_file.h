@@ -23,9 +23,9 @@ std::string listFilePath(std::string_view sourcePath);
 // The five header lines of a listing, each with its line end, stamped with a local time.
 std::string listingHeader(const std::tm& t);
 
-// One body line of a listing, with its line end: address, bytes right-aligned, label and the
-// instruction with a tab between mnemonic and operands, upper case.
-std::string formatListingLine(std::string_view intermediateLine);
+// Appends one body line of a listing, with its line end: address, bytes right-aligned, label
+// and the instruction with a tab between mnemonic and operands, upper case.
+void appendListingLine(std::string& out, std::string_view intermediateLine);
 
 // A jump, call or loop with its displacement filled in:
 // address, opcode, displacement left-aligned in 17 columns, then the rest of the line.

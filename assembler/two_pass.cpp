@@ -1,13 +1,13 @@
 // The two passes: pass one assigns addresses, collects labels, encodes and writes the
-// intermediate file with jumps to labels unresolved; pass two resolves them and writes the
-// list file beside the source.
+// intermediate text with jumps to labels unresolved; pass two resolves them and writes the
+// list file beside the source. The intermediate text is kept in memory for pass two and
+// written to the intermediate file as well.
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
 #include "assembler/assembler8086.h"
@@ -27,15 +27,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
-
-void write(std::FILE* file, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), file);
-}
-
-void writeLine(std::FILE* file, std::string_view text) {
-    write(file, text);
-    write(file, kLineEnd);
-}
 
 // A line without its line end (CR LF, LF CR or LF), trimmed at both ends.
 std::string_view cleanLine(std::string_view line) {
@@ -119,7 +110,9 @@ bool Assembler8086::defineData(std::string_view line, std::string& out) {
     if (!defineDataBytes(line, bytes)) {
         return false;
     }
-    out += formatText("%04X: ", address) + bytes;
+    appendHex(out, address, 4);
+    out += ": ";
+    out += bytes;
     if (listingMode_) {
         out += "~";
     }
@@ -137,19 +130,28 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
         fileError_ = "cannot read " + sourcePath + kUnreadableSource;
         return false;
     }
-    const std::string_view source = file->bytes;
-
     const std::filesystem::path temporary = intermediatePath();
     OutputFile out(temporary.empty() ? nullptr : std::fopen(temporary.c_str(), "wb"));
     if (!out) {
         fileError_ = systemError("cannot write", temporary);
         return false;
     }
+    intermediate_.clear();
+    const bool passed = encodeLines(file->bytes, editorLines);
+    // The file holds whatever the pass got to, a failed pass's partial lines included.
+    std::fwrite(intermediate_.data(), 1, intermediate_.size(), out.get());
+    if (std::fclose(out.release()) != 0 && passed) {
+        fileError_ = systemError("cannot write", temporary);
+        return false;
+    }
+    return passed;
+}
 
+bool Assembler8086::encodeLines(std::string_view source, int editorLines) {
+    std::string& out = intermediate_;
     locationCounter = kProgramOrigin;
     line() = 0;
     std::string_view rest = source;
-    std::string text;
     for (int i = 1; i <= editorLines; ++i) {
         statement.reset();
         if (i > kMaxSourceLines) {
@@ -169,29 +171,31 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
             progress_->step();
             continue;
         }
-        text.clear();
-        if (defineData(current, text)) {
-            write(out.get(), text);
+        if (defineData(current, out)) {
             continue;
         }
-        const std::string listing = listingText(current);
         if (!statement.label.empty() &&
             (!checkLabel() || !addSymbol(statement.label, locationCounter))) {
             return false;
         }
         if (statement.mnemonic.empty()) {
             if (listingMode_) {
-                if (contains(toLower(listing), "proc")) {
-                    writeLine(out.get(), separatorLine());
+                if (contains(toLower(listingText(current)), "proc")) {
+                    out += separatorLine();
+                    out += kLineEnd;
                 }
-                writeLine(out.get(),
-                          formatText("%04X:~", locationCounter) + statement.label + ": ");
+                appendHex(out, locationCounter, 4);
+                out += ":~";
+                out += statement.label;
+                out += ": ";
+                out += kLineEnd;
             }
             progress_->step();
             continue;
         }
 
-        write(out.get(), formatText("%04X: ", locationCounter));
+        appendHex(out, locationCounter, 4);
+        out += ": ";
         if (const int size = labelJumpSize(); size != 0) {
             // A mnemonic that merely starts like a jump is refused here, on its own line,
             // rather than in pass two where only the intermediate line number is known.
@@ -199,78 +203,73 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
                 return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
             }
             locationCounter = static_cast<std::uint16_t>(locationCounter + size);
-            write(out.get(), "#1" + statement.mnemonic + "#2" + statement.operand1 + "#3");
-            write(out.get(), listingMode_ ? "~" : "$");
-            writeLine(out.get(), listingMode_ ? listing : std::to_string(line()));
+            out += "#1";
+            out += statement.mnemonic;
+            out += "#2";
+            out += statement.operand1;
+            out += "#3";
+            if (listingMode_) {
+                out += "~";
+                out += listingText(current);
+            } else {
+                out += "$";
+                appendDecimal(out, line());
+            }
+            out += kLineEnd;
             continue;
         }
         std::string bytes;
         if (!assembleInstruction(bytes)) {
             return false;
         }
-        write(out.get(), listingMode_ ? formatText("%-20s ~ %s", bytes.c_str(), listing.c_str())
-                                      : formatText("%-20s$%d", bytes.c_str(), line()));
-        write(out.get(), kLineEnd);
+        appendLeftAligned(out, bytes, 20);
+        if (listingMode_) {
+            out += " ~ ";
+            out += printedText(listingText(current));
+        } else {
+            out += "$";
+            appendDecimal(out, line());
+        }
+        out += kLineEnd;
         progress_->step();
     }
-    write(out.get(), formatText("%04X: ", locationCounter));
-    if (std::fclose(out.release()) != 0) {
-        fileError_ = systemError("cannot write", temporary);
-        return false;
-    }
+    appendHex(out, locationCounter, 4);
+    out += ": ";
     return true;
 }
 
 bool Assembler8086::runPass2(const std::string& sourcePath) {
-    const std::filesystem::path temporary = intermediatePath();
-    std::ifstream in(temporary, std::ios::binary);
-    if (!in) {
-        fileError_ = systemError("cannot read", temporary);
-        return false;
-    }
     std::string list;
     if (listingMode_) {
         list = listingHeader(localTime_ ? localTime_() : currentLocalTime());
     }
+    list.reserve(list.size() + intermediate_.size() + intermediate_.size() / 8);
 
-    // The whole intermediate file is read: bounding it by the editor's line count would drop
+    // Every intermediate line is read: bounding them by the editor's line count would drop
     // the last lines of a listing with many procedure headers.
     line() = 0;
-    std::string raw;
-    while (std::getline(in, raw)) {
+    std::string_view rest = intermediate_;
+    while (!rest.empty()) {
         if (progress_->cancelled()) {
             return false;
         }
         ++line();
-        std::string current(cleanLine(raw));
+        const std::size_t end = rest.find('\n');
+        const std::string_view current = cleanLine(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         if (current.empty()) {
             continue;
         }
-        if (const std::size_t mark1 = current.find("#1"); mark1 != std::string::npos) {
-            const std::size_t mark2 = current.find("#2", mark1);
-            const std::size_t mark3 = current.find("#3", mark2);
-            const std::string mnemonic = current.substr(mark1 + 2, mark2 - mark1 - 2);
-            const std::string target = current.substr(mark2 + 2, mark3 - mark2 - 2);
-            const std::string rest = current.substr(mark3 + 2);
-            const std::uint16_t targetAddress = lookupSymbol(target);
-            if (targetAddress == 0) {
-                return pane_.reportError("Unrecognized symbol " + target, WithLine::No);
-            }
-            const InstructionTemplate* row = findRow(mnemonic + "_", 0, kTemplateCount);
-            if (!row) {
-                return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
-            }
-            const std::string address = current.substr(0, 4);
-            const auto displacement =
-                static_cast<std::uint16_t>(targetAddress - (parseHex(address) + row->baseSize));
-            const std::string displacementText =
-                row->baseSize == 2
-                    ? formatText("%02X", displacement & 0xFFu)
-                    : formatText("%02X %02X", displacement & 0xFFu, displacement >> 8u);
-            current = resolvedJumpLine(address, row->bitPattern, displacementText, rest);
-            progress_->step();
+        if (current.find("#1") == std::string_view::npos) {
+            appendListLine(list, current);
+            continue;
         }
-        list += listingMode_ ? formatListingLine(current) : current + std::string(kLineEnd);
+        std::string resolved;
+        if (!resolveJump(current, resolved)) {
+            return false;
+        }
+        appendListLine(list, resolved);
+        progress_->step();
     }
     // Written whole once it is complete, so that a failed pass leaves the old list file.
     const std::string listPath = listFilePath(sourcePath);
@@ -281,6 +280,43 @@ bool Assembler8086::runPass2(const std::string& sourcePath) {
     listPath_ = listPath;
     listText_ = std::move(list);
     return true;
+}
+
+bool Assembler8086::resolveJump(std::string_view line, std::string& resolved) {
+    const std::size_t mark1 = line.find("#1");
+    const std::size_t mark2 = line.find("#2", mark1);
+    const std::size_t mark3 = line.find("#3", mark2);
+    const std::string_view mnemonic = line.substr(mark1 + 2, mark2 - mark1 - 2);
+    const std::string_view target = line.substr(mark2 + 2, mark3 - mark2 - 2);
+    const std::string_view rest = line.substr(mark3 + 2);
+    const std::uint16_t targetAddress = lookupSymbol(target);
+    if (targetAddress == 0) {
+        return pane_.reportError("Unrecognized symbol " + std::string(target), WithLine::No);
+    }
+    const InstructionTemplate* row = findRow(std::string(mnemonic) + "_", 0, kTemplateCount);
+    if (!row) {
+        return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
+    }
+    const std::string_view address = line.substr(0, 4);
+    const auto displacement =
+        static_cast<std::uint16_t>(targetAddress - (parseHex(address) + row->baseSize));
+    std::string displacementText;
+    appendHex(displacementText, displacement & 0xFFu, 2);
+    if (row->baseSize != 2) {
+        displacementText += ' ';
+        appendHex(displacementText, displacement >> 8u, 2);
+    }
+    resolved = resolvedJumpLine(address, row->bitPattern, displacementText, rest);
+    return true;
+}
+
+void Assembler8086::appendListLine(std::string& list, std::string_view line) const {
+    if (listingMode_) {
+        appendListingLine(list, line);
+    } else {
+        list += line;
+        list += kLineEnd;
+    }
 }
 
 }  // namespace tarvix
