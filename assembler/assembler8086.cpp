@@ -27,9 +27,7 @@ bool isRepPrefix(std::string_view mnemonic) {
 }  // namespace
 
 Assembler8086::Assembler8086(OutputPane& pane, int* currentLine)
-    : pane_(pane),
-      currentLine_(currentLine ? currentLine : &ownLine_),
-      letterIndex_(buildLetterIndex()) {}
+    : pane_(pane), currentLine_(currentLine ? currentLine : &ownLine_) {}
 
 bool Assembler8086::findTemplate() {
     std::string key = statement.mnemonic + "_" + classifyOperands();
@@ -37,14 +35,13 @@ bool Assembler8086::findTemplate() {
     if (first < 'a' || first > 'z') {
         return false;
     }
-    const std::size_t k = static_cast<std::size_t>(first - 'a');
-    const InstructionTemplate* row = findRow(key, letterIndex_[k], letterIndex_[k + 1]);
+    const InstructionTemplate* row = findForm(key);
     if (!row && contains(key, "acu")) {
         // Accumulator operands fall back on the general register forms.
         replaceAll(key, "acu", "reg");
         replaceAll(statement.class1, "acu", "reg");
         replaceAll(statement.class2, "acu", "reg");
-        row = findRow(key, letterIndex_[k], letterIndex_[k + 1]);
+        row = findForm(key);
     }
     if (!row) {
         return false;

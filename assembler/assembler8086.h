@@ -1,5 +1,5 @@
-// The assembler object: the statement being assembled, the location counter and the template
-// index, with the per-statement steps of the first pass.
+// The assembler object: the statement being assembled and the location counter, with the
+// per-statement steps of the first pass.
 #pragma once
 
 #include <cstdint>
@@ -111,7 +111,6 @@ private:
     OutputPane& pane_;
     int ownLine_ = 0;
     int* currentLine_;
-    LetterIndex letterIndex_;
     SymbolTable symbols_;
     bool listingMode_ = false;
     NoProgress noProgress_;

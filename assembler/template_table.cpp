@@ -1,11 +1,13 @@
 #include "assembler/template_table.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 
 namespace tarvix {
 
 // clang-format off
-const std::array<InstructionTemplate, kTemplateCount + 1> kTemplateTable{{
+constexpr std::array<InstructionTemplate, kTemplateCount + 1> kTemplateTable{{
     {"aaa_",             "00110111",                    1},
     {"aad_",             "11010101 00001010",           2},
     {"aam_",             "11010100 00001010",           2},
@@ -390,7 +392,9 @@ const std::array<InstructionTemplate, kTemplateCount + 1> kTemplateTable{{
 }};
 // clang-format on
 
-LetterIndex buildLetterIndex() {
+namespace {
+
+constexpr LetterIndex letterGroups() {
     std::array<std::size_t, 26> counts{};
     for (const InstructionTemplate& row : kTemplateTable) {
         if (row.formName.empty()) {
@@ -408,13 +412,59 @@ LetterIndex buildLetterIndex() {
     return index;
 }
 
+constexpr LetterIndex kLetterIndex = letterGroups();
+
+constexpr std::size_t longestKey() {
+    std::size_t longest = 0;
+    for (const InstructionTemplate& row : kTemplateTable) {
+        longest = std::max(longest, row.formName.size());
+    }
+    return longest;
+}
+
+constexpr bool keysAreLowerCase() {
+    for (const InstructionTemplate& row : kTemplateTable) {
+        for (const char c : row.formName) {
+            if (c >= 'A' && c <= 'Z') {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The lookup folds the key alone.
+static_assert(keysAreLowerCase());
+
+}  // namespace
+
+LetterIndex buildLetterIndex() {
+    return kLetterIndex;
+}
+
 const InstructionTemplate* findRow(std::string_view key, std::size_t first, std::size_t last) {
+    // Folded once, into a buffer that holds any key the table has: a longer key matches none.
+    std::array<char, longestKey()> folded{};
+    if (key.size() > folded.size()) {
+        return nullptr;
+    }
+    std::transform(key.begin(), key.end(), folded.begin(), asciiLower);
+    const std::string_view lowered(folded.data(), key.size());
     for (std::size_t i = first; i < last && i < kTemplateCount; ++i) {
-        if (equalsIgnoreCase(kTemplateTable[i].formName, key)) {
+        if (kTemplateTable[i].formName == lowered) {
             return &kTemplateTable[i];
         }
     }
     return nullptr;
+}
+
+const InstructionTemplate* findForm(std::string_view key) {
+    const char first = key.empty() ? '\0' : asciiLower(key.front());
+    if (first < 'a' || first > 'z') {
+        return nullptr;
+    }
+    const auto k = static_cast<std::size_t>(first - 'a');
+    return findRow(key, kLetterIndex[k], kLetterIndex[k + 1]);
 }
 
 }  // namespace tarvix

@@ -199,7 +199,7 @@ bool Assembler8086::encodeLines(std::string_view source, int editorLines) {
         if (const int size = labelJumpSize(); size != 0) {
             // A mnemonic that merely starts like a jump is refused here, on its own line,
             // rather than in pass two where only the intermediate line number is known.
-            if (!findRow(statement.mnemonic + "_", 0, kTemplateCount)) {
+            if (!findForm(statement.mnemonic + "_")) {
                 return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
             }
             locationCounter = static_cast<std::uint16_t>(locationCounter + size);
@@ -293,7 +293,7 @@ bool Assembler8086::resolveJump(std::string_view line, std::string& resolved) {
     if (targetAddress == 0) {
         return pane_.reportError("Unrecognized symbol " + std::string(target), WithLine::No);
     }
-    const InstructionTemplate* row = findRow(std::string(mnemonic) + "_", 0, kTemplateCount);
+    const InstructionTemplate* row = findForm(std::string(mnemonic) + "_");
     if (!row) {
         return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     }
