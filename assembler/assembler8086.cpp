@@ -1,7 +1,9 @@
 #include "assembler/assembler8086.h"
 
+#include <algorithm>
 #include <string_view>
 
+#include "assembler/bit_pattern.h"
 #include "assembler/line_scanner.h"
 #include "common/operand_text.h"
 #include "common/text.h"
@@ -62,8 +64,8 @@ bool Assembler8086::assembleInstruction(std::string& byteText) {
     if (!encodeStatement()) {
         return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     }
-    s.pattern = toUpper(s.pattern);
-    replaceAll(s.pattern, "W", s.operandSize != 0 ? "1" : "0");
+    std::transform(s.pattern.begin(), s.pattern.end(), s.pattern.begin(), asciiUpper);
+    fillField(s.pattern, "W", s.operandSize != 0 ? "1" : "0");
 
     if (isRepPrefix(s.mnemonic)) {
         // The string instruction after REP is looked up as a statement of its own.

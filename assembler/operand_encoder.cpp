@@ -3,6 +3,7 @@
 #include <string>
 
 #include "assembler/assembler8086.h"
+#include "assembler/bit_pattern.h"
 #include "common/operand_text.h"
 #include "common/text.h"
 
@@ -12,37 +13,24 @@ namespace {
 
 struct BaseForm {
     std::string_view inner;
-    std::string_view rm;
+    unsigned rm;
 };
 
 // The r/m field of each base; either order of a register pair is accepted.
 constexpr std::array<BaseForm, 12> kBaseForms{{
-    {"BX+SI", "000"},
-    {"SI+BX", "000"},
-    {"BX+DI", "001"},
-    {"DI+BX", "001"},
-    {"BP+SI", "010"},
-    {"SI+BP", "010"},
-    {"BP+DI", "011"},
-    {"DI+BP", "011"},
-    {"SI", "100"},
-    {"DI", "101"},
-    {"BP", "110"},
-    {"BX", "111"},
+    {"BX+SI", 0b000},
+    {"SI+BX", 0b000},
+    {"BX+DI", 0b001},
+    {"DI+BX", 0b001},
+    {"BP+SI", 0b010},
+    {"SI+BP", 0b010},
+    {"BP+DI", 0b011},
+    {"DI+BP", 0b011},
+    {"SI", 0b100},
+    {"DI", 0b101},
+    {"BP", 0b110},
+    {"BX", 0b111},
 }};
-
-std::string binary(unsigned value, int digits) {
-    std::string bits(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 1u) {
-        bits[static_cast<std::size_t>(i)] = (value & 1u) ? '1' : '0';
-    }
-    return bits;
-}
-
-// 16 bits, low byte first, as the 8086 stores words.
-std::string wordBits(unsigned value) {
-    return binary(value & 0xFFu, 8) + binary((value >> 8u) & 0xFFu, 8);
-}
 
 // The text between the first "[" and the first "]"; empty when "]" is missing or first.
 std::string_view bracketInner(std::string_view operand) {
@@ -106,13 +94,12 @@ std::string Assembler8086::classifyOperands() {
 
 bool Assembler8086::encodeRegOrMem(std::string_view operand) {
     std::string& pattern = statement.pattern;
-    const std::string s = toUpper(trim(operand));
+    const std::string_view s = trim(operand);
 
-    const int size = registerSize(s);
-    if (size != 0) {
-        replaceAll(pattern, "r/m", registerCode(s));
-        replaceAll(pattern, "mod", "11");
-        statement.operandSize = size == 2 ? 1 : 0;
+    if (const RegisterRef reg = registerRef(s); reg.size != 0) {
+        fillField(pattern, "r/m", BitText().bits(static_cast<unsigned>(reg.code), 3).view());
+        fillField(pattern, "mod", "11");
+        statement.operandSize = reg.size == 2 ? 1 : 0;
         return true;
     }
 
@@ -122,27 +109,27 @@ bool Assembler8086::encodeRegOrMem(std::string_view operand) {
         s.find('[', open + 1) != std::string::npos || s.find("]+", open) != std::string::npos) {
         return false;
     }
-    std::string inner(bracketInner(s));
+    std::string_view inner = bracketInner(s);
 
     // A "-" displacement is taken only when the brackets hold no "+".
-    std::string displacement;
+    std::string_view displacement;
     bool negative = false;
     if (const std::size_t plus = inner.rfind('+'); plus != std::string::npos) {
         if (isHexNumber(inner.substr(plus + 1))) {
             displacement = inner.substr(plus + 1);
-            inner.resize(plus);
+            inner = inner.substr(0, plus);
         }
     } else if (const std::size_t minus = inner.rfind('-'); minus != std::string::npos) {
         if (isHexNumber(inner.substr(minus + 1))) {
             displacement = inner.substr(minus + 1);
             negative = true;
-            inner.resize(minus);
+            inner = inner.substr(0, minus);
         }
     }
 
     const BaseForm* base = nullptr;
     for (const BaseForm& form : kBaseForms) {
-        if (inner == form.inner) {
+        if (equalsIgnoreCase(inner, form.inner)) {
             base = &form;
         }
     }
@@ -152,24 +139,29 @@ bool Assembler8086::encodeRegOrMem(std::string_view operand) {
 
     const long d = parseHex(displacement);
     const long signedDisplacement = negative ? -d : d;
-    std::string mod = "00";
-    std::string displacementBits;
+    std::string_view mod = "00";
+    BitText rm;
+    rm.bits(base->rm, 3);
+    int displacementBytes = 0;
     if (d == 0) {
         // The 8086 has no BP-indirect form without a displacement: [bp] is [bp+00].
         if (base->inner == "BP") {
             mod = "01";
-            displacementBits = binary(0, 8);
+            rm.bits(0, 8);
+            displacementBytes = 1;
         }
     } else if (signedDisplacement >= -0x80 && signedDisplacement <= 0x7F) {
         mod = "01";
-        displacementBits = binary(static_cast<unsigned>(signedDisplacement), 8);
+        rm.bits(static_cast<unsigned>(signedDisplacement), 8);
+        displacementBytes = 1;
     } else {
         mod = "10";
-        displacementBits = wordBits(static_cast<unsigned>(signedDisplacement));
+        rm.word(static_cast<unsigned>(signedDisplacement));
+        displacementBytes = 2;
     }
-    locationCounter = static_cast<std::uint16_t>(locationCounter + displacementBits.size() / 8);
-    replaceAll(pattern, "mod", mod);
-    replaceAll(pattern, "r/m", std::string(base->rm) + displacementBits);
+    locationCounter = static_cast<std::uint16_t>(locationCounter + displacementBytes);
+    fillField(pattern, "mod", mod);
+    fillField(pattern, "r/m", rm.view());
     return true;
 }
 
@@ -179,10 +171,10 @@ bool Assembler8086::encodeStatement() {
 
     // The one-byte XCHG with the accumulator takes the other register's number.
     if (contains(s.class1, "acu") && contains(s.class2, "reg")) {
-        replaceAll(pattern, "reg", registerCode(s.operand2));
+        fillField(pattern, "reg", registerCode(s.operand2));
     }
     if (contains(s.class1, "reg") && contains(s.class2, "acu")) {
-        replaceAll(pattern, "reg", registerCode(s.operand1));
+        fillField(pattern, "reg", registerCode(s.operand1));
     }
 
     if (contains(pattern, ">><<")) {
@@ -190,25 +182,25 @@ bool Assembler8086::encodeStatement() {
             return false;
         }
         if (isRegister(s.operand1)) {
-            replaceAll(pattern, "w", registerSize(s.operand1) == 2 ? "1" : "0");
+            fillField(pattern, "w", registerSize(s.operand1) == 2 ? "1" : "0");
         } else if (s.sizeGiven) {
-            replaceAll(pattern, "w", s.firstOperandIsWord ? "1" : "0");
+            fillField(pattern, "w", s.firstOperandIsWord ? "1" : "0");
         }
         // A direct address has no r/m field: its rows spell out mod and r/m.
         if (contains(pattern, "r/m") && !encodeRegOrMem(s.operand1)) {
             return false;
         }
-        replaceAll(pattern, ">><<", "");
+        fillField(pattern, ">><<", "");
     }
 
     // Register to register: reg is the destination, r/m the source (the d = 1 encodings).
     if (isRegister(s.operand1) && isRegister(s.operand2)) {
-        replaceAll(pattern, "reg", registerCode(s.operand1));
+        fillField(pattern, "reg", registerCode(s.operand1));
         encodeRegOrMem(s.operand2);
     }
 
     if (contains(pattern, "reg")) {
-        replaceAll(pattern, "reg", registerCode(isRegister(s.operand1) ? s.operand1 : s.operand2));
+        fillField(pattern, "reg", registerCode(isRegister(s.operand1) ? s.operand1 : s.operand2));
     } else if (contains(pattern, "r/m")) {
         encodeRegOrMem(isRegister(s.operand1) ? s.operand1 : s.operand2);
     }
@@ -223,15 +215,15 @@ bool Assembler8086::encodeStatement() {
         if (contains(pattern, "y") && s.operandSize != 0) {
             // A word immediate up to 7FH goes as one byte that the processor sign-extends.
             wordData = value > 0x7F;
-            replaceAll(pattern, "y", wordData ? "0" : "1");
+            fillField(pattern, "y", wordData ? "0" : "1");
         } else {
-            replaceAll(pattern, "y", "0");
+            fillField(pattern, "y", "0");
         }
         if (wordData) {
-            replaceAll(pattern, "data", wordBits(value));
+            fillField(pattern, "data", BitText().word(value).view());
             locationCounter = static_cast<std::uint16_t>(locationCounter + 1);
         } else {
-            replaceAll(pattern, "data", binary(value & 0xFFu, 8));
+            fillField(pattern, "data", BitText().bits(value, 8).view());
         }
     }
 
@@ -240,17 +232,17 @@ bool Assembler8086::encodeStatement() {
         if (operand.find('[') == std::string::npos || operand.find(']') == std::string::npos) {
             return false;
         }
-        replaceAll(pattern, "addr", wordBits(parseHex(bracketInner(operand))));
+        fillField(pattern, "addr", BitText().word(parseHex(bracketInner(operand))).view());
     }
 
     if (contains(pattern, "port")) {
         const std::string& port = accumulatorSize(s.operand1) != 0 ? s.operand2 : s.operand1;
-        replaceAll(pattern, "port", binary(parseHex(port) & 0xFFu, 8));
+        fillField(pattern, "port", BitText().bits(parseHex(port), 8).view());
     }
 
     if (contains(pattern, "tipe")) {
         const unsigned type = parseHex(s.operand1) & 0xFFu;
-        replaceAll(pattern, "tipe", binary(type, 8));
+        fillField(pattern, "tipe", BitText().bits(type, 8).view());
         if (type == 3) {
             // INT 3 has its own one-byte opcode.
             pattern = "11001100";
@@ -258,7 +250,7 @@ bool Assembler8086::encodeStatement() {
         }
     }
 
-    replaceAll(pattern, " ", "");
+    std::erase(pattern, ' ');
     return true;
 }
 
