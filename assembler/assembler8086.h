@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "assembler/pass_one_output.h"
 #include "assembler/statement.h"
 #include "assembler/symbol_table.h"
 #include "assembler/template_table.h"
@@ -55,7 +56,8 @@ public:
     std::uint16_t lookupSymbol(std::string_view name) const { return symbols_.lookup(name); }
     const SymbolTable& symbols() const { return symbols_; }
 
-    // A DB or DW line appended to the intermediate text; false when the statement is not one.
+    // A DB or DW line appended to the intermediate line `out`, without its line end; false
+    // when the statement is not one.
     bool defineData(std::string_view line, std::string& out);
 
     const std::string& fileError() const { return fileError_; }
@@ -101,12 +103,8 @@ public:
 private:
     int& line() { return *currentLine_; }
 
-    // Pass one over the source's lines, into the intermediate text.
+    // Pass one over the source's lines.
     bool encodeLines(std::string_view source, int editorLines);
-    // An intermediate jump line with its displacement filled in; false, reported, when its
-    // target or mnemonic is unknown.
-    bool resolveJump(std::string_view line, std::string& resolved);
-    void appendListLine(std::string& list, std::string_view line) const;
 
     OutputPane& pane_;
     int ownLine_ = 0;
@@ -120,7 +118,7 @@ private:
     // Both removed should a signal end the program.
     std::optional<TemporaryPath> folderRecord_;
     std::optional<TemporaryPath> intermediateRecord_;
-    std::string intermediate_;  // what pass one wrote to the intermediate file
+    PassOneOutput passOne_;
     std::string fileError_;
     std::string listPath_;
     std::string listText_;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/format.h"
+#include "common/operand_text.h"
 #include "common/text.h"
 
 namespace tarvix {
@@ -93,17 +94,42 @@ void appendListingLine(std::string& out, std::string_view line) {
     out += kLineEnd;
 }
 
-std::string resolvedJumpLine(std::string_view address, std::string_view opcode,
-                             std::string_view displacement, std::string_view rest) {
+void appendListLine(std::string& out, std::string_view line, bool listingMode) {
+    if (listingMode) {
+        appendListingLine(out, line);
+    } else {
+        out += line;
+        out += kLineEnd;
+    }
+}
+
+JumpLine splitJumpLine(std::string_view line) {
+    const std::size_t mark1 = line.find("#1");
+    const std::size_t mark2 = line.find("#2", mark1);
+    const std::size_t mark3 = line.find("#3", mark2);
+    return {line.substr(0, 4), line.substr(mark1 + 2, mark2 - mark1 - 2),
+            line.substr(mark2 + 2, mark3 - mark2 - 2), line.substr(mark3 + 2)};
+}
+
+void appendResolvedJump(std::string& out, const JumpLine& jump, const InstructionTemplate& row,
+                        std::uint16_t targetAddress, bool listingMode) {
+    const auto displacement =
+        static_cast<std::uint16_t>(targetAddress - (parseHex(jump.address) + row.baseSize));
+    std::string displacementText;
+    appendHex(displacementText, displacement & 0xFFu, 2);
+    if (row.baseSize != 2) {
+        displacementText += ' ';
+        appendHex(displacementText, displacement >> 8u, 2);
+    }
     std::string line;
-    appendRightAligned(line, address, 4);
+    appendRightAligned(line, jump.address, 4);
     line += ": ";
-    line += printedText(opcode);
+    line += printedText(row.bitPattern);
     line += ' ';
-    appendLeftAligned(line, displacement, 17);
+    appendLeftAligned(line, displacementText, 17);
     line += ' ';
-    line += printedText(rest);
-    return line;
+    line += printedText(jump.rest);
+    appendListLine(out, line, listingMode);
 }
 
 }  // namespace tarvix

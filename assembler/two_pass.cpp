@@ -1,7 +1,6 @@
 // The two passes: pass one assigns addresses, collects labels, encodes and writes the
-// intermediate text with jumps to labels unresolved; pass two resolves them and writes the
-// list file beside the source. The intermediate text is kept in memory for pass two and
-// written to the intermediate file as well.
+// intermediate file with jumps to labels unresolved, building the list text as it goes; pass
+// two resolves the jumps and writes the list file beside the source.
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,7 +14,6 @@
 #include "assembler/list_file.h"
 #include "common/format.h"
 #include "common/line_ends.h"
-#include "common/operand_text.h"
 #include "common/text.h"
 #include "common/text_file.h"
 
@@ -27,17 +25,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
-
-// A line without its line end (CR LF, LF CR or LF), trimmed at both ends.
-std::string_view cleanLine(std::string_view line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
-        line.remove_suffix(1);
-    }
-    while (!line.empty() && (line.front() == '\r' || line.front() == '\n')) {
-        line.remove_prefix(1);
-    }
-    return trim(line);
-}
 
 std::string systemError(const std::string& what, const std::filesystem::path& path) {
     return what + " " + path.string() + ": " + std::strerror(errno);
@@ -116,7 +103,6 @@ bool Assembler8086::defineData(std::string_view line, std::string& out) {
     if (listingMode_) {
         out += "~";
     }
-    out += kLineEnd;
     return true;
 }
 
@@ -136,10 +122,11 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
         fileError_ = systemError("cannot write", temporary);
         return false;
     }
-    intermediate_.clear();
+    passOne_.start(out.get(), listingMode_,
+                   listingMode_ ? listingHeader(localTime_ ? localTime_() : currentLocalTime())
+                                : std::string(),
+                   file->bytes.size(), editorLines);
     const bool passed = encodeLines(file->bytes, editorLines);
-    // The file holds whatever the pass got to, a failed pass's partial lines included.
-    std::fwrite(intermediate_.data(), 1, intermediate_.size(), out.get());
     if (std::fclose(out.release()) != 0 && passed) {
         fileError_ = systemError("cannot write", temporary);
         return false;
@@ -148,10 +135,11 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
 }
 
 bool Assembler8086::encodeLines(std::string_view source, int editorLines) {
-    std::string& out = intermediate_;
     locationCounter = kProgramOrigin;
     line() = 0;
     std::string_view rest = source;
+    std::string text;  // the intermediate line being written
+    std::string bytes;
     for (int i = 1; i <= editorLines; ++i) {
         statement.reset();
         if (i > kMaxSourceLines) {
@@ -171,7 +159,9 @@ bool Assembler8086::encodeLines(std::string_view source, int editorLines) {
             progress_->step();
             continue;
         }
-        if (defineData(current, out)) {
+        text.clear();
+        if (defineData(current, text)) {
+            passOne_.addLine(text);
             continue;
         }
         if (!statement.label.empty() &&
@@ -181,96 +171,97 @@ bool Assembler8086::encodeLines(std::string_view source, int editorLines) {
         if (statement.mnemonic.empty()) {
             if (listingMode_) {
                 if (contains(toLower(listingText(current)), "proc")) {
-                    out += separatorLine();
-                    out += kLineEnd;
+                    passOne_.addLine(separatorLine());
                 }
-                appendHex(out, locationCounter, 4);
-                out += ":~";
-                out += statement.label;
-                out += ": ";
-                out += kLineEnd;
+                appendHex(text, locationCounter, 4);
+                text += ":~";
+                text += statement.label;
+                text += ": ";
+                passOne_.addLine(text);
             }
             progress_->step();
             continue;
         }
 
-        appendHex(out, locationCounter, 4);
-        out += ": ";
+        appendHex(text, locationCounter, 4);
+        text += ": ";
         if (const int size = labelJumpSize(); size != 0) {
             // A mnemonic that merely starts like a jump is refused here, on its own line,
             // rather than in pass two where only the intermediate line number is known.
             if (!findForm(statement.mnemonic + "_")) {
+                passOne_.addRefusedLine(text);
                 return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
             }
             locationCounter = static_cast<std::uint16_t>(locationCounter + size);
-            out += "#1";
-            out += statement.mnemonic;
-            out += "#2";
-            out += statement.operand1;
-            out += "#3";
+            text += "#1";
+            text += statement.mnemonic;
+            text += "#2";
+            text += statement.operand1;
+            text += "#3";
             if (listingMode_) {
-                out += "~";
-                out += listingText(current);
+                text += "~";
+                text += listingText(current);
             } else {
-                out += "$";
-                appendDecimal(out, line());
+                text += "$";
+                appendDecimal(text, line());
             }
-            out += kLineEnd;
+            passOne_.addLine(text);
             continue;
         }
-        std::string bytes;
         if (!assembleInstruction(bytes)) {
+            passOne_.addRefusedLine(text);
             return false;
         }
-        appendLeftAligned(out, bytes, 20);
+        appendLeftAligned(text, bytes, 20);
         if (listingMode_) {
-            out += " ~ ";
-            out += printedText(listingText(current));
+            text += " ~ ";
+            text += printedText(listingText(current));
         } else {
-            out += "$";
-            appendDecimal(out, line());
+            text += "$";
+            appendDecimal(text, line());
         }
-        out += kLineEnd;
+        passOne_.addLine(text);
         progress_->step();
     }
-    appendHex(out, locationCounter, 4);
-    out += ": ";
+    text.clear();
+    appendHex(text, locationCounter, 4);
+    text += ": ";
+    passOne_.addLine(text, false);
     return true;
 }
 
 bool Assembler8086::runPass2(const std::string& sourcePath) {
-    std::string list;
-    if (listingMode_) {
-        list = listingHeader(localTime_ ? localTime_() : currentLocalTime());
+    if (progress_->cancelled()) {
+        return false;
     }
-    list.reserve(list.size() + intermediate_.size() + intermediate_.size() / 8);
-
-    // Every intermediate line is read: bounding them by the editor's line count would drop
-    // the last lines of a listing with many procedure headers.
-    line() = 0;
-    std::string_view rest = intermediate_;
-    while (!rest.empty()) {
+    std::string& list = passOne_.list();
+    // A resolved line that takes more or less than its room moves the rest of the list.
+    std::ptrdiff_t moved = 0;
+    std::string resolved;
+    for (const PassOneOutput::PendingJump& jump : passOne_.pendingJumps()) {
         if (progress_->cancelled()) {
             return false;
         }
-        ++line();
-        const std::size_t end = rest.find('\n');
-        const std::string_view current = cleanLine(rest.substr(0, end));
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (current.empty()) {
-            continue;
+        line() = jump.intermediateLine;
+        const auto at = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(jump.offset) + moved);
+        const JumpLine parts = splitJumpLine(std::string_view(list).substr(at, jump.length));
+        const std::uint16_t targetAddress = lookupSymbol(parts.target);
+        if (targetAddress == 0) {
+            return pane_.reportError("Unrecognized symbol " + std::string(parts.target),
+                                     WithLine::No);
         }
-        if (current.find("#1") == std::string_view::npos) {
-            appendListLine(list, current);
-            continue;
+        const InstructionTemplate* row = findForm(std::string(parts.mnemonic) + "_");
+        if (!row) {
+            return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
         }
-        std::string resolved;
-        if (!resolveJump(current, resolved)) {
-            return false;
-        }
-        appendListLine(list, resolved);
+        resolved.clear();
+        appendResolvedJump(resolved, parts, *row, targetAddress, listingMode_);
+        list.replace(at, jump.room, resolved);
+        moved +=
+            static_cast<std::ptrdiff_t>(resolved.size()) - static_cast<std::ptrdiff_t>(jump.room);
         progress_->step();
     }
+    line() = passOne_.lineCount();
     // Written whole once it is complete, so that a failed pass leaves the old list file.
     const std::string listPath = listFilePath(sourcePath);
     if (const std::string why = writeGeneratedFile(listPath, list); !why.empty()) {
@@ -280,43 +271,6 @@ bool Assembler8086::runPass2(const std::string& sourcePath) {
     listPath_ = listPath;
     listText_ = std::move(list);
     return true;
-}
-
-bool Assembler8086::resolveJump(std::string_view line, std::string& resolved) {
-    const std::size_t mark1 = line.find("#1");
-    const std::size_t mark2 = line.find("#2", mark1);
-    const std::size_t mark3 = line.find("#3", mark2);
-    const std::string_view mnemonic = line.substr(mark1 + 2, mark2 - mark1 - 2);
-    const std::string_view target = line.substr(mark2 + 2, mark3 - mark2 - 2);
-    const std::string_view rest = line.substr(mark3 + 2);
-    const std::uint16_t targetAddress = lookupSymbol(target);
-    if (targetAddress == 0) {
-        return pane_.reportError("Unrecognized symbol " + std::string(target), WithLine::No);
-    }
-    const InstructionTemplate* row = findForm(std::string(mnemonic) + "_");
-    if (!row) {
-        return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
-    }
-    const std::string_view address = line.substr(0, 4);
-    const auto displacement =
-        static_cast<std::uint16_t>(targetAddress - (parseHex(address) + row->baseSize));
-    std::string displacementText;
-    appendHex(displacementText, displacement & 0xFFu, 2);
-    if (row->baseSize != 2) {
-        displacementText += ' ';
-        appendHex(displacementText, displacement >> 8u, 2);
-    }
-    resolved = resolvedJumpLine(address, row->bitPattern, displacementText, rest);
-    return true;
-}
-
-void Assembler8086::appendListLine(std::string& list, std::string_view line) const {
-    if (listingMode_) {
-        appendListingLine(list, line);
-    } else {
-        list += line;
-        list += kLineEnd;
-    }
 }
 
 }  // namespace tarvix
