@@ -5,7 +5,6 @@
 namespace tarvix {
 
 void SymbolTable::clear() {
-    entries_.clear();
     index_.clear();
 }
 
@@ -13,7 +12,6 @@ bool SymbolTable::add(std::string_view name, std::uint16_t address) {
     if (lookup(name) != 0) {
         return false;
     }
-    entries_.emplace_back(std::string(name), address);
     index_.emplace(toLower(name), address);
     return true;
 }
