@@ -94,7 +94,7 @@ bool Assembler8086::checkLabel() {
 int Assembler8086::labelJumpSize() const {
     const std::string& m = statement.mnemonic;
     const bool callOrJmp = m == "call" || m == "jmp";
-    if (!callOrJmp && m.substr(0, 1) != "j" && m.substr(0, 4) != "loop") {
+    if (!callOrJmp && !m.starts_with("j") && !m.starts_with("loop")) {
         return 0;
     }
     if (!callOrJmp) {
