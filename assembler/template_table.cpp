@@ -1,6 +1,7 @@
 #include "assembler/template_table.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "common/text.h"
 
@@ -436,6 +437,45 @@ constexpr bool keysAreLowerCase() {
 // The lookup folds the key alone.
 static_assert(keysAreLowerCase());
 
+// FNV-1a, over a key already in lower case.
+constexpr std::uint32_t keyHash(std::string_view key) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : key) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    return hash;
+}
+
+// Row numbers by key hash, probed linearly, built at compile time: every statement looks its
+// form up, so neither the lookup nor the start of the program goes through the rows.
+constexpr std::size_t kSlotCount = 1024;
+constexpr std::uint16_t kNoRow = 0xFFFF;
+static_assert(kSlotCount >= 2 * kTemplateCount && (kSlotCount & (kSlotCount - 1)) == 0);
+
+constexpr std::array<std::uint16_t, kSlotCount> hashSlots() {
+    std::array<std::uint16_t, kSlotCount> slots{};
+    slots.fill(kNoRow);
+    for (std::size_t row = 0; row < kTemplateCount; ++row) {
+        std::size_t slot = keyHash(kTemplateTable[row].formName) & (kSlotCount - 1);
+        while (slots[slot] != kNoRow) {
+            slot = (slot + 1) & (kSlotCount - 1);
+        }
+        slots[slot] = static_cast<std::uint16_t>(row);
+    }
+    return slots;
+}
+
+constexpr std::array<std::uint16_t, kSlotCount> kHashSlots = hashSlots();
+
+// The key in lower case, in `buffer`; empty when it is longer than any key of the table.
+std::string_view foldedKey(std::string_view key, std::array<char, longestKey()>& buffer) {
+    if (key.size() > buffer.size()) {
+        return {};
+    }
+    std::transform(key.begin(), key.end(), buffer.begin(), asciiLower);
+    return {buffer.data(), key.size()};
+}
+
 }  // namespace
 
 LetterIndex buildLetterIndex() {
@@ -443,13 +483,11 @@ LetterIndex buildLetterIndex() {
 }
 
 const InstructionTemplate* findRow(std::string_view key, std::size_t first, std::size_t last) {
-    // Folded once, into a buffer that holds any key the table has: a longer key matches none.
-    std::array<char, longestKey()> folded{};
-    if (key.size() > folded.size()) {
+    std::array<char, longestKey()> buffer{};
+    const std::string_view lowered = foldedKey(key, buffer);
+    if (lowered.size() != key.size()) {
         return nullptr;
     }
-    std::transform(key.begin(), key.end(), folded.begin(), asciiLower);
-    const std::string_view lowered(folded.data(), key.size());
     for (std::size_t i = first; i < last && i < kTemplateCount; ++i) {
         if (kTemplateTable[i].formName == lowered) {
             return &kTemplateTable[i];
@@ -459,12 +497,19 @@ const InstructionTemplate* findRow(std::string_view key, std::size_t first, std:
 }
 
 const InstructionTemplate* findForm(std::string_view key) {
-    const char first = key.empty() ? '\0' : asciiLower(key.front());
-    if (first < 'a' || first > 'z') {
+    std::array<char, longestKey()> buffer{};
+    const std::string_view lowered = foldedKey(key, buffer);
+    if (lowered.size() != key.size()) {
         return nullptr;
     }
-    const auto k = static_cast<std::size_t>(first - 'a');
-    return findRow(key, kLetterIndex[k], kLetterIndex[k + 1]);
+    // Keys are unique, so the first row of the key's letter group that matches is the one.
+    for (std::size_t slot = keyHash(lowered) & (kSlotCount - 1); kHashSlots[slot] != kNoRow;
+         slot = (slot + 1) & (kSlotCount - 1)) {
+        if (kTemplateTable[kHashSlots[slot]].formName == lowered) {
+            return &kTemplateTable[kHashSlots[slot]];
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace tarvix

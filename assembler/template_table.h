@@ -33,8 +33,7 @@ LetterIndex buildLetterIndex();
 // The row in [first, last) whose key equals `key` ignoring case, or null.
 const InstructionTemplate* findRow(std::string_view key, std::size_t first, std::size_t last);
 
-// The row of the whole table whose key equals `key` ignoring case, or null; only the group of
-// the key's initial letter can hold it.
+// The row of the whole table whose key equals `key` ignoring case, or null, found by hash.
 const InstructionTemplate* findForm(std::string_view key);
 
 }  // namespace tarvix
