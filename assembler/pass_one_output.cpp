@@ -13,6 +13,10 @@ namespace {
 // Bytes a list line takes at most besides its source text, so that the list text rarely grows.
 constexpr std::size_t kListLineBytes = 64;
 
+// The intermediate file is written in pieces of this size: one call per line cost more than
+// the line.
+constexpr std::size_t kFileChunkBytes = 16384;
+
 // A line without its line end (CR LF, LF CR or LF), trimmed at both ends, as pass two reads it.
 std::string_view cleanLine(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
@@ -29,6 +33,8 @@ std::string_view cleanLine(std::string_view line) {
 void PassOneOutput::start(std::FILE* file, bool listingMode, std::string header,
                           std::size_t sourceBytes, int sourceLines) {
     file_ = file;
+    fileBuffer_.clear();
+    fileBuffer_.reserve(kFileChunkBytes);
     listingMode_ = listingMode;
     lines_ = 0;
     const auto lines = static_cast<std::size_t>(std::max(sourceLines, 0));
@@ -39,7 +45,15 @@ void PassOneOutput::start(std::FILE* file, bool listingMode, std::string header,
 }
 
 void PassOneOutput::write(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), file_);
+    fileBuffer_ += text;
+    if (fileBuffer_.size() >= kFileChunkBytes) {
+        finish();
+    }
+}
+
+void PassOneOutput::finish() {
+    std::fwrite(fileBuffer_.data(), 1, fileBuffer_.size(), file_);
+    fileBuffer_.clear();
 }
 
 void PassOneOutput::addLine(std::string_view text, bool lineEnd) {

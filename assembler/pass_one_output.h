@@ -30,6 +30,8 @@ public:
     void addLine(std::string_view text, bool lineEnd = true);
     // The start of a line that pass one then refuses: the file keeps it, as written so far.
     void addRefusedLine(std::string_view text);
+    // Hands what is still buffered to the file, whether pass one succeeded or not.
+    void finish();
 
     int lineCount() const { return lines_; }
     const std::vector<PendingJump>& pendingJumps() const { return pendingJumps_; }
@@ -39,6 +41,7 @@ private:
     void write(std::string_view text);
 
     std::FILE* file_ = nullptr;
+    std::string fileBuffer_;  // the file's text, handed to it in large pieces
     bool listingMode_ = false;
     int lines_ = 0;
     std::string list_;

@@ -127,6 +127,7 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
                                 : std::string(),
                    file->bytes.size(), editorLines);
     const bool passed = encodeLines(file->bytes, editorLines);
+    passOne_.finish();
     if (std::fclose(out.release()) != 0 && passed) {
         fileError_ = systemError("cannot write", temporary);
         return false;
