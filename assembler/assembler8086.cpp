@@ -48,7 +48,7 @@ bool Assembler8086::findTemplate() {
     if (!row) {
         return false;
     }
-    statement.pattern = row->bitPattern;
+    statement.pattern.assign(row->bitPattern, row->fields);
     locationCounter = static_cast<std::uint16_t>(locationCounter + row->baseSize);
     return true;
 }
@@ -58,26 +58,25 @@ bool Assembler8086::assembleInstruction(std::string& byteText) {
     if (!findTemplate()) {
         return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     }
-    if (contains(s.pattern, "w") && !s.sizeGiven) {
+    if (s.pattern.has(Field::W) && !s.sizeGiven) {
         return pane_.reportError(MessageId::SpecifyPointerSize, WithLine::Yes);
     }
     if (!encodeStatement()) {
         return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     }
-    std::transform(s.pattern.begin(), s.pattern.end(), s.pattern.begin(), asciiUpper);
-    fillField(s.pattern, "W", s.operandSize != 0 ? "1" : "0");
+    s.pattern.finish(s.operandSize != 0);
 
     if (isRepPrefix(s.mnemonic)) {
         // The string instruction after REP is looked up as a statement of its own.
-        const std::string prefix = s.pattern;
+        const std::string prefix = s.pattern.text();
         s.mnemonic = s.operand1;
         s.operand1.clear();
         if (!findTemplate()) {
             return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
         }
-        s.pattern = prefix + s.pattern;
+        s.pattern.prepend(prefix);
     }
-    byteText = patternToBytes(s.pattern);
+    byteText = patternToBytes(s.pattern.text());
     return true;
 }
 

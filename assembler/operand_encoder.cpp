@@ -93,12 +93,12 @@ std::string Assembler8086::classifyOperands() {
 }
 
 bool Assembler8086::encodeRegOrMem(std::string_view operand) {
-    std::string& pattern = statement.pattern;
+    BitPattern& pattern = statement.pattern;
     const std::string_view s = trim(operand);
 
     if (const RegisterRef reg = registerRef(s); reg.size != 0) {
-        fillField(pattern, "r/m", BitText().bits(static_cast<unsigned>(reg.code), 3).view());
-        fillField(pattern, "mod", "11");
+        pattern.fill(Field::RegOrMem, BitText().bits(static_cast<unsigned>(reg.code), 3).view());
+        pattern.fill(Field::Mod, "11");
         statement.operandSize = reg.size == 2 ? 1 : 0;
         return true;
     }
@@ -160,97 +160,96 @@ bool Assembler8086::encodeRegOrMem(std::string_view operand) {
         displacementBytes = 2;
     }
     locationCounter = static_cast<std::uint16_t>(locationCounter + displacementBytes);
-    fillField(pattern, "mod", mod);
-    fillField(pattern, "r/m", rm.view());
+    pattern.fill(Field::Mod, mod);
+    pattern.fill(Field::RegOrMem, rm.view());
     return true;
 }
 
 bool Assembler8086::encodeStatement() {
     Statement& s = statement;
-    std::string& pattern = s.pattern;
+    BitPattern& pattern = s.pattern;
 
     // The one-byte XCHG with the accumulator takes the other register's number.
     if (contains(s.class1, "acu") && contains(s.class2, "reg")) {
-        fillField(pattern, "reg", registerCode(s.operand2));
+        pattern.fill(Field::Reg, registerCode(s.operand2));
     }
     if (contains(s.class1, "reg") && contains(s.class2, "acu")) {
-        fillField(pattern, "reg", registerCode(s.operand1));
+        pattern.fill(Field::Reg, registerCode(s.operand1));
     }
 
-    if (contains(pattern, ">><<")) {
+    if (pattern.has(Field::Shift)) {
         if (!equalsIgnoreCase(s.operand2, "cl") && parseHex(s.operand2) != 1) {
             return false;
         }
         if (isRegister(s.operand1)) {
-            fillField(pattern, "w", registerSize(s.operand1) == 2 ? "1" : "0");
+            pattern.fill(Field::W, registerSize(s.operand1) == 2 ? "1" : "0");
         } else if (s.sizeGiven) {
-            fillField(pattern, "w", s.firstOperandIsWord ? "1" : "0");
+            pattern.fill(Field::W, s.firstOperandIsWord ? "1" : "0");
         }
         // A direct address has no r/m field: its rows spell out mod and r/m.
-        if (contains(pattern, "r/m") && !encodeRegOrMem(s.operand1)) {
+        if (pattern.has(Field::RegOrMem) && !encodeRegOrMem(s.operand1)) {
             return false;
         }
-        fillField(pattern, ">><<", "");
+        pattern.fill(Field::Shift, "");
     }
 
     // Register to register: reg is the destination, r/m the source (the d = 1 encodings).
     if (isRegister(s.operand1) && isRegister(s.operand2)) {
-        fillField(pattern, "reg", registerCode(s.operand1));
+        pattern.fill(Field::Reg, registerCode(s.operand1));
         encodeRegOrMem(s.operand2);
     }
 
-    if (contains(pattern, "reg")) {
-        fillField(pattern, "reg", registerCode(isRegister(s.operand1) ? s.operand1 : s.operand2));
-    } else if (contains(pattern, "r/m")) {
+    if (pattern.has(Field::Reg)) {
+        pattern.fill(Field::Reg, registerCode(isRegister(s.operand1) ? s.operand1 : s.operand2));
+    } else if (pattern.has(Field::RegOrMem)) {
         encodeRegOrMem(isRegister(s.operand1) ? s.operand1 : s.operand2);
     }
-    if (contains(pattern, "r/m") &&
+    if (pattern.has(Field::RegOrMem) &&
         !encodeRegOrMem(hasBracket(s.operand1) ? s.operand1 : s.operand2)) {
         return false;
     }
 
-    if (contains(pattern, "data")) {
+    if (pattern.has(Field::Data)) {
         const std::uint16_t value = parseHex(s.operand2);
         bool wordData = s.operandSize != 0;
-        if (contains(pattern, "y") && s.operandSize != 0) {
+        if (pattern.has(Field::Y) && s.operandSize != 0) {
             // A word immediate up to 7FH goes as one byte that the processor sign-extends.
             wordData = value > 0x7F;
-            fillField(pattern, "y", wordData ? "0" : "1");
+            pattern.fill(Field::Y, wordData ? "0" : "1");
         } else {
-            fillField(pattern, "y", "0");
+            pattern.fill(Field::Y, "0");
         }
         if (wordData) {
-            fillField(pattern, "data", BitText().word(value).view());
+            pattern.fill(Field::Data, BitText().word(value).view());
             locationCounter = static_cast<std::uint16_t>(locationCounter + 1);
         } else {
-            fillField(pattern, "data", BitText().bits(value, 8).view());
+            pattern.fill(Field::Data, BitText().bits(value, 8).view());
         }
     }
 
-    if (contains(pattern, "addr")) {
+    if (pattern.has(Field::Addr)) {
         const std::string& operand = hasBracket(s.operand1) ? s.operand1 : s.operand2;
         if (operand.find('[') == std::string::npos || operand.find(']') == std::string::npos) {
             return false;
         }
-        fillField(pattern, "addr", BitText().word(parseHex(bracketInner(operand))).view());
+        pattern.fill(Field::Addr, BitText().word(parseHex(bracketInner(operand))).view());
     }
 
-    if (contains(pattern, "port")) {
+    if (pattern.has(Field::Port)) {
         const std::string& port = accumulatorSize(s.operand1) != 0 ? s.operand2 : s.operand1;
-        fillField(pattern, "port", BitText().bits(parseHex(port), 8).view());
+        pattern.fill(Field::Port, BitText().bits(parseHex(port), 8).view());
     }
 
-    if (contains(pattern, "tipe")) {
+    if (pattern.has(Field::Type)) {
         const unsigned type = parseHex(s.operand1) & 0xFFu;
-        fillField(pattern, "tipe", BitText().bits(type, 8).view());
+        pattern.fill(Field::Type, BitText().bits(type, 8).view());
         if (type == 3) {
             // INT 3 has its own one-byte opcode.
-            pattern = "11001100";
+            pattern.assign("11001100", 0);
             locationCounter = static_cast<std::uint16_t>(locationCounter - 1);
         }
     }
 
-    std::erase(pattern, ' ');
     return true;
 }
 

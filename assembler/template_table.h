@@ -11,12 +11,15 @@
 #include <cstddef>
 #include <string_view>
 
+#include "assembler/bit_pattern.h"
+
 namespace tarvix {
 
 struct InstructionTemplate {
     std::string_view formName;  // "mov_reg16/imm", "aaa_", ...; empty ends the table
     std::string_view bitPattern;
     int baseSize;
+    unsigned fields = fieldsIn(bitPattern);  // the named fields of the pattern
 };
 
 inline constexpr std::size_t kTemplateCount = 365;
