@@ -49,6 +49,9 @@ public:
     // files that cannot be opened fail silently, with the reason in fileError(), and so does
     // an assembly that the progress sink cancels.
     bool assemble(const std::string& sourcePath, int editorLines);
+    // The same over the source's bytes as already read from `sourcePath`: the command-line
+    // tool reads them once, to count the lines as well.
+    bool assemble(const std::string& sourcePath, std::string_view source, int editorLines);
     bool runPass1(const std::string& sourcePath, int editorLines);
     bool runPass2(const std::string& sourcePath);
 
@@ -103,7 +106,13 @@ public:
 private:
     int& line() { return *currentLine_; }
 
-    // Pass one over the source's lines.
+    // Clears what the last assembly left and refuses a source its list file would replace.
+    bool startAssembly(const std::string& sourcePath, int editorLines);
+    // Refuses a source name without an extension, which gives no list file name.
+    bool hasListPath(const std::string& sourcePath);
+    // Pass one over the source's bytes, writing the intermediate file.
+    bool passOne(std::string_view source, int editorLines);
+    // Its steps over the source's lines.
     bool encodeLines(std::string_view source, int editorLines);
 
     OutputPane& pane_;

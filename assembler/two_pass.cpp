@@ -69,6 +69,17 @@ std::filesystem::path Assembler8086::intermediatePath() {
 }
 
 bool Assembler8086::assemble(const std::string& sourcePath, int editorLines) {
+    return startAssembly(sourcePath, editorLines) && runPass1(sourcePath, editorLines) &&
+           runPass2(sourcePath);
+}
+
+bool Assembler8086::assemble(const std::string& sourcePath, std::string_view source,
+                             int editorLines) {
+    return startAssembly(sourcePath, editorLines) && hasListPath(sourcePath) &&
+           passOne(source, editorLines) && runPass2(sourcePath);
+}
+
+bool Assembler8086::startAssembly(const std::string& sourcePath, int editorLines) {
     progress_->setRange(0, editorLines);
     symbols_.clear();
     fileError_.clear();
@@ -81,7 +92,15 @@ bool Assembler8086::assemble(const std::string& sourcePath, int editorLines) {
         fileError_ = listPath + " is the source itself; its list file would replace it";
         return false;
     }
-    return runPass1(sourcePath, editorLines) && runPass2(sourcePath);
+    return true;
+}
+
+bool Assembler8086::hasListPath(const std::string& sourcePath) {
+    if (listFilePath(sourcePath).empty()) {
+        fileError_ = "the source name " + sourcePath + " has no extension";
+        return false;
+    }
+    return true;
 }
 
 bool Assembler8086::addSymbol(std::string_view name, std::uint16_t address) {
@@ -107,8 +126,7 @@ bool Assembler8086::defineData(std::string_view line, std::string& out) {
 }
 
 bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
-    if (listFilePath(sourcePath).empty()) {
-        fileError_ = "the source name " + sourcePath + " has no extension";
+    if (!hasListPath(sourcePath)) {
         return false;
     }
     const std::optional<FileContents> file = readWholeFile(sourcePath, kMaxSourceBytes);
@@ -116,6 +134,10 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
         fileError_ = "cannot read " + sourcePath + kUnreadableSource;
         return false;
     }
+    return passOne(file->bytes, editorLines);
+}
+
+bool Assembler8086::passOne(std::string_view source, int editorLines) {
     const std::filesystem::path temporary = intermediatePath();
     OutputFile out(temporary.empty() ? nullptr : std::fopen(temporary.c_str(), "wb"));
     if (!out) {
@@ -125,8 +147,8 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
     passOne_.start(out.get(), listingMode_,
                    listingMode_ ? listingHeader(localTime_ ? localTime_() : currentLocalTime())
                                 : std::string(),
-                   file->bytes.size(), editorLines);
-    const bool passed = encodeLines(file->bytes, editorLines);
+                   source.size(), editorLines);
+    const bool passed = encodeLines(source, editorLines);
     passOne_.finish();
     if (std::fclose(out.release()) != 0 && passed) {
         fileError_ = systemError("cannot write", temporary);
