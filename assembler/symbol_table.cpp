@@ -9,11 +9,10 @@ void SymbolTable::clear() {
 }
 
 bool SymbolTable::add(std::string_view name, std::uint16_t address) {
-    if (lookup(name) != 0) {
-        return false;
-    }
-    index_.emplace(toLower(name), address);
-    return true;
+    // A name already there at address 0 (past the wrap of the location counter) reads as
+    // undefined, so it may be defined again, though the first address stays.
+    const auto [entry, added] = index_.try_emplace(toLower(name), address);
+    return added || entry->second == 0;
 }
 
 std::uint16_t SymbolTable::lookup(std::string_view name) const {
