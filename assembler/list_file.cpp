@@ -121,7 +121,9 @@ void appendResolvedJump(std::string& out, const JumpLine& jump, const Instructio
         displacementText += ' ';
         appendHex(displacementText, displacement >> 8u, 2);
     }
-    std::string line;
+    // A run-mode list line is the resolved line itself; a listing is made from it.
+    std::string listingSource;
+    std::string& line = listingMode ? listingSource : out;
     appendRightAligned(line, jump.address, 4);
     line += ": ";
     line += printedText(row.bitPattern);
@@ -129,7 +131,11 @@ void appendResolvedJump(std::string& out, const JumpLine& jump, const Instructio
     appendLeftAligned(line, displacementText, 17);
     line += ' ';
     line += printedText(jump.rest);
-    appendListLine(out, line, listingMode);
+    if (listingMode) {
+        appendListingLine(out, line);
+    } else {
+        out += kLineEnd;
+    }
 }
 
 }  // namespace tarvix
