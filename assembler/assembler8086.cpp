@@ -1,6 +1,5 @@
 #include "assembler/assembler8086.h"
 
-#include <algorithm>
 #include <string_view>
 
 #include "assembler/bit_pattern.h"
