@@ -4,6 +4,7 @@
 
 #include "assembler/list_file.h"
 #include "assembler/template_table.h"
+#include "common/source_limits.h"
 #include "common/text.h"
 
 namespace tarvix {
@@ -37,7 +38,8 @@ void PassOneOutput::start(std::FILE* file, bool listingMode, std::string header,
     fileBuffer_.reserve(kFileChunkBytes);
     listingMode_ = listingMode;
     lines_ = 0;
-    const auto lines = static_cast<std::size_t>(std::max(sourceLines, 0));
+    // Pass one reads no more lines than a source may have, whatever the editor holds.
+    const auto lines = static_cast<std::size_t>(std::clamp(sourceLines, 0, kMaxSourceLines));
     list_ = std::move(header);
     list_.reserve(list_.size() + sourceBytes + lines * kListLineBytes);
     pendingJumps_.clear();
