@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "assembler/bit_pattern.h"
 #include "assembler/line_scanner.h"
 #include "common/operand_text.h"
 #include "common/text.h"
@@ -27,9 +28,7 @@ bool isRepPrefix(std::string_view mnemonic) {
 }  // namespace
 
 Assembler8086::Assembler8086(OutputPane& pane, int* currentLine)
-    : pane_(pane),
-      currentLine_(currentLine ? currentLine : &ownLine_),
-      letterIndex_(buildLetterIndex()) {}
+    : pane_(pane), currentLine_(currentLine ? currentLine : &ownLine_) {}
 
 bool Assembler8086::findTemplate() {
     std::string key = statement.mnemonic + "_" + classifyOperands();
@@ -37,19 +36,18 @@ bool Assembler8086::findTemplate() {
     if (first < 'a' || first > 'z') {
         return false;
     }
-    const std::size_t k = static_cast<std::size_t>(first - 'a');
-    const InstructionTemplate* row = findRow(key, letterIndex_[k], letterIndex_[k + 1]);
+    const InstructionTemplate* row = findForm(key);
     if (!row && contains(key, "acu")) {
         // Accumulator operands fall back on the general register forms.
         replaceAll(key, "acu", "reg");
         replaceAll(statement.class1, "acu", "reg");
         replaceAll(statement.class2, "acu", "reg");
-        row = findRow(key, letterIndex_[k], letterIndex_[k + 1]);
+        row = findForm(key);
     }
     if (!row) {
         return false;
     }
-    statement.pattern = row->bitPattern;
+    statement.pattern.assign(row->bitPattern, row->fields);
     locationCounter = static_cast<std::uint16_t>(locationCounter + row->baseSize);
     return true;
 }
@@ -59,26 +57,25 @@ bool Assembler8086::assembleInstruction(std::string& byteText) {
     if (!findTemplate()) {
         return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     }
-    if (contains(s.pattern, "w") && !s.sizeGiven) {
+    if (s.pattern.has(Field::W) && !s.sizeGiven) {
         return pane_.reportError(MessageId::SpecifyPointerSize, WithLine::Yes);
     }
     if (!encodeStatement()) {
         return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     }
-    s.pattern = toUpper(s.pattern);
-    replaceAll(s.pattern, "W", s.operandSize != 0 ? "1" : "0");
+    s.pattern.finish(s.operandSize != 0);
 
     if (isRepPrefix(s.mnemonic)) {
         // The string instruction after REP is looked up as a statement of its own.
-        const std::string prefix = s.pattern;
+        const std::string prefix = s.pattern.text();
         s.mnemonic = s.operand1;
         s.operand1.clear();
         if (!findTemplate()) {
             return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
         }
-        s.pattern = prefix + s.pattern;
+        s.pattern.prepend(prefix);
     }
-    byteText = patternToBytes(s.pattern);
+    byteText = patternToBytes(s.pattern.text());
     return true;
 }
 
@@ -95,7 +92,7 @@ bool Assembler8086::checkLabel() {
 int Assembler8086::labelJumpSize() const {
     const std::string& m = statement.mnemonic;
     const bool callOrJmp = m == "call" || m == "jmp";
-    if (!callOrJmp && m.substr(0, 1) != "j" && m.substr(0, 4) != "loop") {
+    if (!callOrJmp && !m.starts_with("j") && !m.starts_with("loop")) {
         return 0;
     }
     if (!callOrJmp) {

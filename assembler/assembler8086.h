@@ -1,5 +1,5 @@
-// The assembler object: the statement being assembled, the location counter and the template
-// index, with the per-statement steps of the first pass.
+// The assembler object: the statement being assembled and the location counter, with the
+// per-statement steps of the first pass.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "assembler/pass_one_output.h"
 #include "assembler/statement.h"
 #include "assembler/symbol_table.h"
 #include "assembler/template_table.h"
@@ -48,6 +49,9 @@ public:
     // files that cannot be opened fail silently, with the reason in fileError(), and so does
     // an assembly that the progress sink cancels.
     bool assemble(const std::string& sourcePath, int editorLines);
+    // The same over the source's bytes as already read from `sourcePath`: the command-line
+    // tool reads them once, to count the lines as well.
+    bool assemble(const std::string& sourcePath, std::string_view source, int editorLines);
     bool runPass1(const std::string& sourcePath, int editorLines);
     bool runPass2(const std::string& sourcePath);
 
@@ -55,7 +59,8 @@ public:
     std::uint16_t lookupSymbol(std::string_view name) const { return symbols_.lookup(name); }
     const SymbolTable& symbols() const { return symbols_; }
 
-    // A DB or DW line written to the intermediate text; false when the statement is not one.
+    // A DB or DW line appended to the intermediate line `out`, without its line end; false
+    // when the statement is not one.
     bool defineData(std::string_view line, std::string& out);
 
     const std::string& fileError() const { return fileError_; }
@@ -101,10 +106,18 @@ public:
 private:
     int& line() { return *currentLine_; }
 
+    // Clears what the last assembly left and refuses a source its list file would replace.
+    bool startAssembly(const std::string& sourcePath, int editorLines);
+    // Refuses a source name without an extension, which gives no list file name.
+    bool hasListPath(const std::string& sourcePath);
+    // Pass one over the source's bytes, writing the intermediate file.
+    bool passOne(std::string_view source, int editorLines);
+    // Its steps over the source's lines.
+    bool encodeLines(std::string_view source, int editorLines);
+
     OutputPane& pane_;
     int ownLine_ = 0;
     int* currentLine_;
-    LetterIndex letterIndex_;
     SymbolTable symbols_;
     bool listingMode_ = false;
     NoProgress noProgress_;
@@ -114,6 +127,7 @@ private:
     // Both removed should a signal end the program.
     std::optional<TemporaryPath> folderRecord_;
     std::optional<TemporaryPath> intermediateRecord_;
+    PassOneOutput passOne_;
     std::string fileError_;
     std::string listPath_;
     std::string listText_;

@@ -13,11 +13,11 @@ std::string_view cutComment(std::string_view text) {
 }
 
 // Splits "mnemonic operands" at the first space.
-void splitMnemonic(std::string_view text, std::string& mnemonic, std::string& operands) {
+void splitMnemonic(std::string_view text, std::string& mnemonic, std::string_view& operands) {
     const std::size_t space = text.find(' ');
     if (space == std::string_view::npos) {
         mnemonic = text;
-        operands.clear();
+        operands = {};
         return;
     }
     mnemonic = trim(text.substr(0, space));
@@ -61,27 +61,30 @@ bool scanLine(std::string_view line, Statement& s) {
     if (line.empty()) {
         return false;
     }
-    std::string work(line);
-    std::replace(work.begin(), work.end(), '\t', ' ');
-    const std::string text = toLower(trim(cutComment(work)));
+    // Tabs count as spaces, and letters as lower case.
+    std::string text(trim(cutComment(line)));
+    for (char& c : text) {
+        c = c == '\t' ? ' ' : asciiLower(c);
+    }
     if (text.empty() || contains(text, "endp")) {
         return false;
     }
 
-    std::string operands;
-    const std::size_t colon = text.find(':');
-    if (colon != std::string::npos) {
-        s.label = text.substr(0, colon);
-        std::string_view rest = std::string_view(text).substr(colon + 1);
+    std::string_view operands;
+    const std::string_view view = text;
+    const std::size_t colon = view.find(':');
+    if (colon != std::string_view::npos) {
+        s.label = view.substr(0, colon);
+        std::string_view rest = view.substr(colon + 1);
         rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
         splitMnemonic(rest, s.mnemonic, operands);
     } else {
         if (contains(text, "proc") && !contains(text, "call")) {
-            s.label = trim(text.substr(text.find("proc") + 4));
+            s.label = trim(view.substr(view.find("proc") + 4));
             return true;
         }
         s.label.clear();
-        splitMnemonic(text, s.mnemonic, operands);
+        splitMnemonic(view, s.mnemonic, operands);
     }
 
     if (s.mnemonic == "db" || s.mnemonic == "dw") {
@@ -93,7 +96,7 @@ bool scanLine(std::string_view line, Statement& s) {
 
     const std::size_t comma = operands.find(',');
     s.operand1 = operands.substr(0, comma);
-    s.operand2 = comma == std::string::npos ? std::string() : operands.substr(comma + 1);
+    s.operand2 = comma == std::string_view::npos ? std::string_view() : operands.substr(comma + 1);
     if (contains(operands, "ptr")) {
         scanSizeKeywords(s);
     }

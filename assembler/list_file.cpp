@@ -1,9 +1,11 @@
 #include "assembler/list_file.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
 #include "common/format.h"
+#include "common/operand_text.h"
 #include "common/text.h"
 
 namespace tarvix {
@@ -58,10 +60,12 @@ std::string listingHeader(const std::tm& t) {
     return header;
 }
 
-std::string formatListingLine(std::string_view line) {
+void appendListingLine(std::string& out, std::string_view line) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) {
-        return std::string(line) + std::string(kLineEnd);
+        out += line;
+        out += kLineEnd;
+        return;
     }
     const std::string_view address = line.substr(0, colon);
     std::string_view rest = line.substr(colon + 1);
@@ -77,17 +81,61 @@ std::string formatListingLine(std::string_view line) {
         label = rest.substr(0, labelEnd);
         text = rest.substr(labelEnd + 1);
     }
-    const std::string instruction = normalisedInstruction(std::string(text));
-    return formatText("%4s: %20s   %-10s %s", std::string(address).c_str(),
-                      toUpper(trim(code)).c_str(), toUpper(trim(label)).c_str(),
-                      toUpper(trim(instruction)).c_str()) +
-           std::string(kLineEnd);
+    appendRightAligned(out, address, 4);
+    out += ": ";
+    const std::size_t upperFrom = out.size();
+    appendRightAligned(out, trim(code), 20);
+    out += "   ";
+    appendLeftAligned(out, trim(label), 10);
+    out += ' ';
+    out += printedText(trim(normalisedInstruction(std::string(text))));
+    std::transform(out.begin() + static_cast<std::ptrdiff_t>(upperFrom), out.end(),
+                   out.begin() + static_cast<std::ptrdiff_t>(upperFrom), asciiUpper);
+    out += kLineEnd;
 }
 
-std::string resolvedJumpLine(std::string_view address, std::string_view opcode,
-                             std::string_view displacement, std::string_view rest) {
-    return formatText("%4s: %s %-17s %s", std::string(address).c_str(), std::string(opcode).c_str(),
-                      std::string(displacement).c_str(), std::string(rest).c_str());
+void appendListLine(std::string& out, std::string_view line, bool listingMode) {
+    if (listingMode) {
+        appendListingLine(out, line);
+    } else {
+        out += line;
+        out += kLineEnd;
+    }
+}
+
+JumpLine splitJumpLine(std::string_view line) {
+    const std::size_t mark1 = line.find("#1");
+    const std::size_t mark2 = line.find("#2", mark1);
+    const std::size_t mark3 = line.find("#3", mark2);
+    return {line.substr(0, 4), line.substr(mark1 + 2, mark2 - mark1 - 2),
+            line.substr(mark2 + 2, mark3 - mark2 - 2), line.substr(mark3 + 2)};
+}
+
+void appendResolvedJump(std::string& out, const JumpLine& jump, const InstructionTemplate& row,
+                        std::uint16_t targetAddress, bool listingMode) {
+    const auto displacement =
+        static_cast<std::uint16_t>(targetAddress - (parseHex(jump.address) + row.baseSize));
+    std::string displacementText;
+    appendHex(displacementText, displacement & 0xFFu, 2);
+    if (row.baseSize != 2) {
+        displacementText += ' ';
+        appendHex(displacementText, displacement >> 8u, 2);
+    }
+    // A run-mode list line is the resolved line itself; a listing is made from it.
+    std::string listingSource;
+    std::string& line = listingMode ? listingSource : out;
+    appendRightAligned(line, jump.address, 4);
+    line += ": ";
+    line += printedText(row.bitPattern);
+    line += ' ';
+    appendLeftAligned(line, displacementText, 17);
+    line += ' ';
+    line += printedText(jump.rest);
+    if (listingMode) {
+        appendListingLine(out, line);
+    } else {
+        out += kLineEnd;
+    }
 }
 
 }  // namespace tarvix

@@ -3,9 +3,12 @@
 // ended with CR LF; readers accept CR LF or LF.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
+
+#include "assembler/template_table.h"
 
 namespace tarvix {
 
@@ -23,13 +26,30 @@ std::string listFilePath(std::string_view sourcePath);
 // The five header lines of a listing, each with its line end, stamped with a local time.
 std::string listingHeader(const std::tm& t);
 
-// One body line of a listing, with its line end: address, bytes right-aligned, label and the
-// instruction with a tab between mnemonic and operands, upper case.
-std::string formatListingLine(std::string_view intermediateLine);
+// Appends one body line of a listing, with its line end: address, bytes right-aligned, label
+// and the instruction with a tab between mnemonic and operands, upper case.
+void appendListingLine(std::string& out, std::string_view intermediateLine);
 
-// A jump, call or loop with its displacement filled in:
-// address, opcode, displacement left-aligned in 17 columns, then the rest of the line.
-std::string resolvedJumpLine(std::string_view address, std::string_view opcode,
-                             std::string_view displacement, std::string_view rest);
+// Appends one intermediate line as the list file shows it, with its line end: in run mode as
+// it is, in listing mode through appendListingLine.
+void appendListLine(std::string& out, std::string_view intermediateLine, bool listingMode);
+
+// An intermediate line holding "#1", cut as pass two cuts it: the address is its first four
+// characters, the mnemonic lies between "#1" and "#2", the target between "#2" and "#3", and
+// the rest follows "#3". A jump, call or loop to a label is written so.
+struct JumpLine {
+    std::string_view address;
+    std::string_view mnemonic;
+    std::string_view target;
+    std::string_view rest;
+};
+JumpLine splitJumpLine(std::string_view intermediateLine);
+
+// Appends the list line of a jump resolved to `targetAddress` through `row`, the template of
+// its mnemonic: the address, the opcode, the displacement from the end of the instruction
+// (one byte for two-byte rows, else a word, low byte first) left-aligned in 17 columns, and
+// the rest of the line.
+void appendResolvedJump(std::string& out, const JumpLine& jump, const InstructionTemplate& row,
+                        std::uint16_t targetAddress, bool listingMode);
 
 }  // namespace tarvix

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "assembler/assembler8086.h"
+#include "assembler/bit_pattern.h"
 #include "common/operand_text.h"
 #include "common/text.h"
 
@@ -12,37 +13,24 @@ namespace {
 
 struct BaseForm {
     std::string_view inner;
-    std::string_view rm;
+    unsigned rm;
 };
 
 // The r/m field of each base; either order of a register pair is accepted.
 constexpr std::array<BaseForm, 12> kBaseForms{{
-    {"BX+SI", "000"},
-    {"SI+BX", "000"},
-    {"BX+DI", "001"},
-    {"DI+BX", "001"},
-    {"BP+SI", "010"},
-    {"SI+BP", "010"},
-    {"BP+DI", "011"},
-    {"DI+BP", "011"},
-    {"SI", "100"},
-    {"DI", "101"},
-    {"BP", "110"},
-    {"BX", "111"},
+    {"BX+SI", 0b000},
+    {"SI+BX", 0b000},
+    {"BX+DI", 0b001},
+    {"DI+BX", 0b001},
+    {"BP+SI", 0b010},
+    {"SI+BP", 0b010},
+    {"BP+DI", 0b011},
+    {"DI+BP", 0b011},
+    {"SI", 0b100},
+    {"DI", 0b101},
+    {"BP", 0b110},
+    {"BX", 0b111},
 }};
-
-std::string binary(unsigned value, int digits) {
-    std::string bits(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 1u) {
-        bits[static_cast<std::size_t>(i)] = (value & 1u) ? '1' : '0';
-    }
-    return bits;
-}
-
-// 16 bits, low byte first, as the 8086 stores words.
-std::string wordBits(unsigned value) {
-    return binary(value & 0xFFu, 8) + binary((value >> 8u) & 0xFFu, 8);
-}
 
 // The text between the first "[" and the first "]"; empty when "]" is missing or first.
 std::string_view bracketInner(std::string_view operand) {
@@ -105,14 +93,13 @@ std::string Assembler8086::classifyOperands() {
 }
 
 bool Assembler8086::encodeRegOrMem(std::string_view operand) {
-    std::string& pattern = statement.pattern;
-    const std::string s = toUpper(trim(operand));
+    BitPattern& pattern = statement.pattern;
+    const std::string_view s = trim(operand);
 
-    const int size = registerSize(s);
-    if (size != 0) {
-        replaceAll(pattern, "r/m", registerCode(s));
-        replaceAll(pattern, "mod", "11");
-        statement.operandSize = size == 2 ? 1 : 0;
+    if (const RegisterRef reg = registerRef(s); reg.size != 0) {
+        pattern.fill(Field::RegOrMem, BitText().bits(static_cast<unsigned>(reg.code), 3).view());
+        pattern.fill(Field::Mod, "11");
+        statement.operandSize = reg.size == 2 ? 1 : 0;
         return true;
     }
 
@@ -122,27 +109,27 @@ bool Assembler8086::encodeRegOrMem(std::string_view operand) {
         s.find('[', open + 1) != std::string::npos || s.find("]+", open) != std::string::npos) {
         return false;
     }
-    std::string inner(bracketInner(s));
+    std::string_view inner = bracketInner(s);
 
     // A "-" displacement is taken only when the brackets hold no "+".
-    std::string displacement;
+    std::string_view displacement;
     bool negative = false;
     if (const std::size_t plus = inner.rfind('+'); plus != std::string::npos) {
         if (isHexNumber(inner.substr(plus + 1))) {
             displacement = inner.substr(plus + 1);
-            inner.resize(plus);
+            inner = inner.substr(0, plus);
         }
     } else if (const std::size_t minus = inner.rfind('-'); minus != std::string::npos) {
         if (isHexNumber(inner.substr(minus + 1))) {
             displacement = inner.substr(minus + 1);
             negative = true;
-            inner.resize(minus);
+            inner = inner.substr(0, minus);
         }
     }
 
     const BaseForm* base = nullptr;
     for (const BaseForm& form : kBaseForms) {
-        if (inner == form.inner) {
+        if (equalsIgnoreCase(inner, form.inner)) {
             base = &form;
         }
     }
@@ -152,113 +139,117 @@ bool Assembler8086::encodeRegOrMem(std::string_view operand) {
 
     const long d = parseHex(displacement);
     const long signedDisplacement = negative ? -d : d;
-    std::string mod = "00";
-    std::string displacementBits;
+    std::string_view mod = "00";
+    BitText rm;
+    rm.bits(base->rm, 3);
+    int displacementBytes = 0;
     if (d == 0) {
         // The 8086 has no BP-indirect form without a displacement: [bp] is [bp+00].
         if (base->inner == "BP") {
             mod = "01";
-            displacementBits = binary(0, 8);
+            rm.bits(0, 8);
+            displacementBytes = 1;
         }
     } else if (signedDisplacement >= -0x80 && signedDisplacement <= 0x7F) {
         mod = "01";
-        displacementBits = binary(static_cast<unsigned>(signedDisplacement), 8);
+        rm.bits(static_cast<unsigned>(signedDisplacement), 8);
+        displacementBytes = 1;
     } else {
         mod = "10";
-        displacementBits = wordBits(static_cast<unsigned>(signedDisplacement));
+        rm.word(static_cast<unsigned>(signedDisplacement));
+        displacementBytes = 2;
     }
-    locationCounter = static_cast<std::uint16_t>(locationCounter + displacementBits.size() / 8);
-    replaceAll(pattern, "mod", mod);
-    replaceAll(pattern, "r/m", std::string(base->rm) + displacementBits);
+    locationCounter = static_cast<std::uint16_t>(locationCounter + displacementBytes);
+    pattern.fill(Field::Mod, mod);
+    pattern.fill(Field::RegOrMem, rm.view());
     return true;
 }
 
 bool Assembler8086::encodeStatement() {
     Statement& s = statement;
-    std::string& pattern = s.pattern;
+    BitPattern& pattern = s.pattern;
 
     // The one-byte XCHG with the accumulator takes the other register's number.
     if (contains(s.class1, "acu") && contains(s.class2, "reg")) {
-        replaceAll(pattern, "reg", registerCode(s.operand2));
+        pattern.fill(Field::Reg, registerCode(s.operand2));
     }
     if (contains(s.class1, "reg") && contains(s.class2, "acu")) {
-        replaceAll(pattern, "reg", registerCode(s.operand1));
+        pattern.fill(Field::Reg, registerCode(s.operand1));
     }
 
-    if (contains(pattern, ">><<")) {
+    if (pattern.has(Field::Shift)) {
         if (!equalsIgnoreCase(s.operand2, "cl") && parseHex(s.operand2) != 1) {
             return false;
         }
         if (isRegister(s.operand1)) {
-            replaceAll(pattern, "w", registerSize(s.operand1) == 2 ? "1" : "0");
+            pattern.fill(Field::W, registerSize(s.operand1) == 2 ? "1" : "0");
         } else if (s.sizeGiven) {
-            replaceAll(pattern, "w", s.firstOperandIsWord ? "1" : "0");
+            pattern.fill(Field::W, s.firstOperandIsWord ? "1" : "0");
         }
         // A direct address has no r/m field: its rows spell out mod and r/m.
-        if (contains(pattern, "r/m") && !encodeRegOrMem(s.operand1)) {
+        if (pattern.has(Field::RegOrMem) && !encodeRegOrMem(s.operand1)) {
             return false;
         }
-        replaceAll(pattern, ">><<", "");
+        pattern.fill(Field::Shift, "");
     }
 
     // Register to register: reg is the destination, r/m the source (the d = 1 encodings).
     if (isRegister(s.operand1) && isRegister(s.operand2)) {
-        replaceAll(pattern, "reg", registerCode(s.operand1));
+        pattern.fill(Field::Reg, registerCode(s.operand1));
         encodeRegOrMem(s.operand2);
     }
 
-    if (contains(pattern, "reg")) {
-        replaceAll(pattern, "reg", registerCode(isRegister(s.operand1) ? s.operand1 : s.operand2));
-    } else if (contains(pattern, "r/m")) {
+    if (pattern.has(Field::Reg)) {
+        pattern.fill(Field::Reg, registerCode(isRegister(s.operand1) ? s.operand1 : s.operand2));
+    } else if (pattern.has(Field::RegOrMem)) {
         encodeRegOrMem(isRegister(s.operand1) ? s.operand1 : s.operand2);
     }
-    if (contains(pattern, "r/m") &&
+    if (pattern.has(Field::RegOrMem) &&
         !encodeRegOrMem(hasBracket(s.operand1) ? s.operand1 : s.operand2)) {
         return false;
     }
 
-    if (contains(pattern, "data")) {
+    if (pattern.has(Field::Data)) {
         const std::uint16_t value = parseHex(s.operand2);
         bool wordData = s.operandSize != 0;
-        if (contains(pattern, "y") && s.operandSize != 0) {
+        if (pattern.has(Field::Y) && s.operandSize != 0) {
             // A word immediate up to 7FH goes as one byte that the processor sign-extends.
             wordData = value > 0x7F;
-            replaceAll(pattern, "y", wordData ? "0" : "1");
+            pattern.fill(Field::Y, wordData ? "0" : "1");
         } else {
-            replaceAll(pattern, "y", "0");
+            pattern.fill(Field::Y, "0");
         }
         if (wordData) {
-            replaceAll(pattern, "data", wordBits(value));
+            pattern.fill(Field::Data, BitText().word(value).view());
             locationCounter = static_cast<std::uint16_t>(locationCounter + 1);
         } else {
-            replaceAll(pattern, "data", binary(value & 0xFFu, 8));
+            pattern.fill(Field::Data, BitText().bits(value, 8).view());
         }
     }
 
-    if (contains(pattern, "addr")) {
+    if (pattern.has(Field::Addr)) {
         const std::string& operand = hasBracket(s.operand1) ? s.operand1 : s.operand2;
         if (operand.find('[') == std::string::npos || operand.find(']') == std::string::npos) {
             return false;
         }
-        replaceAll(pattern, "addr", wordBits(parseHex(bracketInner(operand))));
+        pattern.fill(Field::Addr, BitText().word(parseHex(bracketInner(operand))).view());
     }
 
-    if (contains(pattern, "port")) {
+    if (pattern.has(Field::Port)) {
         const std::string& port = accumulatorSize(s.operand1) != 0 ? s.operand2 : s.operand1;
-        replaceAll(pattern, "port", binary(parseHex(port) & 0xFFu, 8));
+        pattern.fill(Field::Port, BitText().bits(parseHex(port), 8).view());
     }
 
-    if (contains(pattern, "tipe")) {
+    if (pattern.has(Field::Type)) {
         const unsigned type = parseHex(s.operand1) & 0xFFu;
-        replaceAll(pattern, "tipe", binary(type, 8));
+        pattern.fill(Field::Type, BitText().bits(type, 8).view());
         if (type == 3) {
             // INT 3 has its own one-byte opcode.
-            pattern = "11001100";
+            pattern.assign("11001100", 0);
             locationCounter = static_cast<std::uint16_t>(locationCounter - 1);
         }
     }
 
-    replaceAll(pattern, " ", "");
     return true;
 }
 

@@ -8,7 +8,7 @@
 
 namespace tarvix {
 
-std::optional<int> countSourceLines(const std::string& path, std::string& error) {
+std::optional<SourceText> readSourceText(const std::string& path, std::string& error) {
     std::error_code status;
     if (!std::filesystem::is_regular_file(path, status)) {
         error = status || !std::filesystem::exists(path) ? path + ": no such file"
@@ -19,12 +19,18 @@ std::optional<int> countSourceLines(const std::string& path, std::string& error)
         error = path + ": too large for a source program (more than 8 MiB)";
         return std::nullopt;
     }
-    const std::optional<FileContents> file = readWholeFile(path, kMaxSourceBytes);
+    std::optional<FileContents> file = readWholeFile(path, kMaxSourceBytes);
     if (!file) {
         error = path + ": cannot be read";
         return std::nullopt;
     }
-    return static_cast<int>(countLines(file->bytes));
+    const auto lines = static_cast<int>(countLines(file->bytes));
+    return SourceText{std::move(file->bytes), lines};
+}
+
+std::optional<int> countSourceLines(const std::string& path, std::string& error) {
+    const std::optional<SourceText> source = readSourceText(path, error);
+    return source ? std::optional<int>(source->lines) : std::nullopt;
 }
 
 }  // namespace tarvix

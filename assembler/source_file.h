@@ -1,4 +1,4 @@
-// Checks on a source file before it is assembled from the command line.
+// A source file as the command-line tools read it, with the checks made before it is assembled.
 #pragma once
 
 #include <optional>
@@ -6,9 +6,16 @@
 
 namespace tarvix {
 
-// The number of lines an editor shows for the file (a final line end starts one more, empty
-// line); nothing, with the reason in `error`, when the file is missing, not a regular file,
-// too large to be a source or unreadable.
+struct SourceText {
+    std::string bytes;
+    int lines = 0;  // as an editor shows them: a final line end starts one more, empty line
+};
+
+// The source at `path`; nothing, with the reason in `error`, when the file is missing, not a
+// regular file, too large to be a source or unreadable.
+std::optional<SourceText> readSourceText(const std::string& path, std::string& error);
+
+// The number of lines alone.
 std::optional<int> countSourceLines(const std::string& path, std::string& error);
 
 }  // namespace tarvix

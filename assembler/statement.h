@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "assembler/bit_pattern.h"
+
 namespace tarvix {
 
 struct Statement {
@@ -10,7 +12,7 @@ struct Statement {
     std::string mnemonic;  // lower case, or empty
     std::string operand1;  // as written (lower case), or empty
     std::string operand2;
-    std::string pattern;     // bit pattern of the chosen template
+    BitPattern pattern;      // bit pattern of the chosen template
     int operandSize = -1;    // w: -1 unknown, 0 byte, 1 word
     bool sizeGiven = false;  // BPTR or WPTR written on the line
 

@@ -5,17 +5,14 @@
 namespace tarvix {
 
 void SymbolTable::clear() {
-    entries_.clear();
     index_.clear();
 }
 
 bool SymbolTable::add(std::string_view name, std::uint16_t address) {
-    if (lookup(name) != 0) {
-        return false;
-    }
-    entries_.emplace_back(std::string(name), address);
-    index_.emplace(toLower(name), address);
-    return true;
+    // A name already there at address 0 (past the wrap of the location counter) reads as
+    // undefined, so it may be defined again, though the first address stays.
+    const auto [entry, added] = index_.try_emplace(toLower(name), address);
+    return added || entry->second == 0;
 }
 
 std::uint16_t SymbolTable::lookup(std::string_view name) const {

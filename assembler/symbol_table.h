@@ -1,13 +1,11 @@
-// Labels and their addresses, in order of definition. Names are compared without regard to
-// case and the first definition wins; a hash index keeps large sources fast.
+// Labels and their addresses. Names are compared without regard to case and the first
+// definition wins; a hash index keeps large sources fast.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <utility>
-#include <vector>
 
 namespace tarvix {
 
@@ -21,10 +19,7 @@ public:
     // 0 when the name is not defined: no label can sit at 0, code starts at 1000H.
     std::uint16_t lookup(std::string_view name) const;
 
-    const std::vector<std::pair<std::string, std::uint16_t>>& entries() const { return entries_; }
-
 private:
-    std::vector<std::pair<std::string, std::uint16_t>> entries_;
     std::unordered_map<std::string, std::uint16_t> index_;  // lower-case name to address
 };
 

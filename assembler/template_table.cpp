@@ -1,11 +1,14 @@
 #include "assembler/template_table.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "common/text.h"
 
 namespace tarvix {
 
 // clang-format off
-const std::array<InstructionTemplate, kTemplateCount + 1> kTemplateTable{{
+constexpr std::array<InstructionTemplate, kTemplateCount + 1> kTemplateTable{{
     {"aaa_",             "00110111",                    1},
     {"aad_",             "11010101 00001010",           2},
     {"aam_",             "11010100 00001010",           2},
@@ -390,7 +393,9 @@ const std::array<InstructionTemplate, kTemplateCount + 1> kTemplateTable{{
 }};
 // clang-format on
 
-LetterIndex buildLetterIndex() {
+namespace {
+
+constexpr LetterIndex letterGroups() {
     std::array<std::size_t, 26> counts{};
     for (const InstructionTemplate& row : kTemplateTable) {
         if (row.formName.empty()) {
@@ -408,10 +413,100 @@ LetterIndex buildLetterIndex() {
     return index;
 }
 
+constexpr LetterIndex kLetterIndex = letterGroups();
+
+constexpr std::size_t longestKey() {
+    std::size_t longest = 0;
+    for (const InstructionTemplate& row : kTemplateTable) {
+        longest = std::max(longest, row.formName.size());
+    }
+    return longest;
+}
+
+constexpr bool keysAreLowerCase() {
+    for (const InstructionTemplate& row : kTemplateTable) {
+        for (const char c : row.formName) {
+            if (c >= 'A' && c <= 'Z') {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The lookup folds the key alone.
+static_assert(keysAreLowerCase());
+
+// FNV-1a, over a key already in lower case.
+constexpr std::uint32_t keyHash(std::string_view key) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : key) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    return hash;
+}
+
+// Row numbers by key hash, probed linearly, built at compile time: every statement looks its
+// form up, so neither the lookup nor the start of the program goes through the rows.
+constexpr std::size_t kSlotCount = 1024;
+constexpr std::uint16_t kNoRow = 0xFFFF;
+static_assert(kSlotCount >= 2 * kTemplateCount && (kSlotCount & (kSlotCount - 1)) == 0);
+
+constexpr std::array<std::uint16_t, kSlotCount> hashSlots() {
+    std::array<std::uint16_t, kSlotCount> slots{};
+    slots.fill(kNoRow);
+    for (std::size_t row = 0; row < kTemplateCount; ++row) {
+        std::size_t slot = keyHash(kTemplateTable[row].formName) & (kSlotCount - 1);
+        while (slots[slot] != kNoRow) {
+            slot = (slot + 1) & (kSlotCount - 1);
+        }
+        slots[slot] = static_cast<std::uint16_t>(row);
+    }
+    return slots;
+}
+
+constexpr std::array<std::uint16_t, kSlotCount> kHashSlots = hashSlots();
+
+// The key in lower case, in `buffer`; empty when it is longer than any key of the table.
+std::string_view foldedKey(std::string_view key, std::array<char, longestKey()>& buffer) {
+    if (key.size() > buffer.size()) {
+        return {};
+    }
+    std::transform(key.begin(), key.end(), buffer.begin(), asciiLower);
+    return {buffer.data(), key.size()};
+}
+
+}  // namespace
+
+LetterIndex buildLetterIndex() {
+    return kLetterIndex;
+}
+
 const InstructionTemplate* findRow(std::string_view key, std::size_t first, std::size_t last) {
+    std::array<char, longestKey()> buffer{};
+    const std::string_view lowered = foldedKey(key, buffer);
+    if (lowered.size() != key.size()) {
+        return nullptr;
+    }
     for (std::size_t i = first; i < last && i < kTemplateCount; ++i) {
-        if (equalsIgnoreCase(kTemplateTable[i].formName, key)) {
+        if (kTemplateTable[i].formName == lowered) {
             return &kTemplateTable[i];
+        }
+    }
+    return nullptr;
+}
+
+const InstructionTemplate* findForm(std::string_view key) {
+    std::array<char, longestKey()> buffer{};
+    const std::string_view lowered = foldedKey(key, buffer);
+    if (lowered.size() != key.size()) {
+        return nullptr;
+    }
+    // Keys are unique, so the first row of the key's letter group that matches is the one.
+    for (std::size_t slot = keyHash(lowered) & (kSlotCount - 1); kHashSlots[slot] != kNoRow;
+         slot = (slot + 1) & (kSlotCount - 1)) {
+        if (kTemplateTable[kHashSlots[slot]].formName == lowered) {
+            return &kTemplateTable[kHashSlots[slot]];
         }
     }
     return nullptr;

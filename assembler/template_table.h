@@ -11,12 +11,15 @@
 #include <cstddef>
 #include <string_view>
 
+#include "assembler/bit_pattern.h"
+
 namespace tarvix {
 
 struct InstructionTemplate {
     std::string_view formName;  // "mov_reg16/imm", "aaa_", ...; empty ends the table
     std::string_view bitPattern;
     int baseSize;
+    unsigned fields = fieldsIn(bitPattern);  // the named fields of the pattern
 };
 
 inline constexpr std::size_t kTemplateCount = 365;
@@ -32,5 +35,8 @@ LetterIndex buildLetterIndex();
 
 // The row in [first, last) whose key equals `key` ignoring case, or null.
 const InstructionTemplate* findRow(std::string_view key, std::size_t first, std::size_t last);
+
+// The row of the whole table whose key equals `key` ignoring case, or null, found by hash.
+const InstructionTemplate* findForm(std::string_view key);
 
 }  // namespace tarvix

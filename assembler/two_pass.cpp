@@ -1,13 +1,12 @@
 // The two passes: pass one assigns addresses, collects labels, encodes and writes the
-// intermediate file with jumps to labels unresolved; pass two resolves them and writes the
-// list file beside the source.
+// intermediate file with jumps to labels unresolved, building the list text as it goes; pass
+// two resolves the jumps and writes the list file beside the source.
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
 #include "assembler/assembler8086.h"
@@ -15,7 +14,6 @@
 #include "assembler/list_file.h"
 #include "common/format.h"
 #include "common/line_ends.h"
-#include "common/operand_text.h"
 #include "common/text.h"
 #include "common/text_file.h"
 
@@ -27,26 +25,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
-
-void write(std::FILE* file, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), file);
-}
-
-void writeLine(std::FILE* file, std::string_view text) {
-    write(file, text);
-    write(file, kLineEnd);
-}
-
-// A line without its line end (CR LF, LF CR or LF), trimmed at both ends.
-std::string_view cleanLine(std::string_view line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
-        line.remove_suffix(1);
-    }
-    while (!line.empty() && (line.front() == '\r' || line.front() == '\n')) {
-        line.remove_prefix(1);
-    }
-    return trim(line);
-}
 
 std::string systemError(const std::string& what, const std::filesystem::path& path) {
     return what + " " + path.string() + ": " + std::strerror(errno);
@@ -91,6 +69,17 @@ std::filesystem::path Assembler8086::intermediatePath() {
 }
 
 bool Assembler8086::assemble(const std::string& sourcePath, int editorLines) {
+    return startAssembly(sourcePath, editorLines) && runPass1(sourcePath, editorLines) &&
+           runPass2(sourcePath);
+}
+
+bool Assembler8086::assemble(const std::string& sourcePath, std::string_view source,
+                             int editorLines) {
+    return startAssembly(sourcePath, editorLines) && hasListPath(sourcePath) &&
+           passOne(source, editorLines) && runPass2(sourcePath);
+}
+
+bool Assembler8086::startAssembly(const std::string& sourcePath, int editorLines) {
     progress_->setRange(0, editorLines);
     symbols_.clear();
     fileError_.clear();
@@ -103,7 +92,15 @@ bool Assembler8086::assemble(const std::string& sourcePath, int editorLines) {
         fileError_ = listPath + " is the source itself; its list file would replace it";
         return false;
     }
-    return runPass1(sourcePath, editorLines) && runPass2(sourcePath);
+    return true;
+}
+
+bool Assembler8086::hasListPath(const std::string& sourcePath) {
+    if (listFilePath(sourcePath).empty()) {
+        fileError_ = "the source name " + sourcePath + " has no extension";
+        return false;
+    }
+    return true;
 }
 
 bool Assembler8086::addSymbol(std::string_view name, std::uint16_t address) {
@@ -119,17 +116,17 @@ bool Assembler8086::defineData(std::string_view line, std::string& out) {
     if (!defineDataBytes(line, bytes)) {
         return false;
     }
-    out += formatText("%04X: ", address) + bytes;
+    appendHex(out, address, 4);
+    out += ": ";
+    out += bytes;
     if (listingMode_) {
         out += "~";
     }
-    out += kLineEnd;
     return true;
 }
 
 bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
-    if (listFilePath(sourcePath).empty()) {
-        fileError_ = "the source name " + sourcePath + " has no extension";
+    if (!hasListPath(sourcePath)) {
         return false;
     }
     const std::optional<FileContents> file = readWholeFile(sourcePath, kMaxSourceBytes);
@@ -137,19 +134,35 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
         fileError_ = "cannot read " + sourcePath + kUnreadableSource;
         return false;
     }
-    const std::string_view source = file->bytes;
+    return passOne(file->bytes, editorLines);
+}
 
+bool Assembler8086::passOne(std::string_view source, int editorLines) {
     const std::filesystem::path temporary = intermediatePath();
     OutputFile out(temporary.empty() ? nullptr : std::fopen(temporary.c_str(), "wb"));
     if (!out) {
         fileError_ = systemError("cannot write", temporary);
         return false;
     }
+    passOne_.start(out.get(), listingMode_,
+                   listingMode_ ? listingHeader(localTime_ ? localTime_() : currentLocalTime())
+                                : std::string(),
+                   source.size(), editorLines);
+    const bool passed = encodeLines(source, editorLines);
+    passOne_.finish();
+    if (std::fclose(out.release()) != 0 && passed) {
+        fileError_ = systemError("cannot write", temporary);
+        return false;
+    }
+    return passed;
+}
 
+bool Assembler8086::encodeLines(std::string_view source, int editorLines) {
     locationCounter = kProgramOrigin;
     line() = 0;
     std::string_view rest = source;
-    std::string text;
+    std::string text;  // the intermediate line being written
+    std::string bytes;
     for (int i = 1; i <= editorLines; ++i) {
         statement.reset();
         if (i > kMaxSourceLines) {
@@ -171,107 +184,107 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
         }
         text.clear();
         if (defineData(current, text)) {
-            write(out.get(), text);
+            passOne_.addLine(text);
             continue;
         }
-        const std::string listing = listingText(current);
         if (!statement.label.empty() &&
             (!checkLabel() || !addSymbol(statement.label, locationCounter))) {
             return false;
         }
         if (statement.mnemonic.empty()) {
             if (listingMode_) {
-                if (contains(toLower(listing), "proc")) {
-                    writeLine(out.get(), separatorLine());
+                if (contains(toLower(listingText(current)), "proc")) {
+                    passOne_.addLine(separatorLine());
                 }
-                writeLine(out.get(),
-                          formatText("%04X:~", locationCounter) + statement.label + ": ");
+                appendHex(text, locationCounter, 4);
+                text += ":~";
+                text += statement.label;
+                text += ": ";
+                passOne_.addLine(text);
             }
             progress_->step();
             continue;
         }
 
-        write(out.get(), formatText("%04X: ", locationCounter));
+        appendHex(text, locationCounter, 4);
+        text += ": ";
         if (const int size = labelJumpSize(); size != 0) {
             // A mnemonic that merely starts like a jump is refused here, on its own line,
             // rather than in pass two where only the intermediate line number is known.
-            if (!findRow(statement.mnemonic + "_", 0, kTemplateCount)) {
+            if (!findForm(statement.mnemonic + "_")) {
+                passOne_.addRefusedLine(text);
                 return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
             }
             locationCounter = static_cast<std::uint16_t>(locationCounter + size);
-            write(out.get(), "#1" + statement.mnemonic + "#2" + statement.operand1 + "#3");
-            write(out.get(), listingMode_ ? "~" : "$");
-            writeLine(out.get(), listingMode_ ? listing : std::to_string(line()));
+            text += "#1";
+            text += statement.mnemonic;
+            text += "#2";
+            text += statement.operand1;
+            text += "#3";
+            if (listingMode_) {
+                text += "~";
+                text += listingText(current);
+            } else {
+                text += "$";
+                appendDecimal(text, line());
+            }
+            passOne_.addLine(text);
             continue;
         }
-        std::string bytes;
         if (!assembleInstruction(bytes)) {
+            passOne_.addRefusedLine(text);
             return false;
         }
-        write(out.get(), listingMode_ ? formatText("%-20s ~ %s", bytes.c_str(), listing.c_str())
-                                      : formatText("%-20s$%d", bytes.c_str(), line()));
-        write(out.get(), kLineEnd);
+        appendLeftAligned(text, bytes, 20);
+        if (listingMode_) {
+            text += " ~ ";
+            text += printedText(listingText(current));
+        } else {
+            text += "$";
+            appendDecimal(text, line());
+        }
+        passOne_.addLine(text);
         progress_->step();
     }
-    write(out.get(), formatText("%04X: ", locationCounter));
-    if (std::fclose(out.release()) != 0) {
-        fileError_ = systemError("cannot write", temporary);
-        return false;
-    }
+    text.clear();
+    appendHex(text, locationCounter, 4);
+    text += ": ";
+    passOne_.addLine(text, false);
     return true;
 }
 
 bool Assembler8086::runPass2(const std::string& sourcePath) {
-    const std::filesystem::path temporary = intermediatePath();
-    std::ifstream in(temporary, std::ios::binary);
-    if (!in) {
-        fileError_ = systemError("cannot read", temporary);
+    if (progress_->cancelled()) {
         return false;
     }
-    std::string list;
-    if (listingMode_) {
-        list = listingHeader(localTime_ ? localTime_() : currentLocalTime());
-    }
-
-    // The whole intermediate file is read: bounding it by the editor's line count would drop
-    // the last lines of a listing with many procedure headers.
-    line() = 0;
-    std::string raw;
-    while (std::getline(in, raw)) {
+    std::string& list = passOne_.list();
+    // A resolved line that takes more or less than its room moves the rest of the list.
+    std::ptrdiff_t moved = 0;
+    std::string resolved;
+    for (const PassOneOutput::PendingJump& jump : passOne_.pendingJumps()) {
         if (progress_->cancelled()) {
             return false;
         }
-        ++line();
-        std::string current(cleanLine(raw));
-        if (current.empty()) {
-            continue;
+        line() = jump.intermediateLine;
+        const auto at = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(jump.offset) + moved);
+        const JumpLine parts = splitJumpLine(std::string_view(list).substr(at, jump.length));
+        const std::uint16_t targetAddress = lookupSymbol(parts.target);
+        if (targetAddress == 0) {
+            return pane_.reportError("Unrecognized symbol " + std::string(parts.target),
+                                     WithLine::No);
         }
-        if (const std::size_t mark1 = current.find("#1"); mark1 != std::string::npos) {
-            const std::size_t mark2 = current.find("#2", mark1);
-            const std::size_t mark3 = current.find("#3", mark2);
-            const std::string mnemonic = current.substr(mark1 + 2, mark2 - mark1 - 2);
-            const std::string target = current.substr(mark2 + 2, mark3 - mark2 - 2);
-            const std::string rest = current.substr(mark3 + 2);
-            const std::uint16_t targetAddress = lookupSymbol(target);
-            if (targetAddress == 0) {
-                return pane_.reportError("Unrecognized symbol " + target, WithLine::No);
-            }
-            const InstructionTemplate* row = findRow(mnemonic + "_", 0, kTemplateCount);
-            if (!row) {
-                return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
-            }
-            const std::string address = current.substr(0, 4);
-            const auto displacement =
-                static_cast<std::uint16_t>(targetAddress - (parseHex(address) + row->baseSize));
-            const std::string displacementText =
-                row->baseSize == 2
-                    ? formatText("%02X", displacement & 0xFFu)
-                    : formatText("%02X %02X", displacement & 0xFFu, displacement >> 8u);
-            current = resolvedJumpLine(address, row->bitPattern, displacementText, rest);
-            progress_->step();
+        const InstructionTemplate* row = findForm(std::string(parts.mnemonic) + "_");
+        if (!row) {
+            return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
         }
-        list += listingMode_ ? formatListingLine(current) : current + std::string(kLineEnd);
+        resolved.clear();
+        appendResolvedJump(resolved, parts, *row, targetAddress, listingMode_);
+        list.replace(at, jump.room, resolved);
+        moved +=
+            static_cast<std::ptrdiff_t>(resolved.size()) - static_cast<std::ptrdiff_t>(jump.room);
+        progress_->step();
     }
+    line() = passOne_.lineCount();
     // Written whole once it is complete, so that a failed pass leaves the old list file.
     const std::string listPath = listFilePath(sourcePath);
     if (const std::string why = writeGeneratedFile(listPath, list); !why.empty()) {

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -84,18 +85,31 @@ const Sources& sources() {
     return s;
 }
 
+bool succeeds(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 void runTool(benchmark::State& state, const std::string& command) {
     for (auto _ : state) {
-        const int status = std::system(command.c_str());
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (!succeeds(command)) {
             state.SkipWithError(("failed: " + command).c_str());
             return;
         }
     }
 }
 
+std::string kitCommand() {
+    return std::string(TARVIX_ASM) + " " + sources().kit.string();
+}
+
+std::string nasmCommand() {
+    const Sources& s = sources();
+    return "nasm -O0 -f bin -o " + (s.folder / "big.bin").string() + " " + s.nasm.string();
+}
+
 void BM_TarvixAsm(benchmark::State& state) {
-    runTool(state, std::string(TARVIX_ASM) + " " + sources().kit.string());
+    runTool(state, kitCommand());
 }
 
 void BM_TarvixAsmListing(benchmark::State& state) {
@@ -111,8 +125,33 @@ void BM_TarvixAsmLongDataLine(benchmark::State& state) {
 }
 
 void BM_Nasm(benchmark::State& state) {
-    const Sources& s = sources();
-    runTool(state, "nasm -O0 -f bin -o " + (s.folder / "big.bin").string() + " " + s.nasm.string());
+    runTool(state, nasmCommand());
+}
+
+// Both tools in turns, so that a shared machine's load weighs on both alike; the counter
+// "ratio" is tarvix-asm's time over NASM's.
+void BM_TarvixAsmOverNasm(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    Clock::duration kit{};
+    Clock::duration nasm{};
+    for (auto _ : state) {
+        for (const auto& [command, total] :
+             {std::pair{kitCommand(), &kit}, std::pair{nasmCommand(), &nasm}}) {
+            const Clock::time_point start = Clock::now();
+            if (!succeeds(command)) {
+                state.SkipWithError(("failed: " + command).c_str());
+                return;
+            }
+            *total += Clock::now() - start;
+        }
+    }
+    const auto milliseconds = [&](Clock::duration total) {
+        return std::chrono::duration<double, std::milli>(total).count() /
+               static_cast<double>(state.iterations());
+    };
+    state.counters["tarvix_ms"] = milliseconds(kit);
+    state.counters["nasm_ms"] = milliseconds(nasm);
+    state.counters["ratio"] = milliseconds(kit) / milliseconds(nasm);
 }
 
 void BM_NasmOptimising(benchmark::State& state) {
@@ -129,6 +168,7 @@ BENCHMARK(BM_TarvixAsmLongDataLine)
     ->UseRealTime();
 BENCHMARK(BM_Nasm)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_NasmOptimising)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TarvixAsmOverNasm)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 
 }  // namespace
 

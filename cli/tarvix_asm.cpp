@@ -52,8 +52,8 @@ int encode(std::string_view statementText) {
 
 int assembleFile(const std::string& path, bool listing) {
     std::string error;
-    const std::optional<int> lines = tarvix::countSourceLines(path, error);
-    if (!lines) {
+    const std::optional<tarvix::SourceText> source = tarvix::readSourceText(path, error);
+    if (!source) {
         std::cerr << "tarvix-asm: " << error << '\n';
         return kExitUsage;
     }
@@ -62,14 +62,14 @@ int assembleFile(const std::string& path, bool listing) {
         return kExitUsage;
     }
     Reporter reporter;
-    if (*lines > tarvix::kMaxSourceLines) {
+    if (source->lines > tarvix::kMaxSourceLines) {
         reporter.pane.reportError("Large file", tarvix::WithLine::No);
         std::cerr << reporter.sink.text << '\n';
         return kExitFailed;
     }
     tarvix::Assembler8086 assembler(reporter.pane, &reporter.currentLine);
     assembler.setListingMode(listing);
-    if (!assembler.assemble(path, *lines)) {
+    if (!assembler.assemble(path, source->bytes, source->lines)) {
         if (reporter.pane.errorLatched()) {
             std::cerr << reporter.sink.text << '\n';
             return kExitFailed;

@@ -1,5 +1,6 @@
 #include "common/format.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 
@@ -20,6 +21,39 @@ std::string formatText(const char* format, ...) {
     }
     va_end(args);
     return text;
+}
+
+std::string_view printedText(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+void appendLeftAligned(std::string& out, std::string_view text, std::size_t width) {
+    const std::string_view printed = printedText(text);
+    out += printed;
+    if (printed.size() < width) {
+        out.append(width - printed.size(), ' ');
+    }
+}
+
+void appendRightAligned(std::string& out, std::string_view text, std::size_t width) {
+    const std::string_view printed = printedText(text);
+    if (printed.size() < width) {
+        out.append(width - printed.size(), ' ');
+    }
+    out += printed;
+}
+
+void appendHex(std::string& out, unsigned value, int digits) {
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+        out += kDigits[(value >> static_cast<unsigned>(shift)) & 0xFu];
+    }
+}
+
+void appendDecimal(std::string& out, int value) {
+    char digits[16];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, end.ptr);
 }
 
 }  // namespace tarvix

@@ -1,5 +1,6 @@
 #include "common/line_ends.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -8,7 +9,6 @@ namespace tarvix {
 namespace {
 
 constexpr std::array<std::string_view, 4> kLineEndTexts = {"\r\n", "\n\r", "\n", "\r"};
-constexpr std::string_view kLineEndBytes = "\r\n";
 
 bool isLineEndByte(char c) {
     return c == '\r' || c == '\n';
@@ -22,8 +22,15 @@ std::size_t lineEndLength(std::string_view text, std::size_t at) {
     return pair ? 2 : 1;
 }
 
+// A plain scan: find_first_of tries each byte against the set one call at a time, and every
+// source line passes through here.
+std::size_t findLineEnd(std::string_view text) {
+    const auto at = std::find_if(text.begin(), text.end(), isLineEndByte);
+    return at == text.end() ? std::string_view::npos : static_cast<std::size_t>(at - text.begin());
+}
+
 bool hasLineEnd(std::string_view text) {
-    return text.find_first_of(kLineEndBytes) != std::string_view::npos;
+    return findLineEnd(text) != std::string_view::npos;
 }
 
 }  // namespace
@@ -37,7 +44,7 @@ std::string_view lineEndText(int style) {
 }
 
 int firstLineEndStyle(std::string_view text) {
-    const std::size_t at = text.find_first_of(kLineEndBytes);
+    const std::size_t at = findLineEnd(text);
     if (at == std::string_view::npos) {
         return kLineEndCrLf;
     }
@@ -48,7 +55,7 @@ int firstLineEndStyle(std::string_view text) {
 }
 
 std::string_view takeLine(std::string_view& text) {
-    const std::size_t at = text.find_first_of(kLineEndBytes);
+    const std::size_t at = findLineEnd(text);
     if (at == std::string_view::npos) {
         return std::exchange(text, std::string_view());
     }
@@ -69,8 +76,8 @@ std::vector<std::string_view> splitLines(std::string_view text, std::size_t maxL
 
 std::size_t countLines(std::string_view text) {
     std::size_t lines = 1;
-    while (hasLineEnd(text)) {
-        takeLine(text);
+    for (std::size_t at = findLineEnd(text); at != std::string_view::npos; at = findLineEnd(text)) {
+        text.remove_prefix(at + lineEndLength(text, at));
         ++lines;
     }
     return lines;

@@ -5,14 +5,6 @@
 
 namespace tarvix {
 
-namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-}  // namespace
-
 std::string toLower(std::string_view text) {
     std::string out(text);
     std::transform(out.begin(), out.end(), out.begin(), asciiLower);
@@ -23,24 +15,6 @@ std::string toUpper(std::string_view text) {
     std::string out(text);
     std::transform(out.begin(), out.end(), out.begin(), asciiUpper);
     return out;
-}
-
-std::string_view trimRight(std::string_view text) {
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    return trimRight(text);
-}
-
-bool contains(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
 }
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {

@@ -18,11 +18,25 @@ inline char asciiUpper(char c) {
 std::string toLower(std::string_view text);
 std::string toUpper(std::string_view text);
 
-// Trims spaces and tabs at both ends.
-std::string_view trim(std::string_view text);
-std::string_view trimRight(std::string_view text);
+// Trims spaces and tabs at both ends; inline, as every statement is trimmed a dozen times.
+inline std::string_view trimRight(std::string_view text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+inline std::string_view trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    return trimRight(text);
+}
 
-bool contains(std::string_view text, std::string_view part);
+// Inline, as the encoder asks it a dozen times per statement.
+inline bool contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
 // Replaces every occurrence of `from`, scanning left to right.

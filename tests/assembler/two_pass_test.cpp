@@ -114,6 +114,17 @@ TEST_F(TwoPassTest, ListingKeepsEveryLineWhateverTheProcedureCount) {
     EXPECT_NE(list.find("1006:                                   "), std::string::npos) << list;
 }
 
+TEST_F(TwoPassTest, ALineResolvedShorterThanItsRoomLeavesTheLinesAfterItWhole) {
+    // Pass two resolves every line that holds "#1"; this listing line comes out shorter than
+    // the room pass one kept for it, and the jump after it must still land in its own room.
+    const std::string list = assemble("x: nop\nnop   and some text #1jmp#2x#3\njz x\n", true);
+    EXPECT_NE(list.find("\r\n1001:                                   E9\tFC\tFF\r\n"
+                        "1002:                74 FC              JZ\tX\r\n"
+                        "1004:                                   \r\n"),
+              std::string::npos)
+        << list;
+}
+
 TEST_F(TwoPassTest, IntermediateFileIsPrivateToEachAssembler) {
     Assembler8086 other(pane);
     const fs::path mine = assembler.intermediatePath();

@@ -1,0 +1,53 @@
+#include "assembler/bit_pattern.h"
+
+#include <algorithm>
+
+#include "common/text.h"
+
+namespace tarvix {
+
+void BitPattern::assign(std::string_view text, unsigned fields) {
+    text_ = text;
+    fields_ = fields;
+}
+
+void BitPattern::fill(Field field, std::string_view bits) {
+    if (!has(field)) {
+        return;
+    }
+    const std::string_view name = fieldName(field);
+    for (std::size_t at = text_.find(name); at != std::string::npos;
+         at = text_.find(name, at + bits.size())) {
+        text_.replace(at, name.size(), bits);
+    }
+    // Only a register code that is no register ("reg") leaves the name where it was.
+    if (bits.find(name) == std::string_view::npos) {
+        fields_ &= ~static_cast<unsigned>(field);
+    }
+}
+
+void BitPattern::finish(bool word) {
+    std::erase(text_, ' ');
+    for (char& c : text_) {
+        c = asciiUpper(c);
+        if (c == 'W') {
+            c = word ? '1' : '0';
+        }
+    }
+    fields_ = 0;
+}
+
+void BitPattern::prepend(std::string_view prefix) {
+    text_.insert(0, prefix);
+}
+
+BitText& BitText::bits(unsigned value, std::size_t digits) {
+    digits = std::min(digits, digits_.size() - size_);
+    for (std::size_t i = digits; i > 0; --i, value >>= 1u) {
+        digits_[size_ + i - 1] = (value & 1u) ? '1' : '0';
+    }
+    size_ += digits;
+    return *this;
+}
+
+}  // namespace tarvix

@@ -1,0 +1,93 @@
+#include "assembler/pass_one_output.h"
+
+#include <algorithm>
+
+#include "assembler/list_file.h"
+#include "assembler/template_table.h"
+#include "common/source_limits.h"
+#include "common/text.h"
+
+namespace tarvix {
+
+namespace {
+
+// Bytes a list line takes at most besides its source text, so that the list text rarely grows.
+constexpr std::size_t kListLineBytes = 64;
+
+// The intermediate file is written in pieces of this size: one call per line cost more than
+// the line.
+constexpr std::size_t kFileChunkBytes = 16384;
+
+// A line without its line end (CR LF, LF CR or LF), trimmed at both ends, as pass two reads it.
+std::string_view cleanLine(std::string_view line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
+        line.remove_suffix(1);
+    }
+    while (!line.empty() && (line.front() == '\r' || line.front() == '\n')) {
+        line.remove_prefix(1);
+    }
+    return trim(line);
+}
+
+}  // namespace
+
+void PassOneOutput::start(std::FILE* file, bool listingMode, std::string header,
+                          std::size_t sourceBytes, int sourceLines) {
+    file_ = file;
+    fileBuffer_.clear();
+    fileBuffer_.reserve(kFileChunkBytes);
+    listingMode_ = listingMode;
+    lines_ = 0;
+    // Pass one reads no more lines than a source may have, whatever the editor holds.
+    const auto lines = static_cast<std::size_t>(std::clamp(sourceLines, 0, kMaxSourceLines));
+    list_ = std::move(header);
+    list_.reserve(list_.size() + sourceBytes + lines * kListLineBytes);
+    pendingJumps_.clear();
+    pendingJumps_.reserve(lines);
+}
+
+void PassOneOutput::write(std::string_view text) {
+    fileBuffer_ += text;
+    if (fileBuffer_.size() >= kFileChunkBytes) {
+        finish();
+    }
+}
+
+void PassOneOutput::finish() {
+    std::fwrite(fileBuffer_.data(), 1, fileBuffer_.size(), file_);
+    fileBuffer_.clear();
+}
+
+void PassOneOutput::addLine(std::string_view text, bool lineEnd) {
+    write(text);
+    if (lineEnd) {
+        write(kLineEnd);
+    }
+    ++lines_;
+    const std::string_view line = cleanLine(text);
+    if (line.empty()) {
+        return;
+    }
+    if (line.find("#1") == std::string_view::npos) {
+        appendListLine(list_, line, listingMode_);
+        return;
+    }
+    // The room is measured with a target at 0: only the displacement's digits depend on it.
+    // A mnemonic with no row fails in pass two, which then needs no room.
+    std::size_t room = line.size();
+    const JumpLine jump = splitJumpLine(line);
+    if (const InstructionTemplate* row = findForm(std::string(jump.mnemonic) + "_")) {
+        std::string resolved;
+        appendResolvedJump(resolved, jump, *row, 0, listingMode_);
+        room = std::max(room, resolved.size());
+    }
+    pendingJumps_.push_back({list_.size(), line.size(), room, lines_});
+    list_ += line;
+    list_.append(room - line.size(), ' ');
+}
+
+void PassOneOutput::addRefusedLine(std::string_view text) {
+    write(text);
+}
+
+}  // namespace tarvix

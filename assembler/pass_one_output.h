@@ -1,0 +1,51 @@
+// What pass one writes. Every intermediate line goes to the intermediate file and, as pass two
+// shows it, into the list text at once: only a line holding "#1", a jump, call or loop to a
+// label, needs the labels of the whole program. Such a line is kept in the list text, in the
+// room its resolved form will take, for pass two to resolve in place.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvix {
+
+class PassOneOutput {
+public:
+    struct PendingJump {
+        std::size_t offset;    // of its room in the list text
+        std::size_t length;    // of the intermediate line kept at the start of the room
+        std::size_t room;      // what its resolved list line takes
+        int intermediateLine;  // its number, counted from 1
+    };
+
+    // Starts the list text with `header`, sized for a source of that many bytes and lines, and
+    // writes the intermediate lines to `file`.
+    void start(std::FILE* file, bool listingMode, std::string header, std::size_t sourceBytes,
+               int sourceLines);
+
+    // One whole intermediate line; `lineEnd` false for the last, which has none.
+    void addLine(std::string_view text, bool lineEnd = true);
+    // The start of a line that pass one then refuses: the file keeps it, as written so far.
+    void addRefusedLine(std::string_view text);
+    // Hands what is still buffered to the file, whether pass one succeeded or not.
+    void finish();
+
+    int lineCount() const { return lines_; }
+    const std::vector<PendingJump>& pendingJumps() const { return pendingJumps_; }
+    std::string& list() { return list_; }
+
+private:
+    void write(std::string_view text);
+
+    std::FILE* file_ = nullptr;
+    std::string fileBuffer_;  // the file's text, handed to it in large pieces
+    bool listingMode_ = false;
+    int lines_ = 0;
+    std::string list_;
+    std::vector<PendingJump> pendingJumps_;
+};
+
+}  // namespace tarvix
