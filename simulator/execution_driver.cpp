@@ -195,16 +195,25 @@ void ExecutionDriver::run() {
     finish();
 }
 
-ExecutionDriver::EventStep ExecutionDriver::serviceEvents() {
+ExecutionDriver::TimerStep ExecutionDriver::fireTimer() {
     // Read each time: a connect statement can switch the timer on during the run.
-    if (events_.highResTimer && kit_.hwTimerEnabled) {
-        const std::int64_t now = clock_.counter();
-        if (now >= events_.lastTick + events_.frequency) {
-            if (!deliverInterrupt("2")) {
-                return EventStep::Failed;
-            }
-            events_.lastTick = now;
-        }
+    if (!events_.highResTimer || !kit_.hwTimerEnabled) {
+        return TimerStep::Quiet;
+    }
+    const std::int64_t now = clock_.counter();
+    if (now < events_.lastTick + events_.frequency) {
+        return TimerStep::Quiet;
+    }
+    if (!deliverInterrupt("2")) {
+        return TimerStep::Failed;
+    }
+    events_.lastTick = now;
+    return TimerStep::Fired;
+}
+
+ExecutionDriver::EventStep ExecutionDriver::serviceEvents() {
+    if (fireTimer() == TimerStep::Failed) {
+        return EventStep::Failed;
     }
     const std::uint64_t now = clock_.milliseconds();
     if (now - events_.lastPump >= kMillisecondsBetweenPumps || now < events_.lastPump) {
@@ -243,16 +252,18 @@ std::uint64_t ExecutionDriver::nextEventDeadline() {
 // HLT ends the run, but a 1 Hz interrupt already due is taken before it, as before any other
 // instruction; the handler returns to the HLT.
 ExecutionDriver::LineStep ExecutionDriver::timerAtHalt() {
-    if (!events_.highResTimer || !kit_.hwTimerEnabled) {
-        return LineStep::Halted;
+    const int afterHalt = kit_.currentLine;
+    kit_.currentLine = lastLine_;  // where the handler returns
+    switch (fireTimer()) {
+        case TimerStep::Fired:
+            return LineStep::Continue;
+        case TimerStep::Failed:
+            return LineStep::Stopped;
+        case TimerStep::Quiet:
+            break;
     }
-    const std::int64_t now = clock_.counter();
-    if (now < events_.lastTick + events_.frequency) {
-        return LineStep::Halted;
-    }
-    events_.lastTick = now;
-    kit_.currentLine = lastLine_;
-    return deliverInterrupt("2") ? LineStep::Continue : LineStep::Stopped;
+    kit_.currentLine = afterHalt;
+    return LineStep::Halted;
 }
 
 void ExecutionDriver::step() {

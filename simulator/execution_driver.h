@@ -70,6 +70,9 @@ private:
     // windows with Stop and the keys, and the scripted keys.
     enum class EventStep { Continue, Stopped, Failed };
     EventStep serviceEvents();
+    // The 1 Hz interrupt when its second is full.
+    enum class TimerStep { Quiet, Fired, Failed };
+    TimerStep fireTimer();
     // The instruction count at which the events must next be looked at.
     std::uint64_t nextEventDeadline();
     // At HLT: Continue after taking a 1 Hz interrupt already due, which returns to the HLT.
