@@ -94,11 +94,7 @@ ExecutionDriver::LineStep ExecutionDriver::executeLine(bool refreshEachInstructi
             break;
     }
     ++instructions_;
-    if (observer_) {
-        observer_(lastLine_);
-    }
-    return instructionLimit_ != 0 && instructions_ >= instructionLimit_ ? LineStep::LimitReached
-                                                                        : LineStep::Continue;
+    return afterInstruction();
 }
 
 ExecutionDriver::LineStep ExecutionDriver::runLines(std::uint64_t nextEvent) {
@@ -115,6 +111,11 @@ ExecutionDriver::LineStep ExecutionDriver::runLines(std::uint64_t nextEvent) {
         default:
             break;
     }
+    return afterInstruction();
+}
+
+// The trace and the limit, after the instruction counted last.
+ExecutionDriver::LineStep ExecutionDriver::afterInstruction() {
     if (observer_) {
         observer_(lastLine_);
     }

@@ -65,6 +65,7 @@ private:
     LineStep executeLine(bool refreshEachInstruction);
     // Lines as Run executes them, until the next event is due.
     LineStep runLines(std::uint64_t nextEvent);
+    LineStep afterInstruction();
 
     // What a Run looks at between instructions when their deadline comes: the 1 Hz timer, the
     // windows with Stop and the keys, and the scripted keys.
