@@ -1,5 +1,6 @@
 #include "assembler/assembler8086.h"
 
+#include <array>
 #include <string_view>
 
 #include "assembler/bit_pattern.h"
@@ -16,9 +17,20 @@ constexpr std::size_t kMaxLabelLength = 9;
 // "%02X " of the low byte, appended without a format call: a data line can hold millions.
 void appendHexByte(std::string& text, unsigned value) {
     constexpr std::string_view kDigits = "0123456789ABCDEF";
-    text += kDigits[(value >> 4u) & 0xFu];
-    text += kDigits[value & 0xFu];
-    text += ' ';
+    const std::array<char, 3> hex = {kDigits[(value >> 4u) & 0xFu], kDigits[value & 0xFu], ' '};
+    text.append(hex.data(), hex.size());
+}
+
+// The list file's byte text of a finished pattern: each full group of eight bits as "%02X ".
+void appendPatternBytes(std::string& out, std::string_view pattern) {
+    while (pattern.size() >= 8) {
+        unsigned value = 0;
+        for (std::size_t i = 0; i < 8; ++i) {
+            value = (value << 1u) | (pattern[i] == '1' ? 1u : 0u);
+        }
+        appendHexByte(out, value);
+        pattern.remove_prefix(8);
+    }
 }
 
 bool isRepPrefix(std::string_view mnemonic) {
@@ -31,8 +43,18 @@ Assembler8086::Assembler8086(OutputPane& pane, int* currentLine)
     : pane_(pane), currentLine_(currentLine ? currentLine : &ownLine_) {}
 
 bool Assembler8086::findTemplate() {
-    std::string key = statement.mnemonic + "_" + classifyOperands();
-    const char first = statement.mnemonic.empty() ? '\0' : statement.mnemonic.front();
+    Statement& s = statement;
+    classifyOperands();
+    // Built in a string that keeps its capacity from one statement to the next.
+    std::string& key = s.key;
+    key = s.mnemonic;
+    key += '_';
+    key += s.class1;
+    if (!s.class2.empty()) {
+        key += '/';
+        key += s.class2;
+    }
+    const char first = s.mnemonic.empty() ? '\0' : s.mnemonic.front();
     if (first < 'a' || first > 'z') {
         return false;
     }
@@ -40,14 +62,14 @@ bool Assembler8086::findTemplate() {
     if (!row && contains(key, "acu")) {
         // Accumulator operands fall back on the general register forms.
         replaceAll(key, "acu", "reg");
-        replaceAll(statement.class1, "acu", "reg");
-        replaceAll(statement.class2, "acu", "reg");
+        replaceAll(s.class1, "acu", "reg");
+        replaceAll(s.class2, "acu", "reg");
         row = findForm(key);
     }
     if (!row) {
         return false;
     }
-    statement.pattern.assign(row->bitPattern, row->fields);
+    s.pattern.assign(row->bitPattern, row->fields);
     locationCounter = static_cast<std::uint16_t>(locationCounter + row->baseSize);
     return true;
 }
@@ -75,7 +97,8 @@ bool Assembler8086::assembleInstruction(std::string& byteText) {
         }
         s.pattern.prepend(prefix);
     }
-    byteText = patternToBytes(s.pattern.text());
+    byteText.clear();
+    appendPatternBytes(byteText, s.pattern.text());
     return true;
 }
 
@@ -161,19 +184,6 @@ bool Assembler8086::encodeSingleStatement(std::string_view line, std::string& by
         return pane_.reportError("Unrecognized symbol " + statement.operand1, WithLine::No);
     }
     return assembleInstruction(byteText);
-}
-
-std::string patternToBytes(std::string_view pattern) {
-    std::string bytes;
-    while (pattern.size() >= 8) {
-        unsigned value = 0;
-        for (char bit : pattern.substr(0, 8)) {
-            value = (value << 1u) | (bit == '1' ? 1u : 0u);
-        }
-        appendHexByte(bytes, value);
-        pattern.remove_prefix(8);
-    }
-    return bytes;
 }
 
 }  // namespace tarvix

@@ -42,24 +42,23 @@ std::string_view bracketInner(std::string_view operand) {
     return operand.substr(open + 1, close - open - 1);
 }
 
-void classifyOne(std::string_view operand, std::string& cls, int& operandSize) {
-    const int size = registerSize(operand);
-    if (size != 0) {
-        cls = size == 2 ? "reg16" : "reg8";
-        operandSize = size == 2 ? 1 : 0;
-        if (accumulatorSize(operand) != 0) {
-            cls = size == 2 ? "acu16" : "acu8";
+// The class of one operand: a register's (which also sets the size), "addr" or "mem" for
+// brackets, "imm" for a number, else empty. A register name is neither bracketed nor a number.
+std::string_view operandClass(std::string_view operand, int& operandSize) {
+    if (const RegisterRef reg = registerRef(operand); reg.size != 0) {
+        operandSize = reg.size == 2 ? 1 : 0;
+        if (reg.code == 0) {
+            return reg.size == 2 ? "acu16" : "acu8";
         }
-    }
-}
-
-void classifyBracketOrNumber(std::string_view operand, std::string& cls) {
-    if (hasBracket(operand)) {
-        cls = isHexNumber(bracketInner(operand)) ? "addr" : "mem";
+        return reg.size == 2 ? "reg16" : "reg8";
     }
     if (isHexNumber(operand)) {
-        cls = "imm";
+        return "imm";
     }
+    if (hasBracket(operand)) {
+        return isHexNumber(bracketInner(operand)) ? "addr" : "mem";
+    }
+    return {};
 }
 
 bool isRegister(std::string_view operand) {
@@ -68,28 +67,17 @@ bool isRegister(std::string_view operand) {
 
 }  // namespace
 
-std::string Assembler8086::classifyOperands() {
+void Assembler8086::classifyOperands() {
     Statement& s = statement;
     if (s.operand1.empty()) {
         s.class1.clear();
         s.class2.clear();
-        return {};
+        return;
     }
-    std::string c1;
-    std::string c2;
     // The second operand first, so that a first-operand register decides the size.
-    classifyOne(s.operand2, c2, s.operandSize);
-    classifyOne(s.operand1, c1, s.operandSize);
-    classifyBracketOrNumber(s.operand1, c1);
-    if (s.operand2.empty()) {
-        s.class1 = c1;
-        s.class2.clear();
-        return c1;
-    }
-    classifyBracketOrNumber(s.operand2, c2);
-    s.class1 = c1;
-    s.class2 = c2;
-    return c1 + "/" + c2;
+    const std::string_view c2 = operandClass(s.operand2, s.operandSize);
+    s.class1 = operandClass(s.operand1, s.operandSize);
+    s.class2 = s.operand2.empty() ? std::string_view() : c2;
 }
 
 bool Assembler8086::encodeRegOrMem(std::string_view operand) {
