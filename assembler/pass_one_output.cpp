@@ -1,11 +1,13 @@
 #include "assembler/pass_one_output.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "assembler/list_file.h"
 #include "assembler/template_table.h"
 #include "common/source_limits.h"
 #include "common/text.h"
+#include "common/text_file.h"
 
 namespace tarvix {
 
@@ -14,8 +16,8 @@ namespace {
 // Bytes a list line takes at most besides its source text, so that the list text rarely grows.
 constexpr std::size_t kListLineBytes = 64;
 
-// The intermediate file is written in pieces of this size: one call per line cost more than
-// the line.
+// The intermediate file is written in pieces of this size, straight to its descriptor: one
+// call per line cost more than the line, and each call costs the file system a little.
 constexpr std::size_t kFileChunkBytes = 16384;
 
 // A line without its line end (CR LF, LF CR or LF), trimmed at both ends, as pass two reads it.
@@ -31,9 +33,10 @@ std::string_view cleanLine(std::string_view line) {
 
 }  // namespace
 
-void PassOneOutput::start(std::FILE* file, bool listingMode, std::string header,
-                          std::size_t sourceBytes, int sourceLines) {
+void PassOneOutput::start(int file, bool listingMode, std::string header, std::size_t sourceBytes,
+                          int sourceLines) {
     file_ = file;
+    writeError_ = 0;
     fileBuffer_.clear();
     fileBuffer_.reserve(kFileChunkBytes);
     listingMode_ = listingMode;
@@ -49,13 +52,22 @@ void PassOneOutput::start(std::FILE* file, bool listingMode, std::string header,
 void PassOneOutput::write(std::string_view text) {
     fileBuffer_ += text;
     if (fileBuffer_.size() >= kFileChunkBytes) {
-        finish();
+        flush();
     }
 }
 
-void PassOneOutput::finish() {
-    std::fwrite(fileBuffer_.data(), 1, fileBuffer_.size(), file_);
+void PassOneOutput::flush() {
+    // After a failure the rest is dropped: the file is reported unwritable.
+    if (writeError_ == 0 && !writeAll(file_, fileBuffer_)) {
+        writeError_ = errno;
+    }
     fileBuffer_.clear();
+}
+
+bool PassOneOutput::finish() {
+    flush();
+    errno = writeError_;
+    return writeError_ == 0;
 }
 
 void PassOneOutput::addLine(std::string_view text, bool lineEnd) {
