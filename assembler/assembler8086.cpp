@@ -1,10 +1,10 @@
 #include "assembler/assembler8086.h"
 
-#include <array>
 #include <string_view>
 
 #include "assembler/bit_pattern.h"
 #include "assembler/line_scanner.h"
+#include "common/format.h"
 #include "common/operand_text.h"
 #include "common/text.h"
 
@@ -13,25 +13,6 @@ namespace tarvix {
 namespace {
 
 constexpr std::size_t kMaxLabelLength = 9;
-
-// "%02X " of the low byte, appended without a format call: a data line can hold millions.
-void appendHexByte(std::string& text, unsigned value) {
-    constexpr std::string_view kDigits = "0123456789ABCDEF";
-    const std::array<char, 3> hex = {kDigits[(value >> 4u) & 0xFu], kDigits[value & 0xFu], ' '};
-    text.append(hex.data(), hex.size());
-}
-
-// The list file's byte text of a finished pattern: each full group of eight bits as "%02X ".
-void appendPatternBytes(std::string& out, std::string_view pattern) {
-    while (pattern.size() >= 8) {
-        unsigned value = 0;
-        for (std::size_t i = 0; i < 8; ++i) {
-            value = (value << 1u) | (pattern[i] == '1' ? 1u : 0u);
-        }
-        appendHexByte(out, value);
-        pattern.remove_prefix(8);
-    }
-}
 
 bool isRepPrefix(std::string_view mnemonic) {
     return mnemonic.substr(0, 3) == "rep";
@@ -85,20 +66,23 @@ bool Assembler8086::assembleInstruction(std::string& byteText) {
     if (!encodeStatement()) {
         return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     }
-    s.pattern.finish(s.operandSize != 0);
-
-    if (isRepPrefix(s.mnemonic)) {
-        // The string instruction after REP is looked up as a statement of its own.
-        const std::string prefix = s.pattern.text();
-        s.mnemonic = s.operand1;
-        s.operand1.clear();
-        if (!findTemplate()) {
-            return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
-        }
-        s.pattern.prepend(prefix);
-    }
+    const bool word = s.operandSize != 0;
     byteText.clear();
-    appendPatternBytes(byteText, s.pattern.text());
+    if (!isRepPrefix(s.mnemonic)) {
+        s.pattern.appendFinishedBytes(byteText, word);
+        return true;
+    }
+    // The string instruction after REP is looked up as a statement of its own, and its pattern
+    // follows the prefix's finished one as it stands.
+    s.pattern.finish(word);
+    const std::string prefix = s.pattern.text();
+    s.mnemonic = s.operand1;
+    s.operand1.clear();
+    if (!findTemplate()) {
+        return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
+    }
+    s.pattern.prepend(prefix);
+    s.pattern.appendBytes(byteText);
     return true;
 }
 

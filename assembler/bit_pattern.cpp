@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/format.h"
 #include "common/text.h"
 
 namespace tarvix {
@@ -16,8 +17,7 @@ void BitPattern::fill(Field field, std::string_view bits) {
         return;
     }
     const std::string_view name = fieldName(field);
-    for (std::size_t at = text_.find(name); at != std::string::npos;
-         at = text_.find(name, at + bits.size())) {
+    if (const std::size_t at = text_.find(name); at != std::string::npos) {
         text_.replace(at, name.size(), bits);
     }
     // Only a register code that is no register ("reg") leaves the name where it was.
@@ -35,6 +35,43 @@ void BitPattern::finish(bool word) {
         }
     }
     fields_ = 0;
+}
+
+namespace {
+
+// "%02X " for each full group of eight characters that `bitOf` reads as 0 or 1; a character it
+// reads as -1 is passed over.
+template <typename BitOf>
+void appendGroups(std::string& out, std::string_view text, BitOf bitOf) {
+    unsigned value = 0;
+    int bits = 0;
+    for (const char c : text) {
+        const int bit = bitOf(c);
+        if (bit < 0) {
+            continue;
+        }
+        value = (value << 1u) | static_cast<unsigned>(bit);
+        if (++bits == 8) {
+            appendHexByte(out, value);
+            value = 0;
+            bits = 0;
+        }
+    }
+}
+
+}  // namespace
+
+void BitPattern::appendBytes(std::string& out) const {
+    appendGroups(out, text_, [](char c) { return c == '1' ? 1 : 0; });
+}
+
+void BitPattern::appendFinishedBytes(std::string& out, bool word) const {
+    appendGroups(out, text_, [word](char c) {
+        if (c == ' ') {
+            return -1;
+        }
+        return c == '1' || ((c == 'w' || c == 'W') && word) ? 1 : 0;
+    });
 }
 
 void BitPattern::prepend(std::string_view prefix) {

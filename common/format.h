@@ -19,6 +19,9 @@ void appendRightAligned(std::string& out, std::string_view text, std::size_t wid
 // "%0*X" of the low `digits` hexadecimal digits.
 void appendHex(std::string& out, unsigned value, int digits);
 
+// "%02X " of the low byte: the list file's byte text, a byte at a time.
+void appendHexByte(std::string& out, unsigned value);
+
 // "%d".
 void appendDecimal(std::string& out, int value);
 
