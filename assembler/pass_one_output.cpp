@@ -49,8 +49,9 @@ void PassOneOutput::start(int file, bool listingMode, std::string header, std::s
     pendingJumps_.reserve(lines);
 }
 
-void PassOneOutput::write(std::string_view text) {
+void PassOneOutput::write(std::string_view text, std::string_view lineEnd) {
     fileBuffer_ += text;
+    fileBuffer_ += lineEnd;
     if (fileBuffer_.size() >= kFileChunkBytes) {
         flush();
     }
@@ -71,10 +72,7 @@ bool PassOneOutput::finish() {
 }
 
 void PassOneOutput::addLine(std::string_view text, bool lineEnd) {
-    write(text);
-    if (lineEnd) {
-        write(kLineEnd);
-    }
+    write(text, lineEnd ? kLineEnd : std::string_view());
     ++lines_;
     const std::string_view line = cleanLine(text);
     if (line.empty()) {
@@ -89,9 +87,9 @@ void PassOneOutput::addLine(std::string_view text, bool lineEnd) {
     std::size_t room = line.size();
     const JumpLine jump = splitJumpLine(line);
     if (const InstructionTemplate* row = findForm(std::string(jump.mnemonic) + "_")) {
-        std::string resolved;
-        appendResolvedJump(resolved, jump, *row, 0, listingMode_);
-        room = std::max(room, resolved.size());
+        resolved_.clear();
+        appendResolvedJump(resolved_, jump, *row, 0, listingMode_);
+        room = std::max(room, resolved_.size());
     }
     pendingJumps_.push_back({list_.size(), line.size(), room, lines_});
     list_ += line;
@@ -99,7 +97,7 @@ void PassOneOutput::addLine(std::string_view text, bool lineEnd) {
 }
 
 void PassOneOutput::addRefusedLine(std::string_view text) {
-    write(text);
+    write(text, {});
 }
 
 }  // namespace tarvix

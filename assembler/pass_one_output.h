@@ -38,7 +38,7 @@ public:
     std::string& list() { return list_; }
 
 private:
-    void write(std::string_view text);
+    void write(std::string_view text, std::string_view lineEnd);
     void flush();
 
     int file_ = -1;
@@ -48,6 +48,7 @@ private:
     int lines_ = 0;
     std::string list_;
     std::vector<PendingJump> pendingJumps_;
+    std::string resolved_;  // a jump's list line, measured for its room
 };
 
 }  // namespace tarvix
