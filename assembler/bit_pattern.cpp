@@ -1,6 +1,7 @@
 #include "assembler/bit_pattern.h"
 
 #include <algorithm>
+#include <array>
 
 #include "common/format.h"
 #include "common/text.h"
@@ -39,18 +40,36 @@ void BitPattern::finish(bool word) {
 
 namespace {
 
-// "%02X " for each full group of eight characters that `bitOf` reads as 0 or 1; a character it
-// reads as -1 is passed over.
-template <typename BitOf>
-void appendGroups(std::string& out, std::string_view text, BitOf bitOf) {
+// How the byte text reads a pattern character: as a zero or one bit, as the size bit, or not
+// at all (a space, once the pattern is finished).
+enum class BitRead : unsigned char { Zero, One, SizeBit, Skip };
+
+constexpr std::array<BitRead, 256> bitReads(bool finished) {
+    std::array<BitRead, 256> reads{};
+    reads[static_cast<unsigned char>('1')] = BitRead::One;
+    if (finished) {
+        reads[static_cast<unsigned char>(' ')] = BitRead::Skip;
+        reads[static_cast<unsigned char>('w')] = BitRead::SizeBit;
+        reads[static_cast<unsigned char>('W')] = BitRead::SizeBit;
+    }
+    return reads;
+}
+
+constexpr std::array<BitRead, 256> kRawReads = bitReads(false);
+constexpr std::array<BitRead, 256> kFinishedReads = bitReads(true);
+
+// "%02X " for each full group of eight characters read through `reads`.
+void appendGroups(std::string& out, std::string_view text, const std::array<BitRead, 256>& reads,
+                  bool word) {
     unsigned value = 0;
     int bits = 0;
     for (const char c : text) {
-        const int bit = bitOf(c);
-        if (bit < 0) {
+        const BitRead read = reads[static_cast<unsigned char>(c)];
+        if (read == BitRead::Skip) {
             continue;
         }
-        value = (value << 1u) | static_cast<unsigned>(bit);
+        const bool one = read == BitRead::One || (read == BitRead::SizeBit && word);
+        value = (value << 1u) | (one ? 1u : 0u);
         if (++bits == 8) {
             appendHexByte(out, value);
             value = 0;
@@ -62,16 +81,11 @@ void appendGroups(std::string& out, std::string_view text, BitOf bitOf) {
 }  // namespace
 
 void BitPattern::appendBytes(std::string& out) const {
-    appendGroups(out, text_, [](char c) { return c == '1' ? 1 : 0; });
+    appendGroups(out, text_, kRawReads, false);
 }
 
 void BitPattern::appendFinishedBytes(std::string& out, bool word) const {
-    appendGroups(out, text_, [word](char c) {
-        if (c == ' ') {
-            return -1;
-        }
-        return c == '1' || ((c == 'w' || c == 'W') && word) ? 1 : 0;
-    });
+    appendGroups(out, text_, kFinishedReads, word);
 }
 
 void BitPattern::prepend(std::string_view prefix) {

@@ -116,9 +116,11 @@ bool Assembler8086::encodeRegOrMem(std::string_view operand) {
     }
 
     const BaseForm* base = nullptr;
+    // The forms differ from one another, so the first that matches is the only one.
     for (const BaseForm& form : kBaseForms) {
-        if (equalsIgnoreCase(inner, form.inner)) {
+        if (form.inner.size() == inner.size() && equalsIgnoreCase(inner, form.inner)) {
             base = &form;
+            break;
         }
     }
     if (!base) {
