@@ -159,11 +159,12 @@ bool Assembler8086::encodeStatement() {
     Statement& s = statement;
     BitPattern& pattern = s.pattern;
 
-    // The one-byte XCHG with the accumulator takes the other register's number.
-    if (contains(s.class1, "acu") && contains(s.class2, "reg")) {
+    // The one-byte XCHG with the accumulator takes the other register's number. A class is
+    // one of the fixed names, so a register class is known by how it starts.
+    if (s.class1.starts_with("acu") && s.class2.starts_with("reg")) {
         pattern.fill(Field::Reg, registerCode(s.operand2));
     }
-    if (contains(s.class1, "reg") && contains(s.class2, "acu")) {
+    if (s.class1.starts_with("reg") && s.class2.starts_with("acu")) {
         pattern.fill(Field::Reg, registerCode(s.operand1));
     }
 
