@@ -5,6 +5,7 @@
 
 #include "assembler/list_file.h"
 #include "assembler/template_table.h"
+#include "common/prefault.h"
 #include "common/source_limits.h"
 #include "common/text.h"
 #include "common/text_file.h"
@@ -15,6 +16,9 @@ namespace {
 
 // Bytes a list line takes at most besides its source text, so that the list text rarely grows.
 constexpr std::size_t kListLineBytes = 64;
+
+// The list text is faulted in this far ahead of its end.
+constexpr std::size_t kPrefaultBytes = 65536;
 
 // The intermediate file is written in pieces of this size, straight to its descriptor: one
 // call per line cost more than the line, and each call costs the file system a little.
@@ -47,6 +51,22 @@ void PassOneOutput::start(int file, bool listingMode, std::string header, std::s
     list_.reserve(list_.size() + sourceBytes + lines * kListLineBytes);
     pendingJumps_.clear();
     pendingJumps_.reserve(lines);
+    prefaultedText_ = nullptr;
+    prefaultList();
+}
+
+void PassOneOutput::prefaultList() {
+    if (list_.data() != prefaultedText_) {
+        // A new buffer holds the text so far already.
+        prefaultedText_ = list_.data();
+        prefaulted_ = list_.size();
+    }
+    if (list_.size() + kPrefaultBytes / 2 < prefaulted_ || prefaulted_ >= list_.capacity()) {
+        return;
+    }
+    const std::size_t end = std::min(list_.capacity(), prefaulted_ + kPrefaultBytes);
+    prefaultPages(list_.data() + prefaulted_, end - prefaulted_);
+    prefaulted_ = end;
 }
 
 void PassOneOutput::write(std::string_view text, std::string_view lineEnd) {
@@ -78,6 +98,7 @@ void PassOneOutput::addLine(std::string_view text, bool lineEnd) {
     if (line.empty()) {
         return;
     }
+    prefaultList();
     if (line.find("#1") == std::string_view::npos) {
         appendListLine(list_, line, listingMode_);
         return;

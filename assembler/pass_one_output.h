@@ -40,6 +40,9 @@ public:
 private:
     void write(std::string_view text, std::string_view lineEnd);
     void flush();
+    // Faults the list text's next pages in, many in one call, before the text reaches them: a
+    // page faulted in one at a time as the text grows cost more than the lines written on it.
+    void prefaultList();
 
     int file_ = -1;
     int writeError_ = 0;      // errno of the first failed write, or 0
@@ -47,6 +50,8 @@ private:
     bool listingMode_ = false;
     int lines_ = 0;
     std::string list_;
+    const char* prefaultedText_ = nullptr;  // the list text's buffer when last faulted in
+    std::size_t prefaulted_ = 0;            // bytes of that buffer faulted in from its start
     std::vector<PendingJump> pendingJumps_;
     std::string resolved_;  // a jump's list line, measured for its room
 };

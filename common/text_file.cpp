@@ -11,6 +11,7 @@
 #include <optional>
 #include <utility>
 
+#include "common/prefault.h"
 #include "common/temporary_paths.h"
 
 namespace tarvix {
@@ -104,6 +105,8 @@ std::optional<FileContents> readWholeFile(const std::string& path, std::size_t m
     // Read straight into the text, sized one byte past the file so that the end shows without
     // another piece; a file that grows meanwhile grows the text by pieces.
     std::string& bytes = contents.bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);
+    prefaultPages(bytes.data(), bytes.capacity());
     bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
     std::size_t used = 0;
     for (;;) {
