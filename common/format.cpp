@@ -25,26 +25,6 @@ std::string formatText(const char* format, ...) {
     return text;
 }
 
-std::string_view printedText(std::string_view text) {
-    return text.substr(0, text.find('\0'));
-}
-
-void appendLeftAligned(std::string& out, std::string_view text, std::size_t width) {
-    const std::string_view printed = printedText(text);
-    out += printed;
-    if (printed.size() < width) {
-        out.append(width - printed.size(), ' ');
-    }
-}
-
-void appendRightAligned(std::string& out, std::string_view text, std::size_t width) {
-    const std::string_view printed = printedText(text);
-    if (printed.size() < width) {
-        out.append(width - printed.size(), ' ');
-    }
-    out += printed;
-}
-
 void appendHex(std::string& out, unsigned value, int digits) {
     // Digits gathered first and appended at once: every list line starts with an address.
     constexpr std::string_view kDigits = "0123456789ABCDEF";
