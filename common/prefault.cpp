@@ -13,9 +13,8 @@ void prefaultPages(char* data, std::size_t bytes) {
         return;
     }
     static const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = start & ~(page - 1);
-    ::madvise(reinterpret_cast<void*>(first), start + bytes - first, MADV_POPULATE_WRITE);
+    const std::size_t intoPage = reinterpret_cast<std::uintptr_t>(data) & (page - 1);
+    ::madvise(data - intoPage, intoPage + bytes, MADV_POPULATE_WRITE);
 #else
     (void)data;
     (void)bytes;
