@@ -32,10 +32,10 @@ constexpr std::array<BaseForm, 12> kBaseForms{{
     {"BX", 0b111},
 }};
 
-// The text between the first "[" and the first "]"; empty when "]" is missing or first.
-std::string_view bracketInner(std::string_view operand) {
-    const std::size_t open = operand.find('[');
-    const std::size_t close = operand.find(']');
+// The text between the first "[" at `open` and the first "]" at `close`, as found (npos when
+// missing); empty when either is missing or "]" comes first. Callers that have looked for
+// the brackets already pass what they found.
+std::string_view bracketInner(std::string_view operand, std::size_t open, std::size_t close) {
     if (open == std::string_view::npos || close == std::string_view::npos || close < open) {
         return {};
     }
@@ -55,8 +55,8 @@ std::string_view operandClass(std::string_view operand, int& operandSize) {
     if (isHexNumber(operand)) {
         return "imm";
     }
-    if (hasBracket(operand)) {
-        return isHexNumber(bracketInner(operand)) ? "addr" : "mem";
+    if (const std::size_t open = operand.find('['); open != std::string_view::npos) {
+        return isHexNumber(bracketInner(operand, open, operand.find(']'))) ? "addr" : "mem";
     }
     return {};
 }
@@ -97,7 +97,7 @@ bool Assembler8086::encodeRegOrMem(std::string_view operand) {
         s.find('[', open + 1) != std::string::npos || s.find("]+", open) != std::string::npos) {
         return false;
     }
-    std::string_view inner = bracketInner(s);
+    std::string_view inner = bracketInner(s, open, close);
 
     // A "-" displacement is taken only when the brackets hold no "+".
     std::string_view displacement;
@@ -219,11 +219,15 @@ bool Assembler8086::encodeStatement() {
     }
 
     if (pattern.has(Field::Addr)) {
-        const std::string& operand = hasBracket(s.operand1) ? s.operand1 : s.operand2;
-        if (operand.find('[') == std::string::npos || operand.find(']') == std::string::npos) {
+        const std::size_t firstOpen = s.operand1.find('[');
+        const std::string& operand = firstOpen != std::string::npos ? s.operand1 : s.operand2;
+        const std::size_t open = firstOpen != std::string::npos ? firstOpen : operand.find('[');
+        const std::size_t close = operand.find(']');
+        if (open == std::string::npos || close == std::string::npos) {
             return false;
         }
-        pattern.fill(Field::Addr, BitText().word(parseHex(bracketInner(operand))).view());
+        pattern.fill(Field::Addr,
+                     BitText().word(parseHex(bracketInner(operand, open, close))).view());
     }
 
     if (pattern.has(Field::Port)) {
