@@ -4,6 +4,7 @@
 
 #include "assembler/bit_pattern.h"
 #include "assembler/line_scanner.h"
+#include "common/format.h"
 #include "common/operand_text.h"
 #include "common/text.h"
 
@@ -12,14 +13,6 @@ namespace tarvix {
 namespace {
 
 constexpr std::size_t kMaxLabelLength = 9;
-
-// "%02X " of the low byte, appended without a format call: a data line can hold millions.
-void appendHexByte(std::string& text, unsigned value) {
-    constexpr std::string_view kDigits = "0123456789ABCDEF";
-    text += kDigits[(value >> 4u) & 0xFu];
-    text += kDigits[value & 0xFu];
-    text += ' ';
-}
 
 bool isRepPrefix(std::string_view mnemonic) {
     return mnemonic.substr(0, 3) == "rep";
@@ -31,8 +24,18 @@ Assembler8086::Assembler8086(OutputPane& pane, int* currentLine)
     : pane_(pane), currentLine_(currentLine ? currentLine : &ownLine_) {}
 
 bool Assembler8086::findTemplate() {
-    std::string key = statement.mnemonic + "_" + classifyOperands();
-    const char first = statement.mnemonic.empty() ? '\0' : statement.mnemonic.front();
+    Statement& s = statement;
+    classifyOperands();
+    // Built in a string that keeps its capacity from one statement to the next.
+    std::string& key = s.key;
+    key = s.mnemonic;
+    key += '_';
+    key += s.class1;
+    if (!s.class2.empty()) {
+        key += '/';
+        key += s.class2;
+    }
+    const char first = s.mnemonic.empty() ? '\0' : s.mnemonic.front();
     if (first < 'a' || first > 'z') {
         return false;
     }
@@ -40,14 +43,14 @@ bool Assembler8086::findTemplate() {
     if (!row && contains(key, "acu")) {
         // Accumulator operands fall back on the general register forms.
         replaceAll(key, "acu", "reg");
-        replaceAll(statement.class1, "acu", "reg");
-        replaceAll(statement.class2, "acu", "reg");
+        replaceAll(s.class1, "acu", "reg");
+        replaceAll(s.class2, "acu", "reg");
         row = findForm(key);
     }
     if (!row) {
         return false;
     }
-    statement.pattern.assign(row->bitPattern, row->fields);
+    s.pattern.assign(row->bitPattern, row->fields);
     locationCounter = static_cast<std::uint16_t>(locationCounter + row->baseSize);
     return true;
 }
@@ -63,19 +66,23 @@ bool Assembler8086::assembleInstruction(std::string& byteText) {
     if (!encodeStatement()) {
         return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     }
-    s.pattern.finish(s.operandSize != 0);
-
-    if (isRepPrefix(s.mnemonic)) {
-        // The string instruction after REP is looked up as a statement of its own.
-        const std::string prefix = s.pattern.text();
-        s.mnemonic = s.operand1;
-        s.operand1.clear();
-        if (!findTemplate()) {
-            return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
-        }
-        s.pattern.prepend(prefix);
+    const bool word = s.operandSize != 0;
+    byteText.clear();
+    if (!isRepPrefix(s.mnemonic)) {
+        s.pattern.appendFinishedBytes(byteText, word);
+        return true;
     }
-    byteText = patternToBytes(s.pattern.text());
+    // The string instruction after REP is looked up as a statement of its own, and its pattern
+    // follows the prefix's finished one as it stands.
+    s.pattern.finish(word);
+    const std::string prefix = s.pattern.text();
+    s.mnemonic = s.operand1;
+    s.operand1.clear();
+    if (!findTemplate()) {
+        return pane_.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
+    }
+    s.pattern.prepend(prefix);
+    s.pattern.appendBytes(byteText);
     return true;
 }
 
@@ -161,19 +168,6 @@ bool Assembler8086::encodeSingleStatement(std::string_view line, std::string& by
         return pane_.reportError("Unrecognized symbol " + statement.operand1, WithLine::No);
     }
     return assembleInstruction(byteText);
-}
-
-std::string patternToBytes(std::string_view pattern) {
-    std::string bytes;
-    while (pattern.size() >= 8) {
-        unsigned value = 0;
-        for (char bit : pattern.substr(0, 8)) {
-            value = (value << 1u) | (bit == '1' ? 1u : 0u);
-        }
-        appendHexByte(bytes, value);
-        pattern.remove_prefix(8);
-    }
-    return bytes;
 }
 
 }  // namespace tarvix

@@ -74,8 +74,8 @@ public:
     // plain registers), takes its pattern and adds its size to the location counter.
     bool findTemplate();
 
-    // Sets class1, class2 and, for register operands, operandSize; returns the key suffix.
-    std::string classifyOperands();
+    // Sets class1, class2 and, for register operands, operandSize.
+    void classifyOperands();
 
     // Fills "mod" and "r/m" from a register or memory operand, with displacement bytes.
     bool encodeRegOrMem(std::string_view operand);
@@ -132,8 +132,5 @@ private:
     std::string listPath_;
     std::string listText_;
 };
-
-// The list file's byte text: each full group of eight bits as "%02X ".
-std::string patternToBytes(std::string_view pattern);
 
 }  // namespace tarvix

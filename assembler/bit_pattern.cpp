@@ -1,7 +1,9 @@
 #include "assembler/bit_pattern.h"
 
 #include <algorithm>
+#include <array>
 
+#include "common/format.h"
 #include "common/text.h"
 
 namespace tarvix {
@@ -16,8 +18,7 @@ void BitPattern::fill(Field field, std::string_view bits) {
         return;
     }
     const std::string_view name = fieldName(field);
-    for (std::size_t at = text_.find(name); at != std::string::npos;
-         at = text_.find(name, at + bits.size())) {
+    if (const std::size_t at = text_.find(name); at != std::string::npos) {
         text_.replace(at, name.size(), bits);
     }
     // Only a register code that is no register ("reg") leaves the name where it was.
@@ -35,6 +36,56 @@ void BitPattern::finish(bool word) {
         }
     }
     fields_ = 0;
+}
+
+namespace {
+
+// How the byte text reads a pattern character: as a zero or one bit, as the size bit, or not
+// at all (a space, once the pattern is finished).
+enum class BitRead : unsigned char { Zero, One, SizeBit, Skip };
+
+constexpr std::array<BitRead, 256> bitReads(bool finished) {
+    std::array<BitRead, 256> reads{};
+    reads[static_cast<unsigned char>('1')] = BitRead::One;
+    if (finished) {
+        reads[static_cast<unsigned char>(' ')] = BitRead::Skip;
+        reads[static_cast<unsigned char>('w')] = BitRead::SizeBit;
+        reads[static_cast<unsigned char>('W')] = BitRead::SizeBit;
+    }
+    return reads;
+}
+
+constexpr std::array<BitRead, 256> kRawReads = bitReads(false);
+constexpr std::array<BitRead, 256> kFinishedReads = bitReads(true);
+
+// "%02X " for each full group of eight characters read through `reads`.
+void appendGroups(std::string& out, std::string_view text, const std::array<BitRead, 256>& reads,
+                  bool word) {
+    unsigned value = 0;
+    int bits = 0;
+    for (const char c : text) {
+        const BitRead read = reads[static_cast<unsigned char>(c)];
+        if (read == BitRead::Skip) {
+            continue;
+        }
+        const bool one = read == BitRead::One || (read == BitRead::SizeBit && word);
+        value = (value << 1u) | (one ? 1u : 0u);
+        if (++bits == 8) {
+            appendHexByte(out, value);
+            value = 0;
+            bits = 0;
+        }
+    }
+}
+
+}  // namespace
+
+void BitPattern::appendBytes(std::string& out) const {
+    appendGroups(out, text_, kRawReads, false);
+}
+
+void BitPattern::appendFinishedBytes(std::string& out, bool word) const {
+    appendGroups(out, text_, kFinishedReads, word);
 }
 
 void BitPattern::prepend(std::string_view prefix) {

@@ -54,7 +54,7 @@ constexpr std::string_view fieldName(Field field) {
 }
 
 // The fields whose names occur in the text. No name occurs within another, nor can filling
-// one field with digits make another appear.
+// one field with digits make another appear; each occurs at most once in a template's pattern.
 constexpr unsigned fieldsIn(std::string_view text) {
     unsigned fields = 0;
     for (const Field field : kFields) {
@@ -73,14 +73,19 @@ public:
 
     bool has(Field field) const { return (fields_ & static_cast<unsigned>(field)) != 0; }
 
-    // Writes `bits` over every occurrence of the field's name, left to right, never looking
-    // into what it wrote. In place: a pattern is a few dozen characters, and the statement
-    // keeps its capacity from one line to the next.
+    // Writes `bits` over the field's name. In place: a pattern is a few dozen characters, and
+    // the statement keeps its capacity from one line to the next.
     void fill(Field field, std::string_view bits);
 
     // The text once every field the statement fills is filled: the spaces go, letters are
     // upper case, and the size bit "W" is written.
     void finish(bool word);
+
+    // The list file's byte text: "%02X " for each full group of eight characters, a "1" read
+    // as a one bit and anything else as zero; of the text as it is, or as finish() would
+    // leave it, without changing it.
+    void appendBytes(std::string& out) const;
+    void appendFinishedBytes(std::string& out, bool word) const;
 
     // A REP prefix's finished pattern before that of its string instruction.
     void prepend(std::string_view prefix);

@@ -32,34 +32,33 @@ constexpr std::array<BaseForm, 12> kBaseForms{{
     {"BX", 0b111},
 }};
 
-// The text between the first "[" and the first "]"; empty when "]" is missing or first.
-std::string_view bracketInner(std::string_view operand) {
-    const std::size_t open = operand.find('[');
-    const std::size_t close = operand.find(']');
+// The text between the first "[" at `open` and the first "]" at `close`, as found (npos when
+// missing); empty when either is missing or "]" comes first. Callers that have looked for
+// the brackets already pass what they found.
+std::string_view bracketInner(std::string_view operand, std::size_t open, std::size_t close) {
     if (open == std::string_view::npos || close == std::string_view::npos || close < open) {
         return {};
     }
     return operand.substr(open + 1, close - open - 1);
 }
 
-void classifyOne(std::string_view operand, std::string& cls, int& operandSize) {
-    const int size = registerSize(operand);
-    if (size != 0) {
-        cls = size == 2 ? "reg16" : "reg8";
-        operandSize = size == 2 ? 1 : 0;
-        if (accumulatorSize(operand) != 0) {
-            cls = size == 2 ? "acu16" : "acu8";
+// The class of one operand: a register's (which also sets the size), "addr" or "mem" for
+// brackets, "imm" for a number, else empty. A register name is neither bracketed nor a number.
+std::string_view operandClass(std::string_view operand, int& operandSize) {
+    if (const RegisterRef reg = registerRef(operand); reg.size != 0) {
+        operandSize = reg.size == 2 ? 1 : 0;
+        if (reg.code == 0) {
+            return reg.size == 2 ? "acu16" : "acu8";
         }
-    }
-}
-
-void classifyBracketOrNumber(std::string_view operand, std::string& cls) {
-    if (hasBracket(operand)) {
-        cls = isHexNumber(bracketInner(operand)) ? "addr" : "mem";
+        return reg.size == 2 ? "reg16" : "reg8";
     }
     if (isHexNumber(operand)) {
-        cls = "imm";
+        return "imm";
     }
+    if (const std::size_t open = operand.find('['); open != std::string_view::npos) {
+        return isHexNumber(bracketInner(operand, open, operand.find(']'))) ? "addr" : "mem";
+    }
+    return {};
 }
 
 bool isRegister(std::string_view operand) {
@@ -68,28 +67,17 @@ bool isRegister(std::string_view operand) {
 
 }  // namespace
 
-std::string Assembler8086::classifyOperands() {
+void Assembler8086::classifyOperands() {
     Statement& s = statement;
     if (s.operand1.empty()) {
         s.class1.clear();
         s.class2.clear();
-        return {};
+        return;
     }
-    std::string c1;
-    std::string c2;
     // The second operand first, so that a first-operand register decides the size.
-    classifyOne(s.operand2, c2, s.operandSize);
-    classifyOne(s.operand1, c1, s.operandSize);
-    classifyBracketOrNumber(s.operand1, c1);
-    if (s.operand2.empty()) {
-        s.class1 = c1;
-        s.class2.clear();
-        return c1;
-    }
-    classifyBracketOrNumber(s.operand2, c2);
-    s.class1 = c1;
-    s.class2 = c2;
-    return c1 + "/" + c2;
+    const std::string_view c2 = operandClass(s.operand2, s.operandSize);
+    s.class1 = operandClass(s.operand1, s.operandSize);
+    s.class2 = s.operand2.empty() ? std::string_view() : c2;
 }
 
 bool Assembler8086::encodeRegOrMem(std::string_view operand) {
@@ -109,7 +97,7 @@ bool Assembler8086::encodeRegOrMem(std::string_view operand) {
         s.find('[', open + 1) != std::string::npos || s.find("]+", open) != std::string::npos) {
         return false;
     }
-    std::string_view inner = bracketInner(s);
+    std::string_view inner = bracketInner(s, open, close);
 
     // A "-" displacement is taken only when the brackets hold no "+".
     std::string_view displacement;
@@ -128,9 +116,11 @@ bool Assembler8086::encodeRegOrMem(std::string_view operand) {
     }
 
     const BaseForm* base = nullptr;
+    // The forms differ from one another, so the first that matches is the only one.
     for (const BaseForm& form : kBaseForms) {
-        if (equalsIgnoreCase(inner, form.inner)) {
+        if (form.inner.size() == inner.size() && equalsIgnoreCase(inner, form.inner)) {
             base = &form;
+            break;
         }
     }
     if (!base) {
@@ -169,11 +159,12 @@ bool Assembler8086::encodeStatement() {
     Statement& s = statement;
     BitPattern& pattern = s.pattern;
 
-    // The one-byte XCHG with the accumulator takes the other register's number.
-    if (contains(s.class1, "acu") && contains(s.class2, "reg")) {
+    // The one-byte XCHG with the accumulator takes the other register's number. A class is
+    // one of the fixed names, so a register class is known by how it starts.
+    if (s.class1.starts_with("acu") && s.class2.starts_with("reg")) {
         pattern.fill(Field::Reg, registerCode(s.operand2));
     }
-    if (contains(s.class1, "reg") && contains(s.class2, "acu")) {
+    if (s.class1.starts_with("reg") && s.class2.starts_with("acu")) {
         pattern.fill(Field::Reg, registerCode(s.operand1));
     }
 
@@ -228,11 +219,15 @@ bool Assembler8086::encodeStatement() {
     }
 
     if (pattern.has(Field::Addr)) {
-        const std::string& operand = hasBracket(s.operand1) ? s.operand1 : s.operand2;
-        if (operand.find('[') == std::string::npos || operand.find(']') == std::string::npos) {
+        const std::size_t firstOpen = s.operand1.find('[');
+        const std::string& operand = firstOpen != std::string::npos ? s.operand1 : s.operand2;
+        const std::size_t open = firstOpen != std::string::npos ? firstOpen : operand.find('[');
+        const std::size_t close = operand.find(']');
+        if (open == std::string::npos || close == std::string::npos) {
             return false;
         }
-        pattern.fill(Field::Addr, BitText().word(parseHex(bracketInner(operand))).view());
+        pattern.fill(Field::Addr,
+                     BitText().word(parseHex(bracketInner(operand, open, close))).view());
     }
 
     if (pattern.has(Field::Port)) {

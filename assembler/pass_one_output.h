@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,30 +21,39 @@ public:
     };
 
     // Starts the list text with `header`, sized for a source of that many bytes and lines, and
-    // writes the intermediate lines to `file`.
-    void start(std::FILE* file, bool listingMode, std::string header, std::size_t sourceBytes,
+    // writes the intermediate lines to the open descriptor `file`.
+    void start(int file, bool listingMode, std::string header, std::size_t sourceBytes,
                int sourceLines);
 
     // One whole intermediate line; `lineEnd` false for the last, which has none.
     void addLine(std::string_view text, bool lineEnd = true);
     // The start of a line that pass one then refuses: the file keeps it, as written so far.
     void addRefusedLine(std::string_view text);
-    // Hands what is still buffered to the file, whether pass one succeeded or not.
-    void finish();
+    // Hands what is still buffered to the file, whether pass one succeeded or not; false, with
+    // errno set, when this or an earlier write to the file failed.
+    bool finish();
 
     int lineCount() const { return lines_; }
     const std::vector<PendingJump>& pendingJumps() const { return pendingJumps_; }
     std::string& list() { return list_; }
 
 private:
-    void write(std::string_view text);
+    void write(std::string_view text, std::string_view lineEnd);
+    void flush();
+    // Faults the list text's next pages in, many in one call, before the text reaches them: a
+    // page faulted in one at a time as the text grows cost more than the lines written on it.
+    void prefaultList();
 
-    std::FILE* file_ = nullptr;
+    int file_ = -1;
+    int writeError_ = 0;      // errno of the first failed write, or 0
     std::string fileBuffer_;  // the file's text, handed to it in large pieces
     bool listingMode_ = false;
     int lines_ = 0;
     std::string list_;
+    const char* prefaultedText_ = nullptr;  // the list text's buffer when last faulted in
+    std::size_t prefaulted_ = 0;            // bytes of that buffer faulted in from its start
     std::vector<PendingJump> pendingJumps_;
+    std::string resolved_;  // a jump's list line, measured for its room
 };
 
 }  // namespace tarvix

@@ -21,6 +21,8 @@ struct Statement {
     bool firstOperandIsWord = false;
     std::string class1;
     std::string class2;
+    std::string key;   // mnemonic, "_" and the classes: the template table's key
+    std::string text;  // the line as the scanner cuts it: lower case, tabs as spaces
 
     // Clears the per-line fields before the next source line.
     void reset() {

@@ -1,11 +1,13 @@
 // Labels and their addresses. Names are compared without regard to case and the first
-// definition wins; a hash index keeps large sources fast.
+// definition wins. The names lie one after another in one string, found through an open-
+// addressing index: a long program defines thousands of labels, and a node and a key string
+// apiece cost more than the rest of their statements.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace tarvix {
 
@@ -20,7 +22,19 @@ public:
     std::uint16_t lookup(std::string_view name) const;
 
 private:
-    std::unordered_map<std::string, std::uint16_t> index_;  // lower-case name to address
+    struct Entry {
+        std::uint32_t nameAt;  // in names_, lower case
+        std::uint32_t nameLength;
+        std::uint16_t address;
+    };
+
+    // The slot that holds the name's entry, or the empty slot where it would go.
+    std::size_t slotFor(std::string_view name) const;
+    void grow();
+
+    std::string names_;
+    std::vector<Entry> entries_;
+    std::vector<std::uint32_t> slots_;  // entry number + 1, 0 when empty; a power of two long
 };
 
 }  // namespace tarvix

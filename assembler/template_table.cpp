@@ -437,6 +437,22 @@ constexpr bool keysAreLowerCase() {
 // The lookup folds the key alone.
 static_assert(keysAreLowerCase());
 
+constexpr bool fieldsOccurOnce() {
+    for (const InstructionTemplate& row : kTemplateTable) {
+        for (const Field field : kFields) {
+            const std::size_t at = row.bitPattern.find(fieldName(field));
+            if (at != std::string_view::npos &&
+                row.bitPattern.find(fieldName(field), at + 1) != std::string_view::npos) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// BitPattern::fill writes a field's bits over its one occurrence.
+static_assert(fieldsOccurOnce());
+
 // FNV-1a, over a key already in lower case.
 constexpr std::uint32_t keyHash(std::string_view key) {
     std::uint32_t hash = 2166136261u;

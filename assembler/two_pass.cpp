@@ -1,13 +1,12 @@
 // The two passes: pass one assigns addresses, collects labels, encodes and writes the
 // intermediate file with jumps to labels unresolved, building the list text as it goes; pass
 // two resolves the jumps and writes the list file beside the source.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "assembler/assembler8086.h"
 #include "assembler/line_scanner.h"
@@ -20,11 +19,6 @@
 namespace tarvix {
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string systemError(const std::string& what, const std::filesystem::path& path) {
     return what + " " + path.string() + ": " + std::strerror(errno);
@@ -139,18 +133,25 @@ bool Assembler8086::runPass1(const std::string& sourcePath, int editorLines) {
 
 bool Assembler8086::passOne(std::string_view source, int editorLines) {
     const std::filesystem::path temporary = intermediatePath();
-    OutputFile out(temporary.empty() ? nullptr : std::fopen(temporary.c_str(), "wb"));
-    if (!out) {
+    const int out = temporary.empty()
+                        ? -1
+                        : ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0) {
         fileError_ = systemError("cannot write", temporary);
         return false;
     }
-    passOne_.start(out.get(), listingMode_,
+    passOne_.start(out, listingMode_,
                    listingMode_ ? listingHeader(localTime_ ? localTime_() : currentLocalTime())
                                 : std::string(),
                    source.size(), editorLines);
     const bool passed = encodeLines(source, editorLines);
-    passOne_.finish();
-    if (std::fclose(out.release()) != 0 && passed) {
+    const bool flushed = passOne_.finish();
+    const int flushError = errno;
+    const bool closed = ::close(out) == 0;
+    if (!(flushed && closed) && passed) {
+        if (!flushed) {
+            errno = flushError;
+        }
         fileError_ = systemError("cannot write", temporary);
         return false;
     }

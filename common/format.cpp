@@ -1,5 +1,7 @@
 #include "common/format.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdarg>
 #include <cstdio>
@@ -23,31 +25,21 @@ std::string formatText(const char* format, ...) {
     return text;
 }
 
-std::string_view printedText(std::string_view text) {
-    return text.substr(0, text.find('\0'));
-}
-
-void appendLeftAligned(std::string& out, std::string_view text, std::size_t width) {
-    const std::string_view printed = printedText(text);
-    out += printed;
-    if (printed.size() < width) {
-        out.append(width - printed.size(), ' ');
-    }
-}
-
-void appendRightAligned(std::string& out, std::string_view text, std::size_t width) {
-    const std::string_view printed = printedText(text);
-    if (printed.size() < width) {
-        out.append(width - printed.size(), ' ');
-    }
-    out += printed;
-}
-
 void appendHex(std::string& out, unsigned value, int digits) {
+    // Digits gathered first and appended at once: every list line starts with an address.
     constexpr std::string_view kDigits = "0123456789ABCDEF";
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
-        out += kDigits[(value >> static_cast<unsigned>(shift)) & 0xFu];
+    std::array<char, 8> text{};
+    const auto count = static_cast<std::size_t>(std::clamp(digits, 0, 8));
+    for (std::size_t i = count; i > 0; --i, value >>= 4u) {
+        text[i - 1] = kDigits[value & 0xFu];
     }
+    out.append(text.data(), count);
+}
+
+void appendHexByte(std::string& out, unsigned value) {
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
+    const std::array<char, 3> text = {kDigits[(value >> 4u) & 0xFu], kDigits[value & 0xFu], ' '};
+    out.append(text.data(), text.size());
 }
 
 void appendDecimal(std::string& out, int value) {

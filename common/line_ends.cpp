@@ -1,7 +1,7 @@
 #include "common/line_ends.h"
 
-#include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace tarvix {
@@ -22,11 +22,21 @@ std::size_t lineEndLength(std::string_view text, std::size_t at) {
     return pair ? 2 : 1;
 }
 
-// A plain scan: find_first_of tries each byte against the set one call at a time, and every
-// source line passes through here.
+// The first LF found by memchr, then the first CR before it: every source line passes through
+// here, and both searches run over many bytes at a time where a byte loop or find_first_of
+// would test them one by one.
 std::size_t findLineEnd(std::string_view text) {
-    const auto at = std::find_if(text.begin(), text.end(), isLineEndByte);
-    return at == text.end() ? std::string_view::npos : static_cast<std::size_t>(at - text.begin());
+    if (text.empty()) {
+        return std::string_view::npos;
+    }
+    const void* lf = std::memchr(text.data(), '\n', text.size());
+    const std::size_t before =
+        lf == nullptr ? text.size()
+                      : static_cast<std::size_t>(static_cast<const char*>(lf) - text.data());
+    if (const void* cr = std::memchr(text.data(), '\r', before); cr != nullptr) {
+        return static_cast<std::size_t>(static_cast<const char*>(cr) - text.data());
+    }
+    return lf == nullptr ? std::string_view::npos : before;
 }
 
 bool hasLineEnd(std::string_view text) {

@@ -1,7 +1,5 @@
 #include "common/operand_text.h"
 
-#include <cctype>
-
 #include "common/text.h"
 
 namespace tarvix {
@@ -19,7 +17,8 @@ int hexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
-    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // ASCII folding: no locale maps another byte onto a hexadecimal letter.
+    const char lower = asciiLower(c);
     if (lower >= 'a' && lower <= 'f') {
         return lower - 'a' + 10;
     }
@@ -77,12 +76,24 @@ RegisterRef registerRef(std::string_view text) {
     if (second == 'i' && (first == 's' || first == 'd')) {
         return {2, first == 's' ? 6 : 7};
     }
-    constexpr std::string_view kPairs = "acdb";  // the 8086 numbers A, C, D, B from 0
-    const std::size_t pair = kPairs.find(first);
-    if (pair == std::string_view::npos) {
-        return {};
+    // The 8086 numbers A, C, D, B from 0.
+    int code = 0;
+    switch (first) {
+        case 'a':
+            code = 0;
+            break;
+        case 'c':
+            code = 1;
+            break;
+        case 'd':
+            code = 2;
+            break;
+        case 'b':
+            code = 3;
+            break;
+        default:
+            return {};
     }
-    const int code = static_cast<int>(pair);
     switch (second) {
         case 'x':
             return {2, code};

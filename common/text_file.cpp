@@ -10,8 +10,8 @@
 #include <cstring>
 #include <optional>
 #include <utility>
-#include <vector>
 
+#include "common/prefault.h"
 #include "common/temporary_paths.h"
 
 namespace tarvix {
@@ -49,20 +49,6 @@ bool isReadOnly(const std::string& path, const struct stat& info) {
     return (info.st_mode & writeBits) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 mode_t currentUmask() {
     // The only way to read the umask is to set it; put it straight back.
     const mode_t mask = ::umask(0);
@@ -88,6 +74,20 @@ void syncFolder(const std::string& folder) {
 
 }  // namespace
 
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
 std::optional<FileContents> readWholeFile(const std::string& path, std::size_t maxBytes) {
     // Non-blocking so that a named pipe cannot hang the open; regular files ignore the flag.
     const FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -102,10 +102,18 @@ std::optional<FileContents> readWholeFile(const std::string& path, std::size_t m
 
     FileContents contents;
     contents.readOnly = isReadOnly(path, info);
-    contents.bytes.reserve(static_cast<std::size_t>(info.st_size));
-    std::vector<char> chunk(kReadChunkBytes);
+    // Read straight into the text, sized one byte past the file so that the end shows without
+    // another piece; a file that grows meanwhile grows the text by pieces.
+    std::string& bytes = contents.bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);
+    prefaultPages(bytes.data(), bytes.capacity());
+    bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t got = ::read(file.get(), chunk.data(), chunk.size());
+        if (used == bytes.size()) {
+            bytes.resize(bytes.size() + kReadChunkBytes);
+        }
+        const ssize_t got = ::read(file.get(), bytes.data() + used, bytes.size() - used);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -115,12 +123,13 @@ std::optional<FileContents> readWholeFile(const std::string& path, std::size_t m
         if (got == 0) {
             break;
         }
+        used += static_cast<std::size_t>(got);
         // The file may grow while it is read; the bound holds for what is read.
-        if (contents.bytes.size() + static_cast<std::size_t>(got) > maxBytes) {
+        if (used > maxBytes) {
             return std::nullopt;
         }
-        contents.bytes.append(chunk.data(), static_cast<std::size_t>(got));
     }
+    bytes.resize(used);
     return contents;
 }
 

@@ -19,6 +19,10 @@ struct FileContents {
 // directory or other non-regular file, a larger file or a read error.
 std::optional<FileContents> readWholeFile(const std::string& path, std::size_t maxBytes);
 
+// Writes all the bytes to an open descriptor, through interrupted and partial writes; false,
+// with errno set, when a write fails.
+bool writeAll(int fd, std::string_view bytes);
+
 // Writes `bytes` to a temporary file next to `path`, syncs it and renames it over `path`,
 // keeping the old file's permission bits. A target without write permission is refused. A
 // symbolic link is saved through, to its target.
