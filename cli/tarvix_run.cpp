@@ -14,7 +14,6 @@
 #include "cli/batch_devices.h"
 #include "cli/device_report.h"
 #include "cli/json_text.h"
-#include "cli/kit_time_clock.h"
 #include "cli/tool_status.h"
 #include "common/format.h"
 #include "common/message_box.h"
@@ -28,6 +27,7 @@
 #include "simulator/execution_driver.h"
 #include "simulator/headless_run_host.h"
 #include "simulator/kit.h"
+#include "simulator/kit_clock.h"
 #include "simulator/register_text.h"
 
 namespace {
@@ -41,6 +41,7 @@ struct Options {
     std::string keys;
     std::uint64_t keyInterval = 1000;
     bool hwTimer = false;
+    int megahertz = KitClock::kDefaultMegahertz;
     bool terminal = true;
     bool step = false;
     bool trace = false;
@@ -56,6 +57,8 @@ constexpr const char* kUsage =
     "                     one key every --key-interval instructions (default 1000)\n"
     "  --key-interval N   instructions between two keys\n"
     "  --hwtimer          connect the 1 Hz NMI timer before the run\n"
+    "  --clock MHZ        the kit's crystal, 1 to 99 (default 5): the kit's time is the\n"
+    "                     executed instructions' 8086 clock counts at that rate\n"
     "  --no-terminal      run with no terminal program listening\n"
     "  --step             run as Step does (no interrupts), without waiting\n"
     "  --memory A-B       include the bytes from address A to B (hex) in the report\n"
@@ -134,6 +137,12 @@ std::string parseOptions(const std::vector<std::string_view>& args, Options& opt
                 return "--key-interval needs a positive whole number";
             }
             options.keyInterval = *count;
+        } else if (arg == "--clock") {
+            const auto megahertz = hasValue ? parseCount(args[++i]) : std::nullopt;
+            if (!megahertz || *megahertz > KitClock::kMaxMegahertz) {
+                return "--clock needs a whole number of MHz from 1 to 99";
+            }
+            options.megahertz = static_cast<int>(*megahertz);
         } else if (arg == "--hwtimer") {
             options.hwTimer = true;
         } else if (arg == "--no-terminal") {
@@ -277,7 +286,8 @@ int command(int argc, char** argv) {
         return kExitUsage;
     }
 
-    KitTimeClock clock;
+    KitClock clock;
+    clock.setMegahertz(options.megahertz);
     std::string terminalProblem;
     BatchDevices devices(clock, options.terminal, terminalProblem);
     if (!terminalProblem.empty()) {
@@ -286,6 +296,7 @@ int command(int argc, char** argv) {
     BatchOutputSink sink(devices.sound);
     OutputPane pane(sink);
     Kit kit(pane, devices.host());
+    clock.follow(kit.cpu);
     kit.hwTimerEnabled = options.hwTimer;
     sink.lineSource = &kit.currentLine;
     StderrMessageBoxes boxes;
@@ -293,7 +304,6 @@ int command(int argc, char** argv) {
     BatchRunHost host(options.path, started, options.timeoutSeconds, devices, kit.devices.ppi);
     kit.assembler.setProgress(&host);
     ExecutionDriver driver(kit, buffer, host, clock);
-    clock.follow(driver);
     driver.setInstructionLimit(options.maxSteps);
     if (!options.keys.empty()) {
         driver.setScriptedKeys(options.keys, options.keyInterval);
@@ -313,7 +323,9 @@ int command(int argc, char** argv) {
         std::ostringstream json;
         json << "{\"status\": \"" << status << "\", \"pane\": " << jsonText(sink.text)
              << ", \"instructions\": " << driver.lastInstructionCount()
-             << ", \"line\": " << stoppedLine << ", \"registers\": {";
+             << ", \"cycles\": " << driver.lastCycleCount()
+             << ", \"kitMicroseconds\": " << clock.microseconds() << ", \"line\": " << stoppedLine
+             << ", \"registers\": {";
         const char* separator = "";
         for (const RegisterValue& reg : registerValues(kit, driver.lastIP())) {
             json << separator << '"' << reg.name << "\": \"" << formatText("%04X", reg.value)

@@ -15,9 +15,9 @@ public:
     // Counter ticks per second; 0 when there is no high-resolution counter.
     virtual std::int64_t frequency() = 0;
     virtual std::uint64_t milliseconds() = 0;
-    // For a clock that the run's own instructions move: how many more executed instructions
+    // For a clock that the run's own instructions move: how many more 8086 clock cycles
     // bring the counter to `counter`. A clock of real time cannot know, and says nothing.
-    virtual std::optional<std::uint64_t> instructionsUntil(std::int64_t counter) {
+    virtual std::optional<std::uint64_t> cyclesUntil(std::int64_t counter) {
         static_cast<void>(counter);
         return std::nullopt;
     }

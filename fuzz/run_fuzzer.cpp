@@ -7,12 +7,12 @@
 #include "cli/batch_devices.h"
 #include "cli/device_report.h"
 #include "cli/json_text.h"
-#include "cli/kit_time_clock.h"
 #include "editor/x86_text_buffer.h"
 #include "fuzz/fuzz_source.h"
 #include "simulator/execution_driver.h"
 #include "simulator/headless_run_host.h"
 #include "simulator/kit.h"
+#include "simulator/kit_clock.h"
 
 namespace {
 
@@ -42,15 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     MemoryOutputSink sink;
     OutputPane pane(sink);
-    KitTimeClock clock;
+    KitClock clock;
     std::string problem;
     BatchDevices devices(clock, (options & 1) != 0, problem);
     Kit kit(pane, devices.host());
+    clock.follow(kit.cpu);
     sink.lineSource = &kit.currentLine;
     kit.hwTimerEnabled = (options & 2) != 0;
     HeadlessRunHost host(fuzzSourcePath());
     ExecutionDriver driver(kit, buffer, host, clock);
-    clock.follow(driver);
     driver.setInstructionLimit(kMaxInstructions);
     if ((options & 4) != 0) {
         driver.setScriptedKeys("a1\r", 7);

@@ -57,6 +57,12 @@ bool transfer(Cpu8086& cpu, const LineTarget& target) {
     return target.line != -1 || cpu.pane().reportError(target.error, WithLine::No);
 }
 
+// A conditional transfer that is taken: it costs more than one that falls through.
+bool takeTransfer(Cpu8086& cpu, const DecodedInstruction& ins) {
+    cpu.cycles += ins.clocks.extra;
+    return transfer(cpu, ins.target);
+}
+
 }  // namespace
 
 bool Cpu8086::execJump(const DecodedInstruction& ins, JumpKind kind) {
@@ -94,12 +100,12 @@ bool Cpu8086::execJump(const DecodedInstruction& ins, JumpKind kind) {
             const bool zf = regs.testFlag(kZeroFlag);
             const bool taken =
                 cx != 0 && (kind == JumpKind::Loop || (kind == JumpKind::LoopE) == zf);
-            return taken ? transfer(*this, ins.target) : true;
+            return taken ? takeTransfer(*this, ins) : true;
         }
         case JumpKind::Jcxz:
-            return regs[Reg16::CX] == 0 ? transfer(*this, ins.target) : true;
+            return regs[Reg16::CX] == 0 ? takeTransfer(*this, ins) : true;
         default:
-            return conditionHolds(kind, regs) ? transfer(*this, ins.target) : true;
+            return conditionHolds(kind, regs) ? takeTransfer(*this, ins) : true;
     }
 }
 

@@ -50,6 +50,14 @@ public:
 
     KitMemory memory;
     CpuRegisters regs;
+    // Clock counts of the instructions executed since the run began, and what their odd
+    // words added; the dispatcher adds each instruction's fixed part, executors the rest.
+    std::uint64_t cycles = 0;
+    std::uint64_t clockCount() const { return cycles + kOddWordClocks * memory.oddWordTransfers; }
+    void startCounting() {
+        cycles = 0;
+        memory.oddWordTransfers = 0;
+    }
 
     // Resets the registers; memory keeps its content.
     void reset();

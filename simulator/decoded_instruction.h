@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "simulator/clock_table.h"
 #include "simulator/operand_form.h"
 
 namespace tarvix {
@@ -59,6 +60,7 @@ struct DecodedInstruction {
     LineTarget target;            // a label operand's line; INT's and INTO's handler
     // The string operation REPE and REPNE repeat, or the device connect names; -1 for none.
     int variant = -1;
+    InstructionClocks clocks;  // what the instruction takes on an 8086
 
     std::string text;  // normalised, for the execution dialog's status line
     std::string mnemonic;

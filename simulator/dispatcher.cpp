@@ -56,6 +56,9 @@ Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
     } else {
         result = line.executor(kit_, line);
     }
+    if (result != Outcome::Halted) {
+        kit_.cpu.cycles += line.clocks.clocks;
+    }
     switch (result) {
         case Outcome::Failed:
             markError_(current - 1);
@@ -86,8 +89,8 @@ Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
     return Executed;
 }
 
-Dispatcher::Result Dispatcher::run(std::uint64_t& executed, std::uint64_t deadline, int& lastLine) {
-    while (executed < deadline) {
+Dispatcher::Result Dispatcher::run(std::uint64_t& executed, Deadline deadline, int& lastLine) {
+    while (executed < deadline.instructions && kit_.cpu.clockCount() < deadline.cycles) {
         lastLine = kit_.currentLine;
         const Result result = executeNextLine(false);
         if (result == Executed) {

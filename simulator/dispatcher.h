@@ -28,10 +28,15 @@ public:
     void startRun();
 
     Result executeNextLine(bool refreshEachInstruction);
-    // Executes lines as Run does until `executed` reaches `deadline` (Executed) or a line ends
-    // the run (Stop, Halted), counting executed instructions; `lastLine` is the line dispatched
-    // last.
-    Result run(std::uint64_t& executed, std::uint64_t deadline, int& lastLine);
+    // When a run must next look up from its instructions: at an instruction count, or at a
+    // clock count of the processor, whichever comes first.
+    struct Deadline {
+        std::uint64_t instructions;
+        std::uint64_t cycles;
+    };
+    // Executes lines as Run does until the deadline (Executed) or a line ends the run (Stop,
+    // Halted), counting executed instructions; `lastLine` is the line dispatched last.
+    Result run(std::uint64_t& executed, Deadline deadline, int& lastLine);
 
     // The record of the line about to execute; none past the end of the text.
     const DecodedInstruction* nextInstruction();

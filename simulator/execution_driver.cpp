@@ -1,6 +1,7 @@
 #include "simulator/execution_driver.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "common/format.h"
 #include "common/text.h"
@@ -62,6 +63,7 @@ void ExecutionDriver::prepare(bool forRun) {
     buffer_.setReadOnly(forRun);
     ending_ = RunEnding::NotStarted;
     instructions_ = 0;
+    kit_.cpu.startCounting();
     lastLine_ = 0;
 }
 
@@ -72,13 +74,14 @@ void ExecutionDriver::finish() {
     kit_.image.clear();
 }
 
-bool ExecutionDriver::deliverInterrupt(std::string_view type) {
+bool ExecutionDriver::deliverInterrupt(std::string_view type, std::uint16_t acknowledgeClocks) {
+    kit_.cpu.cycles += acknowledgeClocks;
     return kit_.cpu.execInt(kit_.cpu.findHandler(type));
 }
 
 // A new key in lastKey interrupts the program only while it allows interrupts.
 bool ExecutionDriver::keyPressed() {
-    return !kit_.cpu.regs.testFlag(kInterruptFlag) || deliverInterrupt("40");
+    return !kit_.cpu.regs.testFlag(kInterruptFlag) || deliverInterrupt("40", kIntrClocks);
 }
 
 ExecutionDriver::LineStep ExecutionDriver::executeLine(bool refreshEachInstruction) {
@@ -97,11 +100,14 @@ ExecutionDriver::LineStep ExecutionDriver::executeLine(bool refreshEachInstructi
     return afterInstruction();
 }
 
-ExecutionDriver::LineStep ExecutionDriver::runLines(std::uint64_t nextEvent) {
+ExecutionDriver::LineStep ExecutionDriver::runLines(Dispatcher::Deadline nextEvent) {
     // A trace sees every instruction, and a limit ends the run on its very instruction.
-    std::uint64_t until = observer_ ? instructions_ + 1 : nextEvent;
+    Dispatcher::Deadline until = nextEvent;
+    if (observer_) {
+        until.instructions = instructions_ + 1;
+    }
     if (instructionLimit_ != 0) {
-        until = std::min(until, instructionLimit_);
+        until.instructions = std::min(until.instructions, instructionLimit_);
     }
     switch (dispatcher_.run(instructions_, until, lastLine_)) {
         case Dispatcher::Stop:
@@ -162,12 +168,12 @@ void ExecutionDriver::run() {
     dispatcher_.startRun();
     events_ = {highResTimer, frequency, clock_.counter(), clock_.milliseconds(), 0, keyInterval_};
     const std::uint64_t start = events_.lastPump;
-    std::uint64_t nextEvent = 0;
+    Dispatcher::Deadline nextEvent{0, 0};
     bool stopped = false;
     bool limited = false;
     for (;;) {
         // Between instructions the run only counts them; everything else waits for this.
-        if (instructions_ >= nextEvent) {
+        if (instructions_ >= nextEvent.instructions || kit_.cpu.clockCount() >= nextEvent.cycles) {
             const EventStep step = serviceEvents();
             if (step != EventStep::Continue) {
                 stopped = step == EventStep::Stopped;
@@ -205,7 +211,7 @@ ExecutionDriver::TimerStep ExecutionDriver::fireTimer() {
     if (now < events_.lastTick + events_.frequency) {
         return TimerStep::Quiet;
     }
-    if (!deliverInterrupt("2")) {
+    if (!deliverInterrupt("2", kNmiClocks)) {
         return TimerStep::Failed;
     }
     events_.lastTick = now;
@@ -237,14 +243,15 @@ ExecutionDriver::EventStep ExecutionDriver::serviceEvents() {
     return EventStep::Continue;
 }
 
-std::uint64_t ExecutionDriver::nextEventDeadline() {
-    std::uint64_t deadline = instructions_ + kInstructionsBetweenClockChecks;
+Dispatcher::Deadline ExecutionDriver::nextEventDeadline() {
+    Dispatcher::Deadline deadline{instructions_ + kInstructionsBetweenClockChecks,
+                                  std::numeric_limits<std::uint64_t>::max()};
     if (events_.nextScriptedKey < scriptedKeys_.size()) {
-        deadline = std::min(deadline, events_.scriptedKeyDue);
+        deadline.instructions = std::min(deadline.instructions, events_.scriptedKeyDue);
     }
     if (events_.highResTimer && kit_.hwTimerEnabled) {
-        if (const auto until = clock_.instructionsUntil(events_.lastTick + events_.frequency)) {
-            deadline = std::min(deadline, instructions_ + std::max<std::uint64_t>(*until, 1));
+        if (const auto until = clock_.cyclesUntil(events_.lastTick + events_.frequency)) {
+            deadline.cycles = kit_.cpu.clockCount() + std::max<std::uint64_t>(*until, 1);
         }
     }
     return deadline;

@@ -49,6 +49,8 @@ public:
     // How the last Run or Step ended, what it executed and the 0-based line it stopped on.
     RunEnding lastEnding() const { return ending_; }
     std::uint64_t lastInstructionCount() const { return instructions_; }
+    // The 8086 clock counts of what the last Run or Step executed (HLT not counted).
+    std::uint64_t lastCycleCount() const { return kit_.cpu.clockCount(); }
     int lastLine() const { return lastLine_; }
     // The IP the register pane showed when the run ended (the program image is gone by then).
     std::uint16_t lastIP() const { return lastIP_; }
@@ -58,13 +60,13 @@ private:
     void prepare(bool forRun);
     void clearMarkers();
     void finish();
-    bool deliverInterrupt(std::string_view type);
+    bool deliverInterrupt(std::string_view type, std::uint16_t acknowledgeClocks);
     bool keyPressed();
     // One line through the dispatcher, counting and reporting an executed instruction.
     enum class LineStep { Continue, Stopped, Halted, LimitReached };
     LineStep executeLine(bool refreshEachInstruction);
     // Lines as Run executes them, until the next event is due.
-    LineStep runLines(std::uint64_t nextEvent);
+    LineStep runLines(Dispatcher::Deadline nextEvent);
     LineStep afterInstruction();
 
     // What a Run looks at between instructions when their deadline comes: the 1 Hz timer, the
@@ -74,8 +76,8 @@ private:
     // The 1 Hz interrupt when its second is full.
     enum class TimerStep { Quiet, Fired, Failed };
     TimerStep fireTimer();
-    // The instruction count at which the events must next be looked at.
-    std::uint64_t nextEventDeadline();
+    // When the events must next be looked at.
+    Dispatcher::Deadline nextEventDeadline();
     // At HLT: Continue after taking a 1 Hz interrupt already due, which returns to the HLT.
     LineStep timerAtHalt();
 

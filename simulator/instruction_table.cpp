@@ -164,6 +164,7 @@ const std::unordered_map<std::string_view, Mnemonic>& mnemonics() {
               if (!k.cpu.regs.testFlag(kOverflowFlag)) {
                   return Outcome::ExecutedQuietly;
               }
+              k.cpu.cycles += i.clocks.extra;
               return outcome(k.cpu.execInt(i.target));
           }}},
         {"inc", {Op::Inc, call<&Cpu::execIncDec, true>}},
@@ -303,6 +304,7 @@ DecodedInstruction decodeLine(std::string_view line, const Cpu8086& cpu) {
     ins.operation = found->second.operation;
     ins.executor = found->second.executor;
     resolve(ins, cpu);
+    ins.clocks = clocksOf(ins);
     return ins;
 }
 

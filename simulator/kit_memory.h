@@ -19,6 +19,8 @@ public:
 
     // Set by every successful write; whoever repaints the RAM view clears it.
     bool modified = false;
+    // Words read or written at an odd address, which take the 8086's bus twice; for timing.
+    std::uint64_t oddWordTransfers = 0;
 
     static bool isValidAddress(std::uint16_t address, bool isByte) {
         return address >= kMemoryFirst && address < (isByte ? 0x2000 : 0x1FFF);
@@ -35,6 +37,7 @@ public:
         if (!isValidAddress(address, false)) {
             return refuseRead();
         }
+        oddWordTransfers += address & 1U;
         return static_cast<std::uint16_t>(bytes_[offset(address)] | bytes_[offset(address) + 1]
                                                                         << 8);
     }
@@ -53,6 +56,7 @@ public:
         if (!isValidAddress(address, false) || image_.isCode(address) || image_.isCode(next)) {
             return refuseWrite(address, false);
         }
+        oddWordTransfers += address & 1U;
         bytes_[offset(address)] = static_cast<std::uint8_t>(value & 0xFF);
         bytes_[offset(address) + 1] = static_cast<std::uint8_t>(value >> 8);
         modified = true;

@@ -92,6 +92,7 @@ bool Cpu8086::execShiftRotate(const DecodedInstruction& ins, ShiftKind kind) {
     unsigned count = 1;
     if (ins.source.is(Reg8::CL)) {
         count = regs[Reg8::CL];
+        cycles += std::uint64_t{ins.clocks.extra} * count;  // every bit of CL takes its time
     } else if (ins.source.number != 1) {
         return fail("Use SHL reg,1 ,or SHL reg, CL. (CL='count')");
     }

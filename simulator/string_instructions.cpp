@@ -148,6 +148,7 @@ bool Cpu8086::execRepeat(const DecodedInstruction& ins, bool isRepne) {
     const bool tested = named->op == StringOp::Scas || named->op == StringOp::Cmps;
     bool firstOutcome = true;
     for (bool first = true; regs[Reg16::CX] != 0; first = false) {
+        cycles += ins.clocks.extra;
         const bool outcome = execute(*this, named->op, named->isWord);
         if (first) {
             firstOutcome = outcome;
