@@ -14,7 +14,7 @@ void Dispatcher::startRun() {
     lastDispatched_ = nullptr;
 }
 
-const DecodedInstruction* Dispatcher::nextInstruction() {
+const DecodedInstruction* Dispatcher::readNextLine() {
     // The text is read-only while a run lasts, so its lines are those startRun counted.
     const auto current = static_cast<std::size_t>(kit_.currentLine);
     if (current >= lines_.size()) {

@@ -38,12 +38,21 @@ public:
     // Halted), counting executed instructions; `lastLine` is the line dispatched last.
     Result run(std::uint64_t& executed, Deadline deadline, int& lastLine);
 
-    // The record of the line about to execute; none past the end of the text.
-    const DecodedInstruction* nextInstruction();
+    // The record of the line about to execute; none past the end of the text. Inline: every
+    // instruction comes here, and almost every one finds its line read already.
+    const DecodedInstruction* nextInstruction() {
+        const auto current = static_cast<std::size_t>(kit_.currentLine);
+        if (current < lines_.size() && lines_[current]) {
+            return &*lines_[current];
+        }
+        return readNextLine();
+    }
     // The last line dispatched, executed or not, as the execution dialog shows it.
     std::string lastDispatchedText() const;
 
 private:
+    const DecodedInstruction* readNextLine();
+
     Kit& kit_;
     const CX86TextBuffer& buffer_;
     RunHost& host_;
