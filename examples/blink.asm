@@ -1,4 +1,5 @@
-; Blinks all eight digits of the 8255 LED display, with a delay routine between.
+; Blinks all eight digits of the 8255 LED display: half a second on, half a second off.
+; Run it with Kit clock (Simulation menu, "Kit clock", 5 MHz) to see it at that pace.
 connect led55
 start:  mov al,80
         out 26,al       ; 8255: mode 0, all ports outputs
@@ -12,12 +13,17 @@ again:  mov al,ff
         call delay
         jmp again
 
-;Delay of 1 msec. Error = 1 µsec
+; Half a second at 5 MHz: Tools, "Add Delay Routine...", 500 ms at 5 MHz.
 Proc	Delay
-	Push	CX
-	Mov	CX,124
-CNTDN:	Loop	CNTDN
-	Pop	CX
+	Push Bx
+	Push Cx
+	Mov Bx,0003
+CNTDN1:	Mov Cx,BF7A
+CNTDN2:	Loop CNTDN2
+	Dec Bx
+	Jnz CNTDN1
+	Pop Cx
+	Pop Bx
 	Ret
 EndP	Delay
 

@@ -1,5 +1,7 @@
 ; A seconds counter on the 1 Hz NMI: the timer interrupts the endless loop once a second,
-; and the handler int2 shows the next second, 0 to 9, on the rightmost digit of the 8279.
+; and the handler int2 shows the next second, 0 to 9, on the rightmost digit of the 8279. The
+; timer counts the kit's own seconds: run it with Kit clock (Simulation menu, "Kit clock",
+; 5 MHz) to see it tick once a second.
 connect hwtimer
 connect led79
         mov wptr [1900],0201    ; the next second of 0..9

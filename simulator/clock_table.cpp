@@ -248,8 +248,8 @@ std::uint16_t effectiveAddressClocks(const OperandForm& operand) {
         return 6;
     }
     if (hasBase != hasIndex) {
-        const int reg = hasBase ? operand.base : operand.index;
-        return hasDisplacement || reg == static_cast<int>(Reg16::BP) ? 9 : 5;
+        const bool onBp = (hasBase ? operand.base : operand.index) == static_cast<int>(Reg16::BP);
+        return hasDisplacement || onBp ? 9 : 5;
     }
     // BX+SI and BP+DI take one clock less than BX+DI and BP+SI.
     const int sum = operand.base + operand.index;

@@ -102,8 +102,7 @@ TEST_F(TarvixRun, KeysArriveEveryKeyInterval) {
     EXPECT_NE(outcome.output.find("1800: 79"), std::string::npos) << outcome.output;
 }
 
-// Kit time is 500,000 instructions a second, and the 1 Hz interrupt comes before the very
-// instruction at which the second is full: after 250,000 INCs and 249,999 JMPs.
+// The 1 Hz interrupt comes before the very instruction at which the kit's second is full.
 // INC AX and JMP take 2 + 15 clocks; the second is full at 5,000,000 clocks, which the JMP
 // of the 294,118th pass crosses: the NMI comes after 588,236 instructions, AX = 294,118.
 TEST_F(TarvixRun, TheTimerComesAtItsVeryInstruction) {

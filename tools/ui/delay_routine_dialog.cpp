@@ -61,8 +61,8 @@ DelayRoutineDialog::DelayRoutineDialog(QWidget* parent)
     fields->addWidget(new QLabel(QStringLiteral("Mhz"), this), 1, 2);
 
     auto* note = new QLabel(
-        QStringLiteral("Note: This delay procedure works correctly only in hardware (real 8086). "
-                       "Simulation takes much longer time.\n"),
+        QStringLiteral(
+            "Note: This delay procedure works correctly only in hardware (real 8086).\n"),
         this);
     note->setWordWrap(true);
 
