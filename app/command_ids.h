@@ -51,6 +51,9 @@ inline constexpr int kStep = 40002;
 inline constexpr int kResetCpu = 40003;
 inline constexpr int kResetMemory = 40044;
 inline constexpr int kAssemble = 40004;
+inline constexpr int kFullSpeed = 40070;
+inline constexpr int kKitClock = 40071;
+inline constexpr int kAnimate = 40072;
 
 // Tools
 inline constexpr int kDelayRoutine = 40022;

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include "app/run_clock.h"
 #include "devices/kit_devices.h"
 #include "panels/kit_panels.h"
 #include "panels/qt_sound_output.h"
@@ -19,7 +20,7 @@ public:
 
     DeviceHost host() { return {panels, sound, terminal, launcher, clock}; }
 
-    SteadyClock clock;
+    RunClock clock;
     KitPanels panels;
     QtSoundOutput sound;
     SocketTerminalLink terminal;

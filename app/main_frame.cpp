@@ -20,6 +20,7 @@
 #include "app/help_window.h"
 #include "app/output_bar.h"
 #include "app/sample_view.h"
+#include "app/speed_bar.h"
 #include "app/toolbar_icons.h"
 #include "panels/peripheral_commands.h"
 #include "panels/ram_registers_panel.h"
@@ -61,10 +62,13 @@ CMainFrame::CMainFrame(UserPrompts* prompts)
     setGeometry(readWindowPlacement());
     devices_.panels.attachPpi(&view_->kit().devices.ppi);
     view_->setDoneSound([this] { sound_.play(); });
+    devices_.clock.kit.follow(view_->kit().cpu);
 
     toolbar_ = addToolBar("Toolbar");
     toolbar_->setObjectName("Toolbar");
     toolbar_->setIconSize(QSize(16, 16));
+    speedBar_ = new SpeedBar(this);
+    addToolBar(speedBar_);
     createStatusBar();
     createDocks();
     attachOutputPane();
@@ -79,6 +83,13 @@ CMainFrame::CMainFrame(UserPrompts* prompts)
     connect(view_, &CX86TextView::editStateChanged, this, &CMainFrame::updateCommandStates);
     connect(view_, &CX86TextView::positionTextChanged, positionPane_, &QLabel::setText);
     connect(view_, &CSampleView::runningChanged, this, &CMainFrame::updateCommandStates);
+    connect(view_, &CSampleView::runningChanged, speedBar_, &SpeedBar::setRunning);
+    // A run ends with its total pace shown; the next settings or run replace it.
+    connect(speedBar_, &SpeedBar::changed, this, &CMainFrame::applySpeed);
+    view_->setPaceSink([this](const PaceReport& report) {
+        speedPane_->setText(QString::fromStdString(kitClockText(speed_.megahertz, report)));
+    });
+    applySpeed(readSpeedSettings());
     connect(view_, &CX86TextView::contextMenuWanted, this,
             [this](const QPoint& where) { contextMenu_->popup(where); });
     onPathChanged(document_.path());
@@ -97,6 +108,8 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::createStatusBar() {
+    speedPane_ = new QLabel(this);
+    statusBar()->addPermanentWidget(speedPane_);
     positionPane_ = new QLabel(" ", this);
     positionPane_->setMinimumWidth(
         positionPane_->fontMetrics().horizontalAdvance("Ln 99999, Col 999"));
@@ -444,6 +457,42 @@ void CMainFrame::onSimulation(int id) {
 
 bool CMainFrame::canSimulate(int) const {
     return !view_->isRunning();
+}
+
+namespace {
+
+RunSpeed speedOf(int id) {
+    switch (id) {
+        case cmd::kKitClock:
+            return RunSpeed::KitClock;
+        case cmd::kAnimate:
+            return RunSpeed::Animate;
+        default:
+            return RunSpeed::FullSpeed;
+    }
+}
+
+}  // namespace
+
+void CMainFrame::onSpeed(int id) {
+    SpeedSettings settings = speed_;
+    settings.speed = speedOf(id);
+    applySpeed(settings);
+}
+
+bool CMainFrame::speedChosen(int id) const {
+    return speed_.speed == speedOf(id);
+}
+
+void CMainFrame::applySpeed(const SpeedSettings& settings) {
+    speed_ = settings;
+    devices_.clock.useKitTime(settings.speed == RunSpeed::KitClock);
+    devices_.clock.kit.setMegahertz(settings.megahertz);
+    view_->setSpeed(settings.speed, settings.linesPerSecond);
+    speedBar_->setSettings(settings);
+    speedPane_->setText(speedText(settings));
+    writeSpeedSettings(settings);
+    updateCommandStates();
 }
 
 void CMainFrame::onDelayRoutine(int) {

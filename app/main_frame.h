@@ -14,6 +14,7 @@
 #include "app/frame_settings.h"
 #include "app/gui_devices.h"
 #include "app/sample_doc.h"
+#include "app/speed_settings.h"
 #include "app/user_prompts.h"
 
 class QDockWidget;
@@ -27,6 +28,7 @@ class NumberConverterDialog;
 class OutputBar;
 class RamRegistersPanel;
 class SegmentCodesDialog;
+class SpeedBar;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -55,6 +57,9 @@ public:
     const QList<QAction*>& recentFileActions() const { return recentActions_; }
     QMenu* contextMenu() const { return contextMenu_; }
     QLabel* positionPane() const { return positionPane_; }
+    QLabel* speedPane() const { return speedPane_; }
+    SpeedBar& speedBar() const { return *speedBar_; }
+    const SpeedSettings& speedSettings() const { return speed_; }
     // Enables and checks every command as things stand.
     void updateCommandStates();
 
@@ -76,6 +81,8 @@ public:
     bool peripheralOn(int id) const;
     void onSimulation(int id);
     bool canSimulate(int id) const;
+    void onSpeed(int id);
+    bool speedChosen(int id) const;
     void onDelayRoutine(int id);
     void onSegmentCodes(int id);
     void onNumberConverter(int id);
@@ -98,6 +105,8 @@ private:
     void onPathChanged(const QString& path);
     void openRecentFile(const QString& path);
     QWidget* barOf(int id) const;
+    // Puts new speed settings into effect everywhere and stores them.
+    void applySpeed(const SpeedSettings& settings);
 
     std::unique_ptr<UserPrompts> ownPrompts_;
     UserPrompts& prompts_;
@@ -112,6 +121,9 @@ private:
     QDockWidget* registerDock_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QLabel* positionPane_ = nullptr;
+    QLabel* speedPane_ = nullptr;
+    SpeedBar* speedBar_ = nullptr;
+    SpeedSettings speed_;
     QMenu* contextMenu_ = nullptr;
     SegmentCodesDialog* segmentCodes_ = nullptr;
     NumberConverterDialog* numberConverter_ = nullptr;

@@ -15,7 +15,7 @@ OwnerLock::OwnerLock(QWidget* widget) {
         // Dialogs and panels are windows of their own. The docked panes only show the machine,
         // and disabled they would grey out the messages and registers a run is showing.
         if (part == nullptr || part->isWindow() || qobject_cast<QDockWidget*>(part) != nullptr ||
-            !part->isEnabled()) {
+            !part->isEnabled() || part->property(kLiveWhileLocked).toBool()) {
             continue;
         }
         part->setEnabled(false);

@@ -10,6 +10,9 @@
 
 namespace tarvix {
 
+// A part of the owner with this property set to true stays enabled: it works during a run.
+inline constexpr const char* kLiveWhileLocked = "liveWhileLocked";
+
 class OwnerLock {
 public:
     // Locks the top-level window of `widget`.

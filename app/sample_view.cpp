@@ -1,6 +1,7 @@
 #include "app/sample_view.h"
 
 #include <QFile>
+#include <QThread>
 
 #include "app/gui_output_sink.h"
 #include "simulator/program_loader.h"
@@ -22,7 +23,7 @@ CSampleView::CSampleView(CSampleDoc& document, const DeviceHost& devices, UserPr
       prompts_(prompts),
       boxes_(prompts),
       kit_(applicationOutputPane(), devices),
-      driver_(kit_, document.buffer(), *this, clock_),
+      driver_(kit_, document.buffer(), *this, devices.clock),
       progress_(this) {
     kit_.cpu.regs.setMessageBoxSink(&boxes_);
     kit_.assembler.setProgress(&progress_);
@@ -59,6 +60,11 @@ void CSampleView::busy(Command command) {
     progress_.finish();
     running_ = false;
     emit runningChanged(false);
+}
+
+void CSampleView::setSpeed(RunSpeed speed, int linesPerSecond) {
+    driver_.setSpeed(speed, &wallClock_);
+    driver_.setLinesPerSecond(linesPerSecond);
 }
 
 void CSampleView::run() {
@@ -178,9 +184,25 @@ void CSampleView::playDoneSound() {
     }
 }
 
+void CSampleView::rest(double seconds) {
+    QElapsedTimer resting;
+    resting.start();
+    pump();
+    const double left = seconds * 1e6 - static_cast<double>(resting.nsecsElapsed()) / 1e3;
+    if (left >= 1) {
+        QThread::usleep(static_cast<unsigned long>(left));
+    }
+}
+
+void CSampleView::showPace(const PaceReport& report) {
+    if (paceSink_) {
+        paceSink_(report);
+    }
+}
+
 // A Run refreshes thousands of times a second; nobody sees more than the pumps show.
 bool CSampleView::deferring() const {
-    return dialog_ && !dialog_->singleStepMode();
+    return dialog_ && !dialog_->singleStepMode() && driver_.speed() != RunSpeed::Animate;
 }
 
 void CSampleView::flushDeferred() {

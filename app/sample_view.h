@@ -1,7 +1,8 @@
 // The simulation view: the source editor that also owns the kit and drives it. Run, Step,
 // Reset CPU, Reset Memory and Assemble are its commands; as the run host it gives the driver
 // the execution dialog, the register and RAM pane, the markers and the scrolling. While a Run
-// goes flat out the panes are brought up to date at each pump rather than at each refresh.
+// goes flat out the panes are brought up to date at each pump rather than at each refresh;
+// in Animate at every line.
 #pragma once
 
 #include <array>
@@ -38,6 +39,11 @@ public:
     void setRegisterPanel(RamRegistersPanel* panel);
     // The sound at the end of a Run and of an assembly.
     void setDoneSound(std::function<void()> sound) { doneSound_ = std::move(sound); }
+    // How Run spends time; the kit's time comes from the devices' clock, real time from the
+    // view's own.
+    void setSpeed(RunSpeed speed, int linesPerSecond);
+    // Where a Kit clock run reports its pace.
+    void setPaceSink(std::function<void(const PaceReport&)> sink) { paceSink_ = std::move(sink); }
 
     void run();
     void step();
@@ -68,6 +74,8 @@ public:
     void scrollToTop() override;
     void keepLineVisible(int line) override;
     void playDoneSound() override;
+    void rest(double seconds) override;
+    void showPace(const PaceReport& report) override;
 
 signals:
     void runningChanged(bool running);
@@ -83,13 +91,14 @@ private:
     CSampleDoc& document_;
     UserPrompts& prompts_;
     PromptMessageBoxes boxes_;
-    SteadyClock clock_;
+    SteadyClock wallClock_;
     Kit kit_;
     ExecutionDriver driver_;
     AssemblyProgress progress_;
     std::unique_ptr<ExecutionDialog> dialog_;
     QPointer<RamRegistersPanel> panel_;
     std::function<void()> doneSound_;
+    std::function<void(const PaceReport&)> paceSink_;
     bool running_ = false;
     bool stopWanted_ = false;
 

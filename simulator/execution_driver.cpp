@@ -16,6 +16,10 @@ namespace {
 // enough for a person, rarely enough for speed.
 constexpr std::uint64_t kInstructionsBetweenClockChecks = 256;
 constexpr std::uint64_t kMillisecondsBetweenPumps = 5;
+// A paced run looks at the time once per millisecond of kit time, and rests in short naps so
+// that Stop and the keys still answer at once.
+constexpr std::int64_t kPacedChecksPerSecond = 1000;
+constexpr double kRestSeconds = 0.002;
 
 }  // namespace
 
@@ -166,7 +170,18 @@ void ExecutionDriver::run() {
     kit_.currentLine = 0;
     kit_.lastKey = 0;  // no key pressed yet in this run
     dispatcher_.startRun();
-    events_ = {highResTimer, frequency, clock_.counter(), clock_.milliseconds(), 0, keyInterval_};
+    const bool paced = speed_ != RunSpeed::FullSpeed && wallClock_ != nullptr &&
+                       wallClock_->frequency() > 0 && highResTimer;
+    const std::int64_t startTicks = clock_.counter();
+    events_ = {.highResTimer = highResTimer,
+               .speed = paced ? speed_ : RunSpeed::FullSpeed,
+               .frequency = frequency,
+               .lastTick = startTicks,
+               .lastPump = clock_.milliseconds(),
+               .scriptedKeyDue = keyInterval_,
+               .kitStart = startTicks,
+               .wallStart = paced ? wallClock_->counter() : 0};
+    pacer_.start();
     const std::uint64_t start = events_.lastPump;
     Dispatcher::Deadline nextEvent{0, 0};
     bool stopped = false;
@@ -174,7 +189,12 @@ void ExecutionDriver::run() {
     for (;;) {
         // Between instructions the run only counts them; everything else waits for this.
         if (instructions_ >= nextEvent.instructions || kit_.cpu.clockCount() >= nextEvent.cycles) {
-            const EventStep step = serviceEvents();
+            EventStep step = serviceEvents();
+            if (step == EventStep::Continue && events_.speed == RunSpeed::KitClock) {
+                step = paceKitTime();
+            } else if (step == EventStep::Continue && events_.speed == RunSpeed::Animate) {
+                step = animateLine();
+            }
             if (step != EventStep::Continue) {
                 stopped = step == EventStep::Stopped;
                 break;
@@ -191,6 +211,9 @@ void ExecutionDriver::run() {
         }
     }
 
+    if (events_.speed == RunSpeed::KitClock) {
+        host_.showPace(pacer_.total(kitSeconds(), wallSeconds()));
+    }
     kit_.pane.showStatus(runDoneText(instructions_, clock_.milliseconds() - start));
     ending_ = kit_.pane.errorLatched() ? RunEnding::Error
               : stopped                ? RunEnding::Stopped
@@ -249,12 +272,75 @@ Dispatcher::Deadline ExecutionDriver::nextEventDeadline() {
     if (events_.nextScriptedKey < scriptedKeys_.size()) {
         deadline.instructions = std::min(deadline.instructions, events_.scriptedKeyDue);
     }
-    if (events_.highResTimer && kit_.hwTimerEnabled) {
-        if (const auto until = clock_.cyclesUntil(events_.lastTick + events_.frequency)) {
-            deadline.cycles = kit_.cpu.clockCount() + std::max<std::uint64_t>(*until, 1);
+    const auto cyclesBefore = [this, &deadline](std::int64_t counter) {
+        if (const auto until = clock_.cyclesUntil(counter)) {
+            deadline.cycles = std::min(deadline.cycles,
+                                       kit_.cpu.clockCount() + std::max<std::uint64_t>(*until, 1));
         }
+    };
+    if (events_.highResTimer && kit_.hwTimerEnabled) {
+        cyclesBefore(events_.lastTick + events_.frequency);
+    }
+    if (events_.speed == RunSpeed::KitClock) {
+        cyclesBefore(clock_.counter() + events_.frequency / kPacedChecksPerSecond);
+    } else if (events_.speed == RunSpeed::Animate) {
+        deadline.instructions = instructions_ + 1;
     }
     return deadline;
+}
+
+double ExecutionDriver::kitSeconds() {
+    return static_cast<double>(clock_.counter() - events_.kitStart) /
+           static_cast<double>(events_.frequency);
+}
+
+double ExecutionDriver::wallSeconds() {
+    return static_cast<double>(wallClock_->counter() - events_.wallStart) /
+           static_cast<double>(wallClock_->frequency());
+}
+
+ExecutionDriver::EventStep ExecutionDriver::paceKitTime() {
+    for (;;) {
+        const double kit = kitSeconds();
+        const double wall = wallSeconds();
+        const double ahead = pacer_.lead(kit, wall);
+        if (PaceReport report; pacer_.report(kit, wall, report)) {
+            host_.showPace(report);
+        }
+        if (ahead <= 0) {
+            return EventStep::Continue;
+        }
+        host_.rest(std::min(ahead, kRestSeconds));
+        if (host_.takeStopRequest()) {
+            return EventStep::Stopped;
+        }
+    }
+}
+
+// Like Step with Next pressed by itself: the line marked, the panes up to date, then the wait.
+ExecutionDriver::EventStep ExecutionDriver::animateLine() {
+    host_.setStatusText(dispatcher_.lastDispatchedText());
+    // Lines without an instruction pass at once: the marker shows what executes next.
+    for (const DecodedInstruction* next = dispatcher_.nextInstruction();
+         next != nullptr && next->operation == Operation::None;
+         next = dispatcher_.nextInstruction()) {
+        dispatcher_.executeNextLine(false);
+    }
+    markLine(kit_.currentLine, false);
+    host_.keepLineVisible(kit_.currentLine);
+    host_.refreshRegisters();
+    host_.invalidateMemory();
+    const double shown = wallSeconds();
+    for (;;) {
+        const double left = shown + 1.0 / linesPerSecond_ - wallSeconds();
+        if (left <= 0) {
+            return EventStep::Continue;
+        }
+        host_.rest(std::min(left, kRestSeconds));
+        if (host_.takeStopRequest()) {
+            return EventStep::Stopped;
+        }
+    }
 }
 
 // HLT ends the run, but a 1 Hz interrupt already due is taken before it, as before any other

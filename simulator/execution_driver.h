@@ -3,6 +3,7 @@
 // the text.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "simulator/dispatcher.h"
 #include "simulator/kit.h"
 #include "simulator/run_host.h"
+#include "simulator/run_pace.h"
 
 namespace tarvix {
 
@@ -41,6 +43,15 @@ public:
         scriptedKeys_ = std::move(keys);
         keyInterval_ = interval;
     }
+    // How a Run spends time; Kit clock and Animate measure real time on `wallClock`. Kit clock
+    // needs the driver's own clock to be the kit's (its counter the cycles executed).
+    void setSpeed(RunSpeed speed, Clock* wallClock) {
+        speed_ = speed;
+        wallClock_ = wallClock;
+    }
+    RunSpeed speed() const { return speed_; }
+    // Animate's lines a second; read before each line, so a change during a run counts.
+    void setLinesPerSecond(int lines) { linesPerSecond_ = std::max(lines, 1); }
     // Called after each executed instruction with its 0-based line; for tracing.
     void setInstructionObserver(std::function<void(int)> observer) {
         observer_ = std::move(observer);
@@ -78,16 +89,25 @@ private:
     TimerStep fireTimer();
     // When the events must next be looked at.
     Dispatcher::Deadline nextEventDeadline();
+    // Kit clock: waits while the kit's time is ahead of real time, and reports the pace.
+    EventStep paceKitTime();
+    // Animate: shows the line about to execute and waits its share of a second.
+    EventStep animateLine();
+    double kitSeconds();
+    double wallSeconds();
     // At HLT: Continue after taking a 1 Hz interrupt already due, which returns to the HLT.
     LineStep timerAtHalt();
 
     struct RunEvents {
         bool highResTimer = false;
+        RunSpeed speed = RunSpeed::FullSpeed;  // as this run goes: paced only with a wall clock
         std::int64_t frequency = 0;
         std::int64_t lastTick = 0;  // when the 1 Hz timer last fired, or the run started
         std::uint64_t lastPump = 0;
         std::size_t nextScriptedKey = 0;
         std::uint64_t scriptedKeyDue = 0;
+        std::int64_t kitStart = 0;  // the driver's clock and the wall clock at the start
+        std::int64_t wallStart = 0;
     };
 
     Kit& kit_;
@@ -100,6 +120,10 @@ private:
     std::string scriptedKeys_;
     std::uint64_t keyInterval_ = 1;
     RunEvents events_;
+    RunSpeed speed_ = RunSpeed::FullSpeed;
+    Clock* wallClock_ = nullptr;
+    int linesPerSecond_ = 5;
+    KitPacer pacer_;
     RunEnding ending_ = RunEnding::NotStarted;
     std::uint64_t instructions_ = 0;
     int lastLine_ = 0;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "simulator/run_pace.h"
+
 namespace tarvix {
 
 class RunHost {
@@ -35,6 +37,12 @@ public:
     virtual void keepLineVisible(int line) = 0;
     // The closing sound of a Run.
     virtual void playDoneSound() = 0;
+
+    // Lets up to `seconds` of real time pass with the windows alive; a paced Run waits here.
+    // A host without windows may return at once.
+    virtual void rest(double seconds) { static_cast<void>(seconds); }
+    // How the kit's time keeps up with real time, during a Kit clock run.
+    virtual void showPace(const PaceReport& report) { static_cast<void>(report); }
 };
 
 }  // namespace tarvix

@@ -2,6 +2,8 @@
 // waits and records, panels that log, a terminal that collects, a launcher that counts.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,11 +40,14 @@ public:
     }
 };
 
-// Never waits; records what the driver asked of it; presses Stop after a number of pumps.
+// Never waits (a rest only moves `wallClock` on); records what the driver asked of it;
+// presses Stop after a number of pumps or rests.
 class RecordingRunHost : public RunHost {
 public:
     std::string path;
     int stopAfterPumps = -1;         // -1: never
+    int stopAfterRests = -1;         // -1: never
+    FakeClock* wallClock = nullptr;  // the real time a rest lets pass
     std::vector<std::uint8_t> keys;  // delivered one per pump
 
     int pumps = 0;
@@ -50,6 +55,11 @@ public:
     int doneSounds = 0;
     bool dialogOpen = false;
     std::vector<std::string> statusTexts;
+    int rests = 0;
+    double rested = 0;  // seconds
+    double longestRest = 0;
+    std::vector<PaceReport> paces;
+    std::vector<int> shownLines;
 
     std::string saveDocument() override { return path; }
     std::string documentPath() override { return path; }
@@ -57,7 +67,10 @@ public:
     void closeDialog() override { dialogOpen = false; }
     void setStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
     void pump() override { ++pumps; }
-    bool takeStopRequest() override { return stopAfterPumps >= 0 && pumps >= stopAfterPumps; }
+    bool takeStopRequest() override {
+        return (stopAfterPumps >= 0 && pumps >= stopAfterPumps) ||
+               (stopAfterRests >= 0 && rests >= stopAfterRests);
+    }
     bool takeNextRequest() override {
         ++pumps;
         return !takeStopRequest();
@@ -74,8 +87,18 @@ public:
     void refreshRegisters() override { ++registerRefreshes; }
     void invalidateMemory() override {}
     void scrollToTop() override {}
-    void keepLineVisible(int) override {}
+    void keepLineVisible(int line) override { shownLines.push_back(line); }
     void playDoneSound() override { ++doneSounds; }
+    void rest(double seconds) override {
+        ++rests;
+        rested += seconds;
+        longestRest = std::max(longestRest, seconds);
+        if (wallClock != nullptr) {
+            wallClock->ticks +=
+                std::llround(seconds * static_cast<double>(wallClock->ticksPerSecond));
+        }
+    }
+    void showPace(const PaceReport& report) override { paces.push_back(report); }
 };
 
 // Keeps the state as RecordedPanels does, and a log of the calls that drive a device:

@@ -2,6 +2,7 @@
 // safety rules, and the windows its commands open. The lock a run puts on the frame is
 // checked in simulation_test.
 #include <QAudioDevice>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMediaDevices>
@@ -9,12 +10,15 @@
 #include <QMenuBar>
 #include <QSet>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolBar>
 
 #include "app/command_ids.h"
 #include "app/command_table.h"
+#include "app/output_bar.h"
 #include "app/sample_view.h"
+#include "app/speed_bar.h"
 #include "editor/ui/text_view_commands.h"
 #include "tests/app/frame_fixture.h"
 #include "tools/delay_routine.h"
@@ -137,6 +141,36 @@ private slots:
         const QByteArray routine = QByteArray::fromStdString(makeDelayRoutine(1, 5)->text);
         QCOMPARE(QByteArray::fromStdString(frame_->document().buffer().text()),
                  (latin1 ? routine : QString::fromLatin1(routine).toUtf8()) + file);
+    }
+
+    // The speed comes from the menu or the speed bar, shows in the status bar, and the next
+    // session starts with it. A Kit clock run ends with its pace in the status bar.
+    void theSpeedIsRememberedAcrossSessions() {
+        QCOMPARE(frame_->speedPane()->text(), QString("Full speed"));
+        QVERIFY(frame_->commandAction(cmd::kFullSpeed)->isChecked());
+        command(cmd::kKitClock);
+        frame_->speedBar().rateBox()->setValue(12);
+        QCOMPARE(frame_->speedPane()->text(), QString("Kit clock 12 MHz"));
+        frame_->speedBar().speedBox()->setCurrentIndex(static_cast<int>(RunSpeed::Animate));
+        frame_->speedBar().rateBox()->setValue(20);
+        QCOMPARE(frame_->speedPane()->text(), QString("Animate 20 lines/s"));
+        QVERIFY(frame_->commandAction(cmd::kAnimate)->isChecked());
+
+        dropFrame();
+        makeFrame();
+        QCOMPARE(frame_->speedPane()->text(), QString("Animate 20 lines/s"));
+        QCOMPARE(frame_->speedBar().speedBox()->currentIndex(),
+                 static_cast<int>(RunSpeed::Animate));
+        QVERIFY(frame_->commandAction(cmd::kAnimate)->isChecked());
+        QVERIFY(!frame_->commandAction(cmd::kKitClock)->isChecked());
+        command(cmd::kKitClock);
+        QCOMPARE(frame_->speedBar().rateBox()->value(), 12);
+
+        QVERIFY(frame_->openDocument(writeFile("p.asm", "mov cx,100\r\nl: loop l\r\nhlt\r\n")));
+        command(cmd::kRun);
+        QVERIFY2(frame_->speedPane()->text().startsWith("Kit clock 12 MHz · "),
+                 qPrintable(frame_->speedPane()->text()));
+        QVERIFY(frame_->outputBar().text().startsWith("Done. [ 257 instrns @ "));
     }
 
     // Each command opens its window (the modal ones are closed again). With no calculator on
