@@ -108,6 +108,8 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::createStatusBar() {
+    // It only shows; greyed out during a run it would hide the pace of a Kit clock run.
+    statusBar()->setProperty(kLiveWhileLocked, true);
     speedPane_ = new QLabel(this);
     statusBar()->addPermanentWidget(speedPane_);
     positionPane_ = new QLabel(" ", this);

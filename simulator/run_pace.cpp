@@ -18,17 +18,20 @@ void KitPacer::start() {
 }
 
 double KitPacer::lead(double kitSeconds, double wallSeconds) {
+    const bool stalled = wallSeconds - lastWall_ > kMaxDebtSeconds;
+    lastWall_ = wallSeconds;
     const double ahead = kitSeconds - pacedSeconds(wallSeconds);
     if (ahead < -kMaxDebtSeconds) {
         dropped_ -= ahead;
-        droppedSinceReport_ = true;
+        lagged_ = lagged_ || !stalled;
+        laggedSinceReport_ = laggedSinceReport_ || !stalled;
         return 0;
     }
     return ahead > 0 ? ahead : 0;
 }
 
 PaceReport KitPacer::total(double kitSeconds, double wallSeconds) const {
-    return {kitSeconds, wallSeconds > 0 ? kitSeconds / wallSeconds : 1.0, dropped_ > 0};
+    return {kitSeconds, wallSeconds > 0 ? kitSeconds / wallSeconds : 1.0, lagged_};
 }
 
 bool KitPacer::report(double kitSeconds, double wallSeconds, PaceReport& out) {
@@ -36,10 +39,10 @@ bool KitPacer::report(double kitSeconds, double wallSeconds, PaceReport& out) {
     if (wall < kReportSeconds) {
         return false;
     }
-    out = {kitSeconds, (kitSeconds - reportKit_) / wall, droppedSinceReport_};
+    out = {kitSeconds, (kitSeconds - reportKit_) / wall, laggedSinceReport_};
     reportKit_ = kitSeconds;
     reportWall_ = wallSeconds;
-    droppedSinceReport_ = false;
+    laggedSinceReport_ = false;
     return true;
 }
 

@@ -26,7 +26,9 @@ std::string kitClockText(int megahertz, const PaceReport& report);
 
 // Decides how far the kit's time may run ahead of real time. Both times are seconds since the
 // run started. A host too slow for the kit does not catch up in a burst: a debt over
-// kMaxDebtSeconds is dropped, and the next report says the host could not keep up.
+// kMaxDebtSeconds is dropped, and the next report says the host could not keep up. A debt
+// made in one stall between two looks (a panel window opening) is dropped without the
+// complaint: the host keeps up, it was only busy once.
 class KitPacer {
 public:
     static constexpr double kMaxDebtSeconds = 0.1;
@@ -44,7 +46,9 @@ public:
 
 private:
     double dropped_ = 0;
-    bool droppedSinceReport_ = false;
+    double lastWall_ = 0;
+    bool lagged_ = false;
+    bool laggedSinceReport_ = false;
     double reportKit_ = 0;
     double reportWall_ = 0;
 };

@@ -17,8 +17,9 @@ TEST(KitPacer, LeadsAndDroppedDebts) {
     } steps[] = {
         {0.010, 0.004, 0.006},  // ahead: wait
         {0.010, 0.050, 0},      // behind by less than the limit: run on
-        {0.010, 0.300, 0},      // behind by 0.29 s: the debt is dropped...
-        {0.015, 0.302, 0.003},  // ...so real time counts from there
+        {0.012, 0.100, 0},
+        {0.014, 0.180, 0},      // behind by 0.166 s, bit by bit: the debt is dropped...
+        {0.019, 0.182, 0.003},  // ...so real time counts from there
     };
     KitPacer pacer;
     pacer.start();
@@ -27,12 +28,21 @@ TEST(KitPacer, LeadsAndDroppedDebts) {
         EXPECT_NEAR(pacer.lead(s.kit, s.wall), s.lead, 1e-9);
     }
     PaceReport report;
-    ASSERT_TRUE(pacer.report(0.015, 0.302, report));
+    ASSERT_TRUE(pacer.report(0.019, 0.302, report));
     EXPECT_TRUE(report.lagging);
-    EXPECT_NEAR(report.speed, 0.015 / 0.302, 1e-9);
+    EXPECT_NEAR(report.speed, 0.019 / 0.302, 1e-9);
     EXPECT_FALSE(pacer.report(0.2, 0.5, report));  // too soon for the next
     ASSERT_TRUE(pacer.report(0.3, 0.6, report));
     EXPECT_FALSE(report.lagging);
+}
+
+TEST(KitPacer, OneStallIsNotASlowHost) {
+    KitPacer pacer;
+    pacer.start();
+    EXPECT_NEAR(pacer.lead(0.010, 0.004), 0.006, 1e-9);
+    EXPECT_EQ(pacer.lead(0.011, 0.400), 0);  // a window took 0.4 s to open
+    EXPECT_NEAR(pacer.lead(0.014, 0.401), 0.002, 1e-9);
+    EXPECT_FALSE(pacer.total(0.014, 0.401).lagging);
 }
 
 TEST(KitClockText, SpeedTimeAndComplaint) {
