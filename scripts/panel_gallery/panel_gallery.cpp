@@ -1,8 +1,10 @@
 // Pictures of the panels for the README and for looking at them: runs the kit's examples into
-// the panel windows and saves each panel as a PNG in the folder given on the command line.
+// the panel windows in kit time, as Kit clock at 5 MHz runs them, and saves each panel as a
+// PNG in the folder given on the command line.
 #include <QApplication>
 #include <QDir>
 #include <QListView>
+#include <functional>
 
 #include "common/output_sink.h"
 #include "devices/kit_devices.h"
@@ -18,6 +20,7 @@
 #include "simulator/execution_driver.h"
 #include "simulator/headless_run_host.h"
 #include "simulator/kit.h"
+#include "simulator/kit_clock.h"
 #include "simulator/register_text.h"
 
 namespace tarvix {
@@ -30,6 +33,7 @@ struct PanelKit {
     PanelKit() {
         sink.lineSource = &kit.currentLine;
         panels.attachPpi(&kit.devices.ppi);
+        clock.follow(kit.cpu);
     }
 
     MemoryOutputSink sink;
@@ -38,7 +42,7 @@ struct PanelKit {
     RecordedSound sound;
     AbsentTerminal terminal;
     NoTerminalLauncher launcher;
-    SteadyClock clock;
+    KitClock clock;
     DeviceHost host{panels, sound, terminal, launcher, clock};
     Kit kit{pane, host};
 };
@@ -51,7 +55,8 @@ struct Example {
     HeadlessRunHost host;
     ExecutionDriver driver;
 
-    explicit Example(const std::string& name)
+    // `watch` is called after every instruction, for a panel that samples as time passes.
+    explicit Example(const std::string& name, const std::function<void(PanelKit&)>& watch = {})
         : path(std::string(TARVIX_SOURCE_DIR) + "/examples/" + name + ".asm"),
           host(path),
           driver(kit.kit, buffer, host, kit.clock) {
@@ -59,32 +64,15 @@ struct Example {
             qFatal("cannot read %s", path.c_str());
         }
         driver.setInstructionLimit(kMaxSteps);
+        if (watch) {
+            driver.setInstructionObserver([this, &watch](int) { watch(kit); });
+        }
         driver.run();
     }
 };
 
 void save(QWidget& widget, const QDir& folder, const char* name) {
     widget.grab().save(folder.filePath(QString(name) + ".png"));
-}
-
-// Square waves, then falling ramps: what examples/dac_waves.asm feeds the DAC, sampled slowly
-// enough to see.
-void drawDacWaves(ScopePanel& scope) {
-    scope.show();
-    for (int period = 0; period < 6; ++period) {
-        for (const int level : {0x00, 0xFF}) {
-            scope.setDacValue(static_cast<std::uint8_t>(level));
-            for (int i = 0; i < 8; ++i) {
-                scope.sample();
-            }
-        }
-    }
-    for (int tooth = 0; tooth < 4; ++tooth) {
-        for (int level = 0xFF; level > 0; level -= 0x11) {
-            scope.setDacValue(static_cast<std::uint8_t>(level));
-            scope.sample();
-        }
-    }
 }
 
 }  // namespace
@@ -115,8 +103,14 @@ int main(int argc, char** argv) {
     Example tone("tone");
     save(tone.kit.panels.speaker(), folder, "speaker");
 
-    PanelKit scopeKit;
-    drawDacWaves(scopeKit.panels.scope());
-    save(scopeKit.panels.scope(), folder, "scope");
+    // The scope samples every 10 ms of kit time, as its window does every 10 ms in Kit clock.
+    std::uint64_t nextSample = 0;
+    Example waves("dac_waves", [&nextSample](PanelKit& kit) {
+        if (kit.clock.milliseconds() >= nextSample) {
+            kit.panels.scope().sample();
+            nextSample += 10;
+        }
+    });
+    save(waves.kit.panels.scope(), folder, "scope");
     return 0;
 }
