@@ -24,9 +24,11 @@ inline constexpr int kDetectLineEnd = -1;  // load: detect; save: the buffer's o
 // (Latin-1). Text put into the buffer is encoded the way the buffer was read.
 enum class TextEncoding { Utf8, Latin1 };
 
-// Margin marks in a line's flags word, set by the execution driver.
+// Margin marks in a line's flags word: the execution driver sets the first two, the student
+// the breakpoints, which a Run stops before.
 inline constexpr std::uint32_t kExecutionMarker = 0x10000;
 inline constexpr std::uint32_t kErrorMarker = 0x20000;
+inline constexpr std::uint32_t kBreakpointMarker = 0x40000;
 
 struct TextPosition {
     int line = 0;

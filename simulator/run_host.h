@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "simulator/run_pace.h"
+#include "simulator/step_command.h"
 
 namespace tarvix {
 
@@ -37,6 +38,21 @@ public:
     virtual void keepLineVisible(int line) = 0;
     // The closing sound of a Run.
     virtual void playDoneSound() = 0;
+
+    // The command the student gave while stepping or stopped at a breakpoint, if any (then
+    // cleared). A host with only Next and Stop gives those.
+    virtual StepCommand takeStepCommand() {
+        if (takeStopRequest()) {
+            return StepCommand::Stop;
+        }
+        return takeNextRequest() ? StepCommand::Next : StepCommand::None;
+    }
+    // The 0-based line of the editor's caret, where Run to Cursor runs to; -1 for none.
+    virtual int cursorLine() { return -1; }
+    // A Run stopped at a breakpoint goes on as stepping: the dialog offers the step commands.
+    virtual void enterStepping() {}
+    // A passing note for the status bar, such as that a stepped-back line's output stays.
+    virtual void showNote(std::string_view text) { static_cast<void>(text); }
 
     // Lets up to `seconds` of real time pass with the windows alive; a paced Run waits here.
     // A host without windows may return at once.
