@@ -9,7 +9,9 @@
 
 namespace tarvix {
 
-enum class WithLine : bool { No = false, Yes = true };
+// Whether an error names its line in the text ("Line 12 Error: ..."), and marks it. Some
+// messages keep their text without a number but still mark the line (MarkOnly).
+enum class WithLine { No, Yes, MarkOnly };
 
 class OutputPane {
 public:

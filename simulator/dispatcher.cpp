@@ -12,6 +12,13 @@ void Dispatcher::startRun() {
     lines_.clear();
     lines_.resize(static_cast<std::size_t>(buffer_.lineCount()));
     lastDispatched_ = nullptr;
+    breakpoints_.clear();
+    for (int line = 0; line < buffer_.lineCount(); ++line) {
+        if ((buffer_.lineFlags(line) & kBreakpointMarker) != 0) {
+            breakpoints_.resize(lines_.size());
+            breakpoints_[static_cast<std::size_t>(line)] = 1;
+        }
+    }
 }
 
 const DecodedInstruction* Dispatcher::readNextLine() {
@@ -89,8 +96,15 @@ Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
     return Executed;
 }
 
-Dispatcher::Result Dispatcher::run(std::uint64_t& executed, Deadline deadline, int& lastLine) {
+template <bool kChecked>
+Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed, Deadline deadline, int& lastLine,
+                                        const Watch* watch) {
     while (executed < deadline.instructions && kit_.cpu.clockCount() < deadline.cycles) {
+        if constexpr (kChecked) {
+            if (atBreakpoint() || (watch != nullptr && (*watch)())) {
+                return Paused;
+            }
+        }
         lastLine = kit_.currentLine;
         const Result result = executeNextLine(false);
         if (result == Executed) {
@@ -100,6 +114,15 @@ Dispatcher::Result Dispatcher::run(std::uint64_t& executed, Deadline deadline, i
         }
     }
     return Executed;
+}
+
+Dispatcher::Result Dispatcher::run(std::uint64_t& executed, Deadline deadline, int& lastLine,
+                                   const Watch* watch) {
+    // A run without breakpoints pays nothing for them.
+    if (watch != nullptr || !breakpoints_.empty()) {
+        return runLines<true>(executed, deadline, lastLine, watch);
+    }
+    return runLines<false>(executed, deadline, lastLine, watch);
 }
 
 }  // namespace tarvix

@@ -17,14 +17,16 @@ namespace tarvix {
 
 class Dispatcher {
 public:
-    enum Result { Stop, Executed, NoInstruction, Halted };
+    // Paused: a run stopped before a line, at a breakpoint or where its watch said.
+    enum Result { Stop, Executed, NoInstruction, Halted, Paused };
 
     // `markError` puts the error marker on a 0-based line.
     Dispatcher(Kit& kit, const CX86TextBuffer& buffer, RunHost& host,
                std::function<void(int)> markError)
         : kit_(kit), buffer_(buffer), host_(host), markError_(std::move(markError)) {}
 
-    // Forgets the lines read during an earlier run: the labels may have moved since.
+    // Forgets the lines read during an earlier run: the labels may have moved since. Reads
+    // the breakpoints the student set in the text.
     void startRun();
 
     Result executeNextLine(bool refreshEachInstruction);
@@ -34,9 +36,13 @@ public:
         std::uint64_t instructions;
         std::uint64_t cycles;
     };
+    // Asked before each line of a run that has one: true to stop before that line.
+    using Watch = std::function<bool()>;
     // Executes lines as Run does until the deadline (Executed) or a line ends the run (Stop,
-    // Halted), counting executed instructions; `lastLine` is the line dispatched last.
-    Result run(std::uint64_t& executed, Deadline deadline, int& lastLine);
+    // Halted), counting executed instructions; `lastLine` is the line dispatched last. Stops
+    // before a breakpoint's line or when `watch` says so (Paused).
+    Result run(std::uint64_t& executed, Deadline deadline, int& lastLine,
+               const Watch* watch = nullptr);
 
     // The record of the line about to execute; none past the end of the text. Inline: every
     // instruction comes here, and almost every one finds its line read already.
@@ -49,9 +55,19 @@ public:
     }
     // The last line dispatched, executed or not, as the execution dialog shows it.
     std::string lastDispatchedText() const;
+    const DecodedInstruction* lastDispatched() const { return lastDispatched_; }
+    // Step Back puts the line the dialog shows back as it was.
+    void setLastDispatched(const DecodedInstruction* line) { lastDispatched_ = line; }
 
 private:
     const DecodedInstruction* readNextLine();
+    // The run loop, with the checks before each line only when a run needs them.
+    template <bool kChecked>
+    Result runLines(std::uint64_t& executed, Deadline deadline, int& lastLine, const Watch* watch);
+    bool atBreakpoint() const {
+        const auto current = static_cast<std::size_t>(kit_.currentLine);
+        return current < breakpoints_.size() && breakpoints_[current] != 0;
+    }
 
     Kit& kit_;
     const CX86TextBuffer& buffer_;
@@ -59,6 +75,8 @@ private:
     std::function<void(int)> markError_;
     // Each line read when the run first reaches it; sized once a run, so records never move.
     std::vector<std::optional<DecodedInstruction>> lines_;
+    // One entry a line when the text has a breakpoint; empty when it has none.
+    std::vector<std::uint8_t> breakpoints_;
     const DecodedInstruction* lastDispatched_ = nullptr;
 };
 

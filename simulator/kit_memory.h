@@ -63,6 +63,13 @@ public:
         return true;
     }
 
+    // Puts back a byte as it was before a step; Step Back undoes only what the rules let a
+    // step write.
+    void restoreByte(std::uint16_t address, std::uint8_t value) {
+        bytes_[offset(address)] = value;
+        modified = true;
+    }
+
     // Zeroes every byte when `really`; a CPU reset passes false and memory keeps its content.
     void clear(bool really);
 

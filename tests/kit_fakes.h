@@ -41,7 +41,7 @@ public:
 };
 
 // Never waits (a rest only moves `wallClock` on); records what the driver asked of it;
-// presses Stop after a number of pumps or rests.
+// presses Stop after a number of pumps or rests; while stepping, gives scripted commands.
 class RecordingRunHost : public RunHost {
 public:
     std::string path;
@@ -49,6 +49,9 @@ public:
     int stopAfterRests = -1;         // -1: never
     FakeClock* wallClock = nullptr;  // the real time a rest lets pass
     std::vector<std::uint8_t> keys;  // delivered one per pump
+    // When set, the commands given while stepping, in order, then Stop; else Next until Stop.
+    std::vector<StepCommand> stepCommands;
+    int cursor = -1;
 
     int pumps = 0;
     int registerRefreshes = 0;
@@ -60,6 +63,9 @@ public:
     double longestRest = 0;
     std::vector<PaceReport> paces;
     std::vector<int> shownLines;
+    std::size_t stepCommandsTaken = 0;
+    int steppingEntered = 0;
+    std::vector<std::string> notes;
 
     std::string saveDocument() override { return path; }
     std::string documentPath() override { return path; }
@@ -99,6 +105,16 @@ public:
         }
     }
     void showPace(const PaceReport& report) override { paces.push_back(report); }
+    StepCommand takeStepCommand() override {
+        if (stepCommands.empty()) {
+            return RunHost::takeStepCommand();
+        }
+        return stepCommandsTaken < stepCommands.size() ? stepCommands[stepCommandsTaken++]
+                                                       : StepCommand::Stop;
+    }
+    int cursorLine() override { return cursor; }
+    void enterStepping() override { ++steppingEntered; }
+    void showNote(std::string_view text) override { notes.emplace_back(text); }
 };
 
 // Keeps the state as RecordedPanels does, and a log of the calls that drive a device:

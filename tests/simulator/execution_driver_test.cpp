@@ -67,9 +67,15 @@ TEST_F(ExecutionDriverTest, FailedInstructionMarksItsLineAndRewinds) {
     EXPECT_EQ(buffer.lineFlags(2), kErrorMarker);
     EXPECT_EQ(sink.markedLine, 2);
 
-    // A label that is not there leaves no marker: there is no line to blame.
+    // A label that is not there: the message names no line, but the marker shows it, at run
+    // time and when the assembler finds it.
     run("nop\nint 3\nhlt");
-    EXPECT_EQ(buffer.findMarker(kErrorMarker), -1);
+    EXPECT_EQ(buffer.findMarker(kErrorMarker), 1);
+    EXPECT_EQ(driver.lastLine(), 1);
+    run("nop\nnop\n\njmp nowhere\nhlt");
+    EXPECT_EQ(sink.text, "Error: Unrecognized symbol nowhere");
+    EXPECT_EQ(sink.markedLine, 3);
+    EXPECT_EQ(driver.lastLine(), 3);
 }
 
 TEST_F(ExecutionDriverTest, RunRefreshesEvery1501Instructions) {
