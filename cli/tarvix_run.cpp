@@ -118,17 +118,14 @@ void addOptions(CLI::App& app, Options& options, std::uint64_t& megahertz) {
                               : "--memory needs a range A-B of hexadecimal addresses within "
                                 "1000-1FFF";
     });
-    addValueOption(app, "--break",
-                   [&run, line = std::uint64_t{0}](const std::string& text) mutable {
-                       const std::string refusal =
-                           count(line, static_cast<std::uint64_t>(kMaxSourceLines),
-                                 "--break needs a line number of the program")(text);
-                       if (refusal.empty()) {
-                           run.breakpoints.push_back(static_cast<int>(line));
-                       }
-                       return refusal;
-                   })
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    addValueOption(app, "--break", [&run](const std::string& text) {
+        const auto line = parseCount(text);
+        if (!line || *line > static_cast<std::uint64_t>(kMaxSourceLines)) {
+            return std::string("--break needs a line number of the program");
+        }
+        run.breakpoints.push_back(static_cast<int>(*line));
+        return std::string();
+    })->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     addValueOption(app, "--poke", [&run](const std::string& text) {
         const auto [address, bytes] = splitSetting(text);
         std::optional<MemoryBytes> poke = parseMemoryBytes(address, bytes);
