@@ -26,10 +26,12 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// A worker that has not answered this long after its own limit has hung: it is ended.
+// A worker that has not answered this long after its test's own limit has hung: it is ended.
 constexpr double kGraceSeconds = 5;
 constexpr std::array kEndingSignals{SIGTERM, SIGINT, SIGHUP};
 
+// The tests of one submission from `test` on, in one worker: a worker for each test would
+// spend more on starting and ending processes than on running most programs.
 struct Job {
     std::size_t submission;
     std::size_t test;
@@ -38,16 +40,12 @@ struct Job {
 struct Worker {
     pid_t pid;
     int output;  // the read end of its pipe
-    Job job;
+    Job next;    // the test it runs now
     fs::path folder;
-    Clock::time_point started;
+    Clock::time_point started;  // the test it runs now
     Clock::time_point deadline;
-    std::string answer;
+    std::string answers;  // what has come of the next line
 };
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // The copy of a submission a worker runs: its own name with the .asm extension, so that its list
 // file is written beside it.
@@ -62,6 +60,18 @@ bool writeCopy(const fs::path& path, const std::string& source) {
     out << source;
     out.close();
     return static_cast<bool>(out);
+}
+
+bool writeAll(int fd, const std::string& text) {
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n <= 0) {
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 class Batch {
@@ -79,9 +89,11 @@ public:
 private:
     std::string prepare();
     void start(const Job& job);
-    void workerMain(const Job& job, const fs::path& source, int answer);
+    [[noreturn]] void workerMain(const Job& job, const fs::path& source, int answers);
     void wait();
+    void take(Worker& worker);
     void finish(Worker& worker, bool hung);
+    Clock::time_point deadline(const Job& job) const;
     void record(const Job& job, TestOutcome outcome);
     [[noreturn]] void endBySignal(int signalNumber);
 
@@ -90,7 +102,7 @@ private:
     std::size_t jobs_;
     const GradeProgress& progress_;
     std::vector<SubmissionGrade>& grades_;
-    std::vector<Job> pending_;
+    std::vector<Job> pending_;  // the next at the back
     std::vector<Worker> workers_;
     fs::path root_;
     std::size_t started_ = 0;
@@ -102,19 +114,19 @@ private:
 };
 
 std::string Batch::prepare() {
+    total_ = submissions_.size() * task_.tests.size();
     for (std::size_t s = 0; s < submissions_.size(); ++s) {
         const Submission& submission = submissions_[s];
         grades_.push_back({submission.file, std::vector<TestOutcome>(task_.tests.size())});
-        for (std::size_t t = 0; t < task_.tests.size(); ++t) {
-            if (submission.refusal.empty()) {
-                pending_.push_back({s, t});
-            } else {
-                grades_[s].tests[t] = {false, 0, "not run", submission.refusal, 0};
-            }
+        if (submission.refusal.empty()) {
+            pending_.push_back({s, 0});
+            continue;
+        }
+        for (TestOutcome& outcome : grades_[s].tests) {
+            outcome = {false, 0, "not run", submission.refusal, 0};
+            ++done_;
         }
     }
-    total_ = submissions_.size() * task_.tests.size();
-    done_ = total_ - pending_.size();
     std::reverse(pending_.begin(), pending_.end());
 
     std::error_code error;
@@ -157,6 +169,12 @@ std::string Batch::run() {
     return {};
 }
 
+Clock::time_point Batch::deadline(const Job& job) const {
+    const double limit = task_.tests[job.test].run.timeoutSeconds + kGraceSeconds;
+    return Clock::now() +
+           std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(limit));
+}
+
 void Batch::start(const Job& job) {
     const fs::path folder = root_ / std::to_string(started_++);
     const fs::path source = folder / copyName(submissions_[job.submission].file);
@@ -164,8 +182,10 @@ void Batch::start(const Job& job) {
     int pipe[2] = {-1, -1};
     if (!fs::create_directory(folder, error) ||
         !writeCopy(source, submissions_[job.submission].source) || ::pipe2(pipe, O_CLOEXEC) != 0) {
-        record(job, {false, 0, "not run", "the grader could not copy the file to run it", 0});
         fs::remove_all(folder, error);
+        for (Job test = job; test.test < task_.tests.size(); ++test.test) {
+            record(test, {false, 0, "not run", "the grader could not copy the file to run it", 0});
+        }
         return;
     }
     std::cout.flush();
@@ -174,31 +194,25 @@ void Batch::start(const Job& job) {
         ::close(pipe[0]);
         workerMain(job, source, pipe[1]);
     }
+    const int forkError = errno;
     ::close(pipe[1]);
     if (pid < 0) {
         ::close(pipe[0]);
-        record(job,
-               {false, 0, "not run",
-                std::string("the grader could not start the run: ") + std::strerror(errno), 0});
         fs::remove_all(folder, error);
+        const std::string why =
+            std::string("the grader could not start the run: ") + std::strerror(forkError);
+        for (Job test = job; test.test < task_.tests.size(); ++test.test) {
+            record(test, {false, 0, "not run", why, 0});
+        }
         return;
     }
     ::fcntl(pipe[0], F_SETFL, O_NONBLOCK);
-    const double limit = task_.tests[job.test].run.timeoutSeconds + kGraceSeconds;
-    const Clock::time_point now = Clock::now();
-    workers_.push_back(
-        {pid,
-         pipe[0],
-         job,
-         folder,
-         now,
-         now + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(limit)),
-         {}});
+    workers_.push_back({pid, pipe[0], job, folder, Clock::now(), deadline(job), {}});
 }
 
 // The worker: its temporary files in its own folder, nothing on standard output, gone with the
-// grader; it answers with one line.
-void Batch::workerMain(const Job& job, const fs::path& source, int answer) {
+// grader; it answers with a line for each test.
+void Batch::workerMain(const Job& job, const fs::path& source, int answers) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != grader_) {
         ::_exit(1);  // the grader ended before this could follow it
@@ -211,16 +225,13 @@ void Batch::workerMain(const Job& job, const fs::path& source, int answer) {
     ::dup2(null, STDIN_FILENO);
     ::dup2(null, STDOUT_FILENO);
     ::setenv("TMPDIR", source.parent_path().c_str(), 1);
-    const std::string line = outcomeLine(runTest(task_.tests[job.test], source.string())) + "\n";
-    std::size_t written = 0;
-    while (written < line.size()) {
-        const ssize_t n = ::write(answer, line.data() + written, line.size() - written);
-        if (n <= 0) {
-            break;
+    for (std::size_t test = job.test; test < task_.tests.size(); ++test) {
+        const TestOutcome outcome = runTest(task_.tests[test], source.string());
+        if (!writeAll(answers, outcomeLine(outcome) + "\n")) {
+            ::_exit(1);
         }
-        written += static_cast<std::size_t>(n);
     }
-    ::_exit(written == line.size() ? 0 : 1);
+    ::_exit(0);
 }
 
 void Batch::wait() {
@@ -246,13 +257,13 @@ void Batch::wait() {
         std::array<char, 4096> chunk{};
         for (;;) {
             const ssize_t n = ::read(worker.output, chunk.data(), chunk.size());
-            if (n > 0) {
-                worker.answer.append(chunk.data(), static_cast<std::size_t>(n));
-                continue;
+            if (n <= 0) {
+                ended = n == 0;
+                break;
             }
-            ended = n == 0;
-            break;
+            worker.answers.append(chunk.data(), static_cast<std::size_t>(n));
         }
+        take(worker);
         const bool hung = !ended && Clock::now() >= worker.deadline;
         if (ended || hung) {
             finish(worker, hung);
@@ -261,6 +272,26 @@ void Batch::wait() {
     }
 }
 
+// Each whole line is the next test's outcome; the test after it starts its own time.
+void Batch::take(Worker& worker) {
+    for (std::size_t end = worker.answers.find('\n'); end != std::string::npos;
+         end = worker.answers.find('\n')) {
+        std::optional<TestOutcome> outcome = parseOutcomeLine(worker.answers.substr(0, end));
+        worker.answers.erase(0, end + 1);
+        if (!outcome || worker.next.test >= task_.tests.size()) {
+            continue;  // the worker's end tells what became of its test
+        }
+        outcome->seconds = std::chrono::duration<double>(Clock::now() - worker.started).count();
+        record(worker.next, std::move(*outcome));
+        ++worker.next.test;
+        worker.started = Clock::now();
+        worker.deadline = worker.next.test < task_.tests.size() ? deadline(worker.next)
+                                                                : Clock::time_point::max();
+    }
+}
+
+// A worker that ended or hung before its last answer: its test scores nothing with the reason,
+// and a new worker takes the tests after it.
 void Batch::finish(Worker& worker, bool hung) {
     if (hung) {
         ::kill(worker.pid, SIGKILL);
@@ -271,20 +302,20 @@ void Batch::finish(Worker& worker, bool hung) {
     ::close(worker.output);
     std::error_code ignored;
     fs::remove_all(worker.folder, ignored);
-
-    const double seconds = secondsSince(worker.started);
-    std::optional<TestOutcome> outcome = parseOutcomeLine(worker.answer);
-    if (hung) {
-        outcome = TestOutcome{false, 0, "limit",
-                              formatText("no answer within %.0f s: the run was ended", seconds), 0};
-    } else if (WIFSIGNALED(status)) {
-        outcome = TestOutcome{false, 0, "crashed",
-                              formatText("the run crashed (%s)", ::strsignal(WTERMSIG(status))), 0};
-    } else if (!outcome || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        outcome = TestOutcome{false, 0, "crashed", "the run ended without an answer", 0};
+    if (worker.next.test >= task_.tests.size()) {
+        return;
     }
-    outcome->seconds = seconds;
-    record(worker.job, std::move(*outcome));
+    const double seconds = std::chrono::duration<double>(Clock::now() - worker.started).count();
+    std::string why = "the run ended without an answer";
+    if (hung) {
+        why = formatText("no answer within %.0f s: the run was ended", seconds);
+    } else if (WIFSIGNALED(status)) {
+        why = formatText("the run crashed (%s)", ::strsignal(WTERMSIG(status)));
+    }
+    record(worker.next, {false, 0, hung ? "limit" : "crashed", why, seconds});
+    if (worker.next.test + 1 < task_.tests.size()) {
+        pending_.push_back({worker.next.submission, worker.next.test + 1});
+    }
 }
 
 void Batch::record(const Job& job, TestOutcome outcome) {

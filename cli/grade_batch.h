@@ -1,7 +1,8 @@
-// The grading of a whole class: every test of every submission runs in a worker process of its
-// own, `jobs` at a time, so that a crash or an endless run of one never stops the batch. Each
-// worker has a private folder in which its copy of the submission, its list file and its
-// temporary files live, and is ended when it outlives its test's wall-time limit.
+// The grading of a whole class: the tests of each submission run in a worker process, `jobs`
+// workers at a time, so that a crash or an endless run never stops the batch. Each worker has a
+// private folder in which its copy of the submission, its list file and its temporary files
+// live, answers test by test, and is ended when it outlives its test's wall-time limit; the
+// tests after one that crashed or hung run in a new worker.
 #pragma once
 
 #include <functional>

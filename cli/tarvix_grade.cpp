@@ -1,6 +1,6 @@
-// tarvix-grade: grades a class's submissions against a teacher's task file. Each test of each
-// submission runs as tarvix-run would run it, in a worker process of its own; the marks go to
-// standard output as a table and, on request, to JSON, CSV and JUnit files.
+// tarvix-grade: grades a class's submissions against a teacher's task file. Each test runs as
+// tarvix-run would run it, the tests of a submission in a worker process of their own; the marks
+// go to standard output as a table and, on request, to JSON, CSV and JUnit files.
 #include <unistd.h>
 
 #include <charconv>
@@ -27,7 +27,8 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: tarvix-grade TASK.json PATH... [--jobs N] [--csv FILE] [--json FILE] [--junit FILE]\n"
     "  PATH          a submission, or a folder: every *.asm below it\n"
-    "  --jobs N      tests run at a time, 1 to 256 (default: the number of cores)\n"
+    "  --jobs N      workers at a time, each grading a submission, 1 to 256\n"
+    "                (default: the number of cores)\n"
     "  --csv FILE    write the marks as CSV: one row a submission, a column per test\n"
     "  --json FILE   write every test's outcome as JSON\n"
     "  --junit FILE  write JUnit XML: one test case per submission and test\n";
