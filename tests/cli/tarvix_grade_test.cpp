@@ -2,8 +2,14 @@
 // that are no programs, with every report it writes; and the refusals before anything runs.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -91,6 +97,51 @@ TEST_F(TarvixGrade, GradesTheExamplesInEveryReport) {
 
     for (const auto& entry : fs::directory_iterator(kGrading)) {
         EXPECT_NE(entry.path().extension(), ".lst") << "a list file beside the submissions";
+    }
+}
+
+// The worker's process, once the grader has started it.
+pid_t workerOf(pid_t grader) {
+    const fs::path children =
+        "/proc/" + std::to_string(grader) + "/task/" + std::to_string(grader) + "/children";
+    for (int wait = 0; wait < 1000; ++wait) {
+        const std::string pids = readFile(children);
+        if (!pids.empty()) {
+            return static_cast<pid_t>(std::stol(pids));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+// A worker that dies costs the test it was running only: the tests after it run in a new one.
+TEST_F(TarvixGrade, ACrashedWorkerCostsItsTestOnly) {
+    writeFile(folder / "task.json",
+              R"({"defaults": {"maxSteps": 100000000000, "timeout": 0.2},
+                  "tests": [{"name": "a", "timeout": 60, "expect": {}},
+                            {"name": "b", "expect": {"status": "halted"}},
+                            {"name": "c", "expect": {"status": "halted"}}]})");
+    writeFile(folder / "loop.asm", "l: jmp l\n");
+    const std::string task = (folder / "task.json").string();
+    const std::string loop = (folder / "loop.asm").string();
+    const std::string json = (folder / "marks.json").string();
+    const pid_t grader = ::fork();
+    if (grader == 0) {
+        ::execl(TARVIX_GRADE, TARVIX_GRADE, task.c_str(), loop.c_str(), "--json", json.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const pid_t worker = workerOf(grader);
+    ASSERT_GT(worker, 0);
+    ::kill(worker, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(grader, &status, 0), grader);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const nlohmann::json tests = nlohmann::json::parse(readFile(json))["submissions"][0]["tests"];
+    EXPECT_EQ(tests[0]["status"], "crashed");
+    EXPECT_EQ(tests[0]["detail"], "the run crashed (Killed)");
+    for (const std::size_t t : {1U, 2U}) {
+        EXPECT_EQ(tests[t]["detail"], "status limit, want halted (stopped by the time limit)");
     }
 }
 
