@@ -391,10 +391,11 @@ std::optional<GradeTask> parseTask(std::string_view text, const std::string& tit
     json root;
     try {
         root = json::parse(text);
-    } catch (const json::parse_error& error) {
-        // Its text begins with the library's own tag in brackets, of no use to a teacher.
+    } catch (const json::exception& error) {
+        // A syntax error, or a number too large for any value. The text begins with the
+        // library's own tag in brackets, of no use to a teacher, and may quote a whole line.
         const std::string what = error.what();
-        problem = "no JSON: " + what.substr(what.find(']') + 2);
+        problem = "no JSON: " + what.substr(what.find(']') + 2, 200);
         return std::nullopt;
     }
     try {

@@ -24,6 +24,7 @@ TEST(TaskFile, RefusalsNameTheKeysPath) {
     const std::string expect = R"("expect": {})";
     const Case cases[] = {
         {"{\"tests\": [", "no JSON: "},
+        {"{\"tests\": 1e999}", "no JSON: number overflow"},
         {"[]", "needs an object"},
         {R"({"title": "x"})", "tests: needs a list of at least one test"},
         {R"({"tests": []})", "tests: needs a list of at least one test"},
