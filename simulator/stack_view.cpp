@@ -51,8 +51,7 @@ std::string_view labelOfLine(std::string_view line) {
         return name;
     }
     const std::string_view rest = trimmed(code.substr(end));
-    return sameWord(rest.substr(0, rest.find_first_of(" \t")), "PROC") ? name
-                                                                         : std::string_view{};
+    return sameWord(rest.substr(0, rest.find_first_of(" \t")), "PROC") ? name : std::string_view{};
 }
 
 std::vector<StackWord> stackWords(const std::array<std::uint8_t, kMemorySize>& memory,
