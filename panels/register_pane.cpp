@@ -1,7 +1,12 @@
 #include "panels/register_pane.h"
 
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegularExpressionValidator>
+#include <algorithm>
 
 #include "simulator/register_text.h"
 #include "ui/kit_fonts.h"
@@ -11,26 +16,170 @@ namespace tarvix {
 namespace {
 
 const QColor kPaneColor(88, 128, 120);
+const QColor kChangedText(255, 232, 60);
+const QColor kChangedBack(52, 78, 72);
 
 struct TextPlace {
     int x;
     int y;
 };
 
+// Line 4 holds one flag a character; the others name a register before each value.
+constexpr std::size_t kFlagsLine = 3;
+
+// The end of the piece of a line that changes as one: a flag, or a word.
+std::size_t pieceEnd(const std::string& text, std::size_t line, std::size_t column) {
+    if (line == kFlagsLine) {
+        return column + 1;
+    }
+    return std::min(text.find(' ', column), text.size());
+}
+
 // Top-left corners of line1..line4 and of the legend under line4.
 constexpr std::array<TextPlace, 4> kLinePlaces{{{3, 2}, {3, 17}, {3, 32}, {43, 47}}};
 constexpr TextPlace kLegendPlace{43, 60};
 
+// Escape closes the editor and drops what was typed.
+class RegisterEditor : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape) {
+            hide();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+};
+
 }  // namespace
 
-RegisterPane::RegisterPane(QWidget* parent) : QWidget(parent) {
+RegisterPane::RegisterPane(QWidget* parent) : QWidget(parent), editor_(new RegisterEditor(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(fixedsysFont());
+    editor_->setFont(font());
+    editor_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f]{1,4}"), editor_));
+    editor_->hide();
+    connect(editor_, &QLineEdit::returnPressed, this, &RegisterPane::commitEdit);
+}
+
+void RegisterPane::setEditable(bool editable) {
+    editable_ = editable;
+    if (!editable) {
+        editor_->hide();
+    }
+}
+
+bool RegisterPane::editRegister(const QString& name) {
+    const std::string label = name.toStdString() + "=";
+    for (std::size_t line = 0; line < kFlagsLine; ++line) {
+        const std::string& text = lines_[line];
+        for (std::size_t at = text.find('='); at != std::string::npos;
+             at = text.find('=', at + 1)) {
+            const std::size_t start = at >= 2 ? at - 2 : 0;
+            if (QString::fromStdString(text.substr(start, 3))
+                    .compare(QString::fromStdString(label), Qt::CaseInsensitive) == 0) {
+                openEditor(line, at + 2);
+                return editor_->isVisible();
+            }
+        }
+    }
+    return false;
+}
+
+std::optional<RegisterPane::Place> RegisterPane::placeAt(QPoint point) const {
+    const QFontMetrics metrics(font());
+    for (std::size_t line = 0; line < lines_.size(); ++line) {
+        const TextPlace place = kLinePlaces[line];
+        if (point.y() < place.y || point.y() >= place.y + metrics.height() || point.x() < place.x) {
+            continue;
+        }
+        const auto column =
+            static_cast<std::size_t>((point.x() - place.x) / metrics.horizontalAdvance('0'));
+        if (column < lines_[line].size()) {
+            return Place{line, column};
+        }
+    }
+    return std::nullopt;
+}
+
+// The flag under a click changes at once.
+void RegisterPane::mousePressEvent(QMouseEvent* event) {
+    const auto place = placeAt(event->position().toPoint());
+    if (!editable_ || !place || place->line != kFlagsLine) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    emit flagToggled(static_cast<int>(15 - place->column));
+}
+
+void RegisterPane::mouseDoubleClickEvent(QMouseEvent* event) {
+    const auto place = placeAt(event->position().toPoint());
+    if (!editable_ || !place || place->line == kFlagsLine) {
+        QWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    const std::string& text = lines_[place->line];
+    // The word under the click: a register's name ("Ax=") or its value.
+    std::size_t start = text.rfind(' ', place->column);
+    start = start == std::string::npos ? 0 : start + 1;
+    const std::size_t end = pieceEnd(text, place->line, start);
+    openEditor(place->line, text[end - 1] == '=' ? end + 1 : start);
+}
+
+// The value at `column` of a line; IP stays the driver's, as the current line shows it.
+void RegisterPane::openEditor(std::size_t line, std::size_t column) {
+    const std::string& text = lines_[line];
+    if (!editable_ || column < 4 || column >= text.size() || text[column - 2] != '=') {
+        return;
+    }
+    const QString name = QString::fromStdString(text.substr(column - 4, 2)).toUpper();
+    if (name == "IP") {
+        return;
+    }
+    editedName_ = name;
+    const QFontMetrics metrics(font());
+    const TextPlace place = kLinePlaces[line];
+    const int left = place.x + metrics.horizontalAdvance('0') * static_cast<int>(column);
+    editor_->setGeometry(left - 2, place.y - 2, metrics.horizontalAdvance("00000") + 4,
+                         metrics.height() + 4);
+    editor_->setText(QString::fromStdString(text.substr(column, 4)));
+    editor_->show();
+    editor_->setFocus();
+    editor_->selectAll();
+}
+
+void RegisterPane::commitEdit() {
+    bool ok = false;
+    const uint value = editor_->text().toUInt(&ok, 16);
+    editor_->hide();
+    if (ok && editable_) {
+        emit registerEdited(editedName_, static_cast<std::uint16_t>(value));
+    }
 }
 
 void RegisterPane::setLines(const std::array<std::string, 4>& lines) {
     lines_ = lines;
     update();
+}
+
+void RegisterPane::markStop() {
+    atStop_ = lines_;
+    update();
+}
+
+bool RegisterPane::changedAt(std::size_t line, std::size_t column) const {
+    const std::string& now = lines_[line];
+    const std::string& before = atStop_[line];
+    if (before.empty() || column >= now.size()) {
+        return false;
+    }
+    const std::size_t end = pieceEnd(now, line, column);
+    return before.size() < end ||
+           before.compare(column, end - column, now, column, end - column) != 0;
 }
 
 void RegisterPane::paintEvent(QPaintEvent*) {
@@ -48,10 +197,31 @@ void RegisterPane::paintEvent(QPaintEvent*) {
         };
         for (std::size_t i = 0; i < lines_.size(); ++i) {
             drawAt(kLinePlaces[i], lines_[i]);
+            drawChanges(painter, kLinePlaces[i].x, kLinePlaces[i].y, i);
         }
         drawAt(kLegendPlace, kFlagsLegend);
     }
     QPainter(this).drawPixmap(0, 0, image);
+}
+
+// Each changed word again over the line, in the highlight colour on a darker ground.
+void RegisterPane::drawChanges(QPainter& painter, int x, int y, std::size_t line) const {
+    const std::string& text = lines_[line];
+    const QFontMetrics metrics(font());
+    std::size_t column = 0;
+    while (column < text.size()) {
+        const std::size_t end = pieceEnd(text, line, column);
+        if (end > column && changedAt(line, column)) {
+            const QString word = QString::fromStdString(text.substr(column, end - column));
+            const int left =
+                x + metrics.horizontalAdvance(QString::fromStdString(text.substr(0, column)));
+            const QRect box(left, y, metrics.horizontalAdvance(word), metrics.height());
+            painter.fillRect(box, kChangedBack);
+            painter.setPen(kChangedText);
+            painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, word);
+        }
+        column = line == kFlagsLine ? end : end + 1;
+    }
 }
 
 }  // namespace tarvix
