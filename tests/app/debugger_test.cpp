@@ -32,7 +32,8 @@ public:
     Stops(CSampleView& view, std::function<void(ExecutionDialog&, int)> act) {
         QObject::connect(&timer_, &QTimer::timeout, [this, &view, act] {
             ExecutionDialog* dialog = view.executionDialog();
-            if (dialog == nullptr || !dialog->singleStepMode() || acting_ || stateOf(view) == left_) {
+            if (dialog == nullptr || !dialog->singleStepMode() || acting_ ||
+                stateOf(view) == left_) {
                 return;
             }
             acting_ = true;
@@ -119,7 +120,8 @@ private slots:
     // Run stops before the breakpoint's line each pass; Continue goes on to the next pass.
     // At the third the registers are those of two passes, and Stop ends the run.
     void aBreakpointStopsARunInALoopsThirdPass() {
-        open("loop.asm", "        mov cx,5\r\nagain:  add ax,1\r\n        loop again\r\n        hlt\r\n");
+        open("loop.asm",
+             "        mov cx,5\r\nagain:  add ax,1\r\n        loop again\r\n        hlt\r\n");
         buffer().setLineFlags(1, kBreakpointMarker);
         QStringList seen;
         Stops stops(view(), [&](ExecutionDialog& dialog, int stop) {
