@@ -86,7 +86,8 @@ ExecutionDialog::ExecutionDialog(QWidget* parent)
     stop_->setAutoDefault(false);
     connect(next_, &QPushButton::clicked, this, [this] { nextRequested_ = true; });
     connect(stop_, &QPushButton::clicked, this, [this] { stopRequested_ = true; });
-    setFixedSize(sizeHint());
+    // Its size follows the buttons the mode shows; the student cannot change it.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 ExecutionDialog::~ExecutionDialog() {
@@ -132,8 +133,6 @@ void ExecutionDialog::setMode(bool singleStep) {
     if (singleStep) {
         next_->setFocus();
     }
-    layout()->activate();
-    setFixedSize(sizeHint());
 }
 
 QPushButton* ExecutionDialog::commandButton(StepCommand command) const {

@@ -206,6 +206,7 @@ void RegisterPane::paintEvent(QPaintEvent*) {
 
 // Each changed word again over the line, in the highlight colour on a darker ground.
 void RegisterPane::drawChanges(QPainter& painter, int x, int y, std::size_t line) const {
+    const QPen plain = painter.pen();
     const std::string& text = lines_[line];
     const QFontMetrics metrics(font());
     std::size_t column = 0;
@@ -222,6 +223,7 @@ void RegisterPane::drawChanges(QPainter& painter, int x, int y, std::size_t line
         }
         column = line == kFlagsLine ? end : end + 1;
     }
+    painter.setPen(plain);
 }
 
 }  // namespace tarvix
