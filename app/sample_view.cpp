@@ -101,6 +101,7 @@ void CSampleView::busy(Command command) {
     emit runningChanged(true);
     command();
     progress_.finish();
+    awaitingStep_ = false;
     running_ = false;
     emit runningChanged(false);
 }
@@ -292,14 +293,15 @@ void CSampleView::showPace(const PaceReport& report) {
 }
 
 StepCommand CSampleView::takeStepCommand() {
-    const StepCommand basic = RunHost::takeStepCommand();
-    if (basic != StepCommand::None || !dialog_) {
-        return basic;
+    awaitingStep_ = true;
+    StepCommand command = RunHost::takeStepCommand();
+    if (command == StepCommand::None && dialog_) {
+        command = dialog_->takeStepCommand();
+        if (command != StepCommand::None) {
+            markStop();
+        }
     }
-    const StepCommand command = dialog_->takeStepCommand();
-    if (command != StepCommand::None) {
-        markStop();
-    }
+    awaitingStep_ = command == StepCommand::None;
     return command;
 }
 

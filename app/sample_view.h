@@ -63,6 +63,8 @@ public:
     void runToCursor();
 
     bool isRunning() const { return running_; }
+    // Whether the run is stopped, stepping or at a breakpoint, waiting for a step command.
+    bool awaitingStep() const { return awaitingStep_; }
     // Ends a Run or Step as Stop does.
     void requestStop();
     ExecutionDialog* executionDialog() const { return dialog_.get(); }
@@ -128,6 +130,7 @@ private:
     std::function<void(const PaceReport&)> paceSink_;
     bool running_ = false;
     bool stopWanted_ = false;
+    bool awaitingStep_ = false;
 
     // The register lines of the last refresh, as they were at that instruction.
     std::optional<std::array<std::string, 4>> pendingRegisters_;

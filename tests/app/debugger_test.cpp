@@ -26,14 +26,14 @@ using namespace tarvix;
 namespace {
 
 // Calls `act` at each stop of a stepping run with the number of the stop, from 0. A stop is
-// new when the current line or the registers differ from how `act` left them.
+// new when the run waits for a command with the current line or the registers other than
+// `act` left them.
 class Stops {
 public:
     Stops(CSampleView& view, std::function<void(ExecutionDialog&, int)> act) {
         QObject::connect(&timer_, &QTimer::timeout, [this, &view, act] {
             ExecutionDialog* dialog = view.executionDialog();
-            if (dialog == nullptr || !dialog->singleStepMode() || acting_ ||
-                stateOf(view) == left_) {
+            if (dialog == nullptr || !view.awaitingStep() || acting_ || stateOf(view) == left_) {
                 return;
             }
             acting_ = true;
