@@ -291,6 +291,18 @@ const char* statusName(RunEnding ending, bool timedOut, bool atBreakpoint) {
     }
 }
 
+// Marks the --break lines in the text as the editor does; a refusal for a line past its end.
+std::string setBreakpoints(const std::vector<int>& lines, CX86TextBuffer& buffer) {
+    for (const int line : lines) {
+        if (line > buffer.lineCount()) {
+            return "--break " + std::to_string(line) + ": the program has " +
+                   std::to_string(buffer.lineCount()) + " lines";
+        }
+        buffer.setLineFlags(line - 1, buffer.lineFlags(line - 1) | kBreakpointMarker);
+    }
+    return {};
+}
+
 int command(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
     if (argc == 2 && std::string_view(argv[1]) == "--help") {
@@ -325,12 +337,8 @@ int command(int argc, char** argv) {
     sink.lineSource = &kit.currentLine;
     StderrMessageBoxes boxes;
     kit.cpu.regs.setMessageBoxSink(&boxes);
-    for (const int line : options.breakpoints) {
-        if (line > buffer.lineCount()) {
-            return usage("--break " + std::to_string(line) + ": the program has " +
-                         std::to_string(buffer.lineCount()) + " lines");
-        }
-        buffer.setLineFlags(line - 1, buffer.lineFlags(line - 1) | kBreakpointMarker);
+    if (const std::string problem = setBreakpoints(options.breakpoints, buffer); !problem.empty()) {
+        return usage(problem);
     }
     BatchRunHost host(options.path, started, options.timeoutSeconds, devices, kit);
     kit.assembler.setProgress(&host);

@@ -1,5 +1,7 @@
 #include "simulator/dispatcher.h"
 
+#include <span>
+
 namespace tarvix {
 
 namespace {
@@ -43,7 +45,8 @@ std::string Dispatcher::lastDispatchedText() const {
                                   : ins.mnemonic + " " + ins.destText + "," + ins.sourceText;
 }
 
-Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
+// Inlined into each of the run loops: the call would cost a run a good part of its speed.
+[[gnu::always_inline]] inline Dispatcher::Result Dispatcher::dispatch(bool refreshEachInstruction) {
     const DecodedInstruction* next = nextInstruction();
     if (next == nullptr) {
         kit_.pane.reportError("Execution beyond valid opcode (No Hlt)", WithLine::No);
@@ -96,17 +99,25 @@ Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
     return Executed;
 }
 
+Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
+    return dispatch(refreshEachInstruction);
+}
+
 template <bool kChecked>
 Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed, Deadline deadline, int& lastLine,
                                         const Watch* watch) {
+    // Held here, so that the loop need not read them again after every line.
+    const std::span<const std::uint8_t> marks = breakpoints_;
     while (executed < deadline.instructions && kit_.cpu.clockCount() < deadline.cycles) {
         if constexpr (kChecked) {
-            if (atBreakpoint() || (watch != nullptr && (*watch)())) {
+            const auto current = static_cast<std::size_t>(kit_.currentLine);
+            if ((current < marks.size() && marks[current] != 0) ||
+                (watch != nullptr && (*watch)())) {
                 return Paused;
             }
         }
         lastLine = kit_.currentLine;
-        const Result result = executeNextLine(false);
+        const Result result = dispatch(false);
         if (result == Executed) {
             ++executed;
         } else if (result != NoInstruction) {

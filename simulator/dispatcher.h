@@ -61,13 +61,10 @@ public:
 
 private:
     const DecodedInstruction* readNextLine();
+    Result dispatch(bool refreshEachInstruction);
     // The run loop, with the checks before each line only when a run needs them.
     template <bool kChecked>
     Result runLines(std::uint64_t& executed, Deadline deadline, int& lastLine, const Watch* watch);
-    bool atBreakpoint() const {
-        const auto current = static_cast<std::size_t>(kit_.currentLine);
-        return current < breakpoints_.size() && breakpoints_[current] != 0;
-    }
 
     Kit& kit_;
     const CX86TextBuffer& buffer_;

@@ -18,12 +18,15 @@ protected:
     void setBreakpoint(int line) {
         buffer.setLineFlags(line, buffer.lineFlags(line) | kBreakpointMarker);
     }
-    // Steps from the first line with the commands, then Stop.
-    void stepWith(std::string_view source, Commands commands) {
-        load(source);
+    // The commands given at each stop, then Stop.
+    void script(Commands commands) {
         host.stepCommands = std::move(commands);
         host.stepCommands.push_back(StepCommand::Stop);
         host.stepCommandsTaken = 0;
+    }
+    void stepWith(std::string_view source, Commands commands) {
+        load(source);
+        script(std::move(commands));
         driver.step();
     }
 };
@@ -48,9 +51,7 @@ TEST_F(DebuggerTest, RunStopsBeforeABreakpointAndContinuesToTheNextHit) {
         SCOPED_TRACE(testing::Message() << c.commands.size() << " commands");
         load(kLoop);
         setBreakpoint(2);
-        host.stepCommands = c.commands;
-        host.stepCommands.push_back(StepCommand::Stop);
-        host.stepCommandsTaken = 0;
+        script(c.commands);
         host.steppingEntered = 0;
         driver.run();
         EXPECT_EQ(driver.lastEnding(), c.ending) << sink.text;
@@ -64,7 +65,7 @@ TEST_F(DebuggerTest, RunStopsBeforeABreakpointAndContinuesToTheNextHit) {
 TEST_F(DebuggerTest, TheCaretsLineStopsARunFromTheStart) {
     load(kLoop);
     host.cursor = 4;
-    host.stepCommands = {StepCommand::Stop};
+    script({});
     driver.runToCursor();
     EXPECT_EQ(kit.currentLine, 4);
     check("AX=5 CX=4");
@@ -140,24 +141,19 @@ TEST_F(DebuggerTest, StepBackSaysWhatItCannotTakeBack) {
     // From a breakpoint, the run before it is one step back to the start.
     load(kLoop);
     setBreakpoint(3);
-    host.stepCommands = {kBack, StepCommand::Stop};
-    host.stepCommandsTaken = 0;
+    script({kBack});
     driver.run();
     EXPECT_EQ(kit.currentLine, 0);
     check("AX=0 CX=0");
 }
 
-TEST_F(DebuggerTest, MarkersMoveAroundBreakpoints) {
-    load("nop\nnop\nhlt");
-    setBreakpoint(1);
-    driver.markLine(1, false);
-    EXPECT_EQ(buffer.lineFlags(1), kBreakpointMarker | kExecutionMarker);
-    driver.markLine(0, true);
-    EXPECT_EQ(buffer.lineFlags(1), kBreakpointMarker);
-    EXPECT_EQ(buffer.lineFlags(0), kErrorMarker);
-    driver.markLine(1, true);
-    EXPECT_EQ(buffer.lineFlags(0), 0u);
-    EXPECT_EQ(buffer.lineFlags(1), kBreakpointMarker | kErrorMarker);
+TEST_F(DebuggerTest, StepBackKeepsTheLastTenThousandSteps) {
+    Commands commands(10'005, kNext);
+    commands.insert(commands.end(), 10'001, kBack);
+    stepWith("again: inc ax\njmp again\n", commands);
+    EXPECT_EQ(host.notes, std::vector<std::string>{"Step Back: there is no step to take back"});
+    check("AX=3");  // as after the first five steps
+    EXPECT_EQ(kit.currentLine, 1);
 }
 
 }  // namespace

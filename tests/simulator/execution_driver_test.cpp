@@ -120,12 +120,13 @@ TEST_F(ExecutionDriverTest, ResetsClearWhatTheyShould) {
     EXPECT_EQ(kit.cpu.memory.bytes()[0], 0xB8);
 }
 
-TEST_F(ExecutionDriverTest, ListFilesShowNoMarkers) {
+TEST_F(ExecutionDriverTest, OneMarkerAtATimeAndNoneInListFiles) {
     load("nop\nhlt");
+    buffer.setLineFlags(1, kBreakpointMarker);
     driver.markLine(1, false);
-    EXPECT_EQ(buffer.lineFlags(1), kExecutionMarker);
+    EXPECT_EQ(buffer.lineFlags(1), kBreakpointMarker | kExecutionMarker);
     driver.markLine(0, true);
-    EXPECT_EQ(buffer.lineFlags(1), 0u) << "one marker at a time";
+    EXPECT_EQ(buffer.lineFlags(1), kBreakpointMarker) << "one marker at a time";
     host.path = (folder / "prog.LST").string();
     driver.markLine(1, true);
     EXPECT_EQ(buffer.findMarker(kErrorMarker), 0) << "unchanged for a list file";
