@@ -263,11 +263,18 @@ void CSampleView::keepLineVisible(int line) {
     const QRect shown(viewport()->mapToGlobal(QPoint(0, 0)), viewport()->size());
     const int rowsAbove = (covered.top() - shown.top()) / rowHeight;
     const int rowsBelow = (shown.bottom() - covered.bottom()) / rowHeight;
-    // Into the larger free band: just above the dialog, or just below it.
-    const int rowOnScreen = rowsAbove >= rowsBelow
-                                ? std::max(0, rowsAbove - 1)
-                                : (covered.bottom() - shown.top()) / rowHeight + 1;
-    verticalScrollBar()->setValue(line - rowOnScreen);
+    // Into the larger free band the scrolling can reach: just above the dialog, or just below
+    // it (a line near the top of the text cannot go down, nor one near its end up).
+    QScrollBar* bar = verticalScrollBar();
+    const int firstAbove = line - std::max(0, rowsAbove - 1);
+    const int firstBelow = line - ((covered.bottom() - shown.top()) / rowHeight + 1);
+    const bool aboveFits = rowsAbove > 0 && firstAbove >= 0 && firstAbove <= bar->maximum();
+    const bool belowFits = rowsBelow > 0 && firstBelow >= 0 && firstBelow <= bar->maximum();
+    if (belowFits && (!aboveFits || rowsBelow > rowsAbove)) {
+        bar->setValue(firstBelow);
+    } else if (aboveFits) {
+        bar->setValue(firstAbove);
+    }
 }
 
 void CSampleView::playDoneSound() {
