@@ -74,7 +74,8 @@ void CSampleView::showStack() {
 }
 
 // The edits of a student stopped in the program: straight into the kit, so that the next
-// step uses them; memory by the kit's own rules, which refuse the program's code bytes.
+// step uses them; memory by the kit's own rules, which refuse the program's code bytes with
+// the message a program's write gets, but leave the run stepping.
 void CSampleView::editRegister(const QString& name, std::uint16_t value) {
     kit_.cpu.regs.setReg16(name.toStdString(), value);
     refreshRegisters();
@@ -86,7 +87,9 @@ void CSampleView::toggleFlag(int bit) {
 }
 
 void CSampleView::editMemory(std::uint16_t address, std::uint8_t value) {
-    kit_.cpu.memory.writeByte(address, value);
+    if (const auto refused = kit_.cpu.memory.editByte(address, value)) {
+        kit_.pane.showRefusal(*refused);
+    }
     invalidateMemory();
 }
 

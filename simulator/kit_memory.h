@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "common/output_pane.h"
 #include "simulator/program_image.h"
@@ -63,6 +64,11 @@ public:
         return true;
     }
 
+    // A byte the student typed while the program waits: kept or refused by the rules of a
+    // program's write, but a refusal is only handed back, with the message the write would have
+    // had; nothing is reported, so the run it was typed in goes on.
+    std::optional<MessageId> editByte(std::uint16_t address, std::uint8_t value);
+
     // Puts back a byte as it was before a step; Step Back undoes only what the rules let a
     // step write.
     void restoreByte(std::uint16_t address, std::uint8_t value) {
@@ -82,6 +88,11 @@ private:
     // The reports of a refused access, out of the way of the accesses that succeed.
     std::uint8_t refuseRead();
     bool refuseWrite(std::uint16_t address, bool isByte);
+    // Why a write there is refused; inside the window only for landing on code.
+    static MessageId refusal(std::uint16_t address, bool isByte) {
+        return isValidAddress(address, isByte) ? MessageId::CannotReplaceOpcode
+                                               : MessageId::AddressOutsideMemory;
+    }
 
     OutputPane& pane_;
     const ProgramImage& image_;

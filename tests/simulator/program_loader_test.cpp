@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 
 #include "assembler/list_file.h"
@@ -31,6 +32,35 @@ TEST_F(ProgramLoaderTest, DataBetweenCodeBreaksTheRanges) {
     EXPECT_TRUE(kit.cpu.memory.writeByte(0x1001, 7)) << "data stay writable";
     EXPECT_FALSE(kit.cpu.memory.writeByte(0x1003, 7));
     EXPECT_NE(sink.text.find("Error: Cannot replace opcode"), std::string::npos) << sink.text;
+}
+
+// A byte the student types follows a program's rules, but its refusal only comes back: the
+// pane, its latch and the sound stay as they were, and the run goes on.
+TEST_F(ProgramLoaderTest, AnEditIsRefusedAsAProgramsWriteWithoutAReport) {
+    ASSERT_TRUE(assembleAndLoadSource("\n\nnop\ndb 41,42\nhlt\n"));
+    const struct {
+        std::uint16_t address;
+        std::optional<MessageId> refusal;
+    } cases[] = {
+        {0x1001, std::nullopt},
+        {0x1FFF, std::nullopt},
+        {0x1000, MessageId::CannotReplaceOpcode},
+        {0x1003, MessageId::CannotReplaceOpcode},
+        {0x0FFF, MessageId::AddressOutsideMemory},
+        {0x2000, MessageId::AddressOutsideMemory},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        const std::uint8_t before = KitMemory::isValidAddress(c.address, true)
+                                        ? kit.cpu.memory.bytes()[c.address - 0x1000]
+                                        : 0;
+        EXPECT_EQ(kit.cpu.memory.editByte(c.address, 0x5A), c.refusal);
+        if (KitMemory::isValidAddress(c.address, true)) {
+            EXPECT_EQ(kit.cpu.memory.bytes()[c.address - 0x1000], c.refusal ? before : 0x5A);
+        }
+    }
+    EXPECT_FALSE(pane.errorLatched());
+    EXPECT_EQ(sink.soundsPlayed, 0);
 }
 
 // The image answers from indexes; a scan of its pairs in list order is the plain reading of
