@@ -22,6 +22,7 @@
 #include "app/frame_settings.h"
 #include "app/key_codes.h"
 #include "ui/dialog_units.h"
+#include "ui/key_ownership.h"
 
 namespace tarvix {
 
@@ -238,8 +239,9 @@ bool ExecutionDialog::captureKey(QEvent* event) {
     return true;
 }
 
-// While stepping, the docked panes (the RAM list and its address line) keep their keys, but
-// for the step commands' function keys; Enter and Escape are the line's own while in one.
+// While stepping, the docked panes (the RAM list and its address line, the registers) keep
+// their keys, but for the step commands' function keys; Enter and Escape are the dialog's,
+// unless a line edit has the focus, and Enter where a pane edits with it.
 bool ExecutionDialog::inPane(QObject* watched) {
     for (auto* part = qobject_cast<QWidget*>(watched); part != nullptr;
          part = part->parentWidget()) {
@@ -257,8 +259,10 @@ bool ExecutionDialog::paneKey(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool inLine = qobject_cast<QLineEdit*>(watched) != nullptr;
     const bool functionKey = key->key() >= Qt::Key_F8 && key->key() <= Qt::Key_F10;
-    if (!functionKey && (inLine || (key->key() != Qt::Key_Escape && key->key() != Qt::Key_Return &&
-                                    key->key() != Qt::Key_Enter))) {
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const bool dialogKey = key->key() == Qt::Key_Escape ||
+                           (enter && !watched->property(kTakesEnterWhileStepping).toBool());
+    if (!functionKey && (inLine || !dialogKey)) {
         return false;
     }
     return captureKey(event);

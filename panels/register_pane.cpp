@@ -7,8 +7,11 @@
 #include <QPixmap>
 #include <QRegularExpressionValidator>
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
 
 #include "simulator/register_text.h"
+#include "ui/key_ownership.h"
 #include "ui/kit_fonts.h"
 
 namespace tarvix {
@@ -39,7 +42,17 @@ std::size_t pieceEnd(const std::string& text, std::size_t line, std::size_t colu
 constexpr std::array<TextPlace, 4> kLinePlaces{{{3, 2}, {3, 17}, {3, 32}, {43, 47}}};
 constexpr TextPlace kLegendPlace{43, 60};
 
-// Escape closes the editor and drops what was typed.
+// The register whose value starts at `column` of a line, unless IP: that one stays the
+// driver's, as the current line shows it.
+std::optional<QString> registerAt(const std::string& text, std::size_t column) {
+    if (column < 4 || column >= text.size() || text[column - 2] != '=') {
+        return std::nullopt;
+    }
+    const QString name = QString::fromStdString(text.substr(column - 4, 2)).toUpper();
+    return name == "IP" ? std::nullopt : std::optional<QString>(name);
+}
+
+// Escape closes the editor and drops what was typed; the keys go back to the pane.
 class RegisterEditor : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;
@@ -48,6 +61,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override {
         if (event->key() == Qt::Key_Escape) {
             hide();
+            parentWidget()->setFocus();
             return;
         }
         QLineEdit::keyPressEvent(event);
@@ -58,6 +72,7 @@ protected:
 
 RegisterPane::RegisterPane(QWidget* parent) : QWidget(parent), editor_(new RegisterEditor(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setProperty(kTakesEnterWhileStepping, true);
     setFont(fixedsysFont());
     editor_->setFont(font());
     editor_->setValidator(
@@ -68,9 +83,11 @@ RegisterPane::RegisterPane(QWidget* parent) : QWidget(parent), editor_(new Regis
 
 void RegisterPane::setEditable(bool editable) {
     editable_ = editable;
+    setFocusPolicy(editable ? Qt::StrongFocus : Qt::NoFocus);
     if (!editable) {
         editor_->hide();
     }
+    update();
 }
 
 bool RegisterPane::editRegister(const QString& name) {
@@ -106,9 +123,18 @@ std::optional<RegisterPane::Place> RegisterPane::placeAt(QPoint point) const {
     return std::nullopt;
 }
 
-// The flag under a click changes at once.
+// The flag under a click changes at once; the keyboard's frame goes to what was clicked.
 void RegisterPane::mousePressEvent(QMouseEvent* event) {
     const auto place = placeAt(event->position().toPoint());
+    if (editable_ && place) {
+        const std::vector<Place> all = pieces();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (all[i].line == place->line && all[i].column <= place->column &&
+                place->column < pieceEnd(lines_[place->line], place->line, all[i].column)) {
+                select(all, i);
+            }
+        }
+    }
     if (!editable_ || !place || place->line != kFlagsLine) {
         QWidget::mousePressEvent(event);
         return;
@@ -130,17 +156,13 @@ void RegisterPane::mouseDoubleClickEvent(QMouseEvent* event) {
     openEditor(place->line, text[end - 1] == '=' ? end + 1 : start);
 }
 
-// The value at `column` of a line; IP stays the driver's, as the current line shows it.
 void RegisterPane::openEditor(std::size_t line, std::size_t column) {
     const std::string& text = lines_[line];
-    if (!editable_ || column < 4 || column >= text.size() || text[column - 2] != '=') {
+    const std::optional<QString> name = registerAt(text, column);
+    if (!editable_ || !name) {
         return;
     }
-    const QString name = QString::fromStdString(text.substr(column - 4, 2)).toUpper();
-    if (name == "IP") {
-        return;
-    }
-    editedName_ = name;
+    editedName_ = *name;
     const QFontMetrics metrics(font());
     const TextPlace place = kLinePlaces[line];
     const int left = place.x + metrics.horizontalAdvance('0') * static_cast<int>(column);
@@ -157,8 +179,123 @@ void RegisterPane::commitEdit() {
     const uint value = editor_->text().toUInt(&ok, 16);
     editor_->hide();
     if (ok && editable_) {
+        setFocus();
         emit registerEdited(editedName_, static_cast<std::uint16_t>(value));
     }
+}
+
+std::vector<RegisterPane::Place> RegisterPane::pieces() const {
+    std::vector<Place> all;
+    for (std::size_t line = 0; line < kFlagsLine; ++line) {
+        const std::string& text = lines_[line];
+        for (std::size_t at = text.find('='); at != std::string::npos;
+             at = text.find('=', at + 1)) {
+            if (registerAt(text, at + 2)) {
+                all.push_back({line, at + 2});
+            }
+        }
+    }
+    const std::string_view legend = kFlagsLegend;
+    for (std::size_t column = 0; column < legend.size(); ++column) {
+        if (legend[column] != '-') {
+            all.push_back({kFlagsLine, column});
+        }
+    }
+    return all;
+}
+
+QString RegisterPane::selectedName() const {
+    const std::vector<Place> all = pieces();
+    if (selected_ >= all.size()) {
+        return {};
+    }
+    const Place place = all[selected_];
+    if (place.line == kFlagsLine) {
+        return QString(QChar(kFlagsLegend[place.column]));
+    }
+    return registerAt(lines_[place.line], place.column).value_or(QString());
+}
+
+void RegisterPane::select(const std::vector<Place>& all, std::size_t index) {
+    selected_ = std::min(index, all.empty() ? 0 : all.size() - 1);
+    update();
+}
+
+// Left and Right go through the pieces in reading order; Up and Down to the piece of the line
+// above or below that stands nearest.
+void RegisterPane::moveSelection(int key) {
+    const std::vector<Place> all = pieces();
+    if (selected_ >= all.size()) {
+        return;
+    }
+    if (key == Qt::Key_Left || key == Qt::Key_Right) {
+        select(all, key == Qt::Key_Left ? (selected_ == 0 ? 0 : selected_ - 1) : selected_ + 1);
+        return;
+    }
+    const Place from = all[selected_];
+    const std::size_t line = key == Qt::Key_Up ? from.line - 1 : from.line + 1;
+    const int x = pieceRect(from).center().x();
+    std::optional<std::size_t> nearest;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const auto distance = [&](std::size_t at) {
+            return std::abs(pieceRect(all[at]).center().x() - x);
+        };
+        if (all[i].line == line && (!nearest || distance(i) < distance(*nearest))) {
+            nearest = i;
+        }
+    }
+    if (nearest) {
+        select(all, *nearest);
+    }
+}
+
+void RegisterPane::actOnSelection(bool toggleOnly) {
+    const std::vector<Place> all = pieces();
+    if (selected_ >= all.size()) {
+        return;
+    }
+    const Place place = all[selected_];
+    if (place.line == kFlagsLine) {
+        emit flagToggled(static_cast<int>(15 - place.column));
+    } else if (!toggleOnly) {
+        openEditor(place.line, place.column);
+    }
+}
+
+void RegisterPane::keyPressEvent(QKeyEvent* event) {
+    if (!editable_) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            moveSelection(event->key());
+            return;
+        case Qt::Key_F2:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            actOnSelection(false);
+            return;
+        case Qt::Key_Space:
+            actOnSelection(true);
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+// The frame shows only while the keys come here.
+void RegisterPane::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void RegisterPane::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void RegisterPane::setLines(const std::array<std::string, 4>& lines) {
@@ -197,33 +334,52 @@ void RegisterPane::paintEvent(QPaintEvent*) {
         };
         for (std::size_t i = 0; i < lines_.size(); ++i) {
             drawAt(kLinePlaces[i], lines_[i]);
-            drawChanges(painter, kLinePlaces[i].x, kLinePlaces[i].y, i);
+            drawChanges(painter, i);
         }
         drawAt(kLegendPlace, kFlagsLegend);
+        drawSelection(painter);
     }
     QPainter(this).drawPixmap(0, 0, image);
 }
 
+QRect RegisterPane::pieceRect(Place place) const {
+    const std::string& text = lines_[place.line];
+    const QFontMetrics metrics(font());
+    const TextPlace at = kLinePlaces[place.line];
+    const std::size_t end = pieceEnd(text, place.line, place.column);
+    const int left =
+        at.x + metrics.horizontalAdvance(QString::fromStdString(text.substr(0, place.column)));
+    const QString word = QString::fromStdString(text.substr(place.column, end - place.column));
+    return {left, at.y, metrics.horizontalAdvance(word), metrics.height()};
+}
+
 // Each changed word again over the line, in the highlight colour on a darker ground.
-void RegisterPane::drawChanges(QPainter& painter, int x, int y, std::size_t line) const {
+void RegisterPane::drawChanges(QPainter& painter, std::size_t line) const {
     const QPen plain = painter.pen();
     const std::string& text = lines_[line];
-    const QFontMetrics metrics(font());
     std::size_t column = 0;
     while (column < text.size()) {
         const std::size_t end = pieceEnd(text, line, column);
         if (end > column && changedAt(line, column)) {
-            const QString word = QString::fromStdString(text.substr(column, end - column));
-            const int left =
-                x + metrics.horizontalAdvance(QString::fromStdString(text.substr(0, column)));
-            const QRect box(left, y, metrics.horizontalAdvance(word), metrics.height());
+            const QRect box = pieceRect({line, column});
             painter.fillRect(box, kChangedBack);
             painter.setPen(kChangedText);
-            painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, word);
+            painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                             QString::fromStdString(text.substr(column, end - column)));
         }
         column = line == kFlagsLine ? end : end + 1;
     }
     painter.setPen(plain);
+}
+
+void RegisterPane::drawSelection(QPainter& painter) const {
+    const std::vector<Place> all = pieces();
+    if (!editable_ || !hasFocus() || selected_ >= all.size()) {
+        return;
+    }
+    painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(pieceRect(all[selected_]).adjusted(-2, -1, 1, 0));
 }
 
 }  // namespace tarvix

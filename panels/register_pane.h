@@ -2,7 +2,9 @@
 // piece so that a Run's frequent refreshes never flicker. A value that differs from the
 // lines at the last stop is drawn in the highlight colour. While editable, a double click on a
 // register opens its value in hex (Enter commits, Escape cancels) and a click on a flag
-// toggles it; the pane only reports the edit, its owner makes it.
+// toggles it. From the keyboard the arrows move a frame between the registers and the flags;
+// F2 or Enter opens the framed register, or toggles the framed flag, as Space does. The pane
+// only reports the edit, its owner makes it.
 #pragma once
 
 #include <QWidget>
@@ -13,6 +15,7 @@ class QPainter;
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarvix {
 
@@ -33,6 +36,8 @@ public:
     // Opens the editor on a register's value; false for a name the pane does not edit.
     bool editRegister(const QString& name);
     QLineEdit* editor() const { return editor_; }
+    // The register's name ("AX") or the flag's letter ("Z") in the keyboard's frame.
+    QString selectedName() const;
 
 signals:
     // A register by its name ("AX"), and a FLAGS bit by its number.
@@ -43,21 +48,32 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void drawChanges(QPainter& painter, int x, int y, std::size_t line) const;
+    void drawChanges(QPainter& painter, std::size_t line) const;
+    void drawSelection(QPainter& painter) const;
     struct Place {
         std::size_t line;
         std::size_t column;
     };
     std::optional<Place> placeAt(QPoint point) const;
+    QRect pieceRect(Place place) const;
     void openEditor(std::size_t line, std::size_t column);
     void commitEdit();
+    // What the keyboard's frame moves over: each editable register's value, then each flag.
+    std::vector<Place> pieces() const;
+    void select(const std::vector<Place>& all, std::size_t index);
+    void moveSelection(int key);
+    void actOnSelection(bool toggleOnly);
 
     std::array<std::string, 4> lines_;
     std::array<std::string, 4> atStop_;
     QLineEdit* editor_;
     QString editedName_;
+    std::size_t selected_ = 0;  // an index of pieces()
     bool editable_ = false;
 };
 
