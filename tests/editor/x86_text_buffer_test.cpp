@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <utility>
@@ -267,6 +268,44 @@ TEST_F(TextBufferTest, ABreakpointMovesWithItsLine) {
             EXPECT_NE(buffer.line(found).find("ma"),
                       std::string_view::npos);  // its text starts there
         }
+    }
+}
+
+// A run reads the breakpoints again when their revision moves: a breakpoint set or cleared,
+// lines added or taken away; not for the other markers, nor for typing within a line.
+TEST_F(TextBufferTest, TheBreakpointRevisionMovesWhenBreakpointLinesMayHaveChanged) {
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        bool moves;
+    } cases[] = {
+        {"execution marker", [&] { buffer.setLineFlags(1, kExecutionMarker); }, false},
+        {"breakpoint set", [&] { buffer.setLineFlags(1, kBreakpointMarker); }, true},
+        {"breakpoint set beside the marker",
+         [&] { buffer.setLineFlags(0, kExecutionMarker | kBreakpointMarker); }, true},
+        {"typing in a line",
+         [&] {
+             type({0, 1}, "x");
+         },
+         false},
+        {"line added",
+         [&] {
+             type({0, 0}, "x\r\n");
+         },
+         true},
+        {"line removed",
+         [&] {
+             buffer.deleteRange(nullptr, {0, 0}, {1, 0}, EditAction::Delete);
+         },
+         true},
+        {"file loaded again", [&] { load("a\r\nb\r\nc"); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        load("a\r\nb\r\nc");
+        const std::uint64_t before = buffer.breakpointRevision();
+        c.change();
+        EXPECT_EQ(buffer.breakpointRevision() != before, c.moves);
     }
 }
 
