@@ -1,6 +1,7 @@
 #include "app/execution_dialog.h"
 
 #include <QAbstractEventDispatcher>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
@@ -222,7 +223,7 @@ bool ExecutionDialog::eventFilter(QObject* watched, QEvent* event) {
 
 // Escape is Stop in both modes. While running every key is the kit's; while single-stepping
 // the kit gets none, and Enter (or F10, the key that started stepping) presses "Next >>"
-// wherever the focus has gone.
+// wherever the focus has gone; the keys of the owner's stepping commands work as well.
 bool ExecutionDialog::captureKey(QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (event->type() != QEvent::KeyPress) {
@@ -230,7 +231,7 @@ bool ExecutionDialog::captureKey(QEvent* event) {
     }
     if (key->key() == Qt::Key_Escape) {
         stopRequested_ = true;
-    } else if (singleStepMode_) {
+    } else if (singleStepMode_ && !triggerSteppingAction(*key)) {
         request(steppingKey(*key));
     } else if (const auto code = kitKeyCode(*key)) {
         keyCode_ = *code;
@@ -266,6 +267,17 @@ bool ExecutionDialog::paneKey(QObject* watched, QEvent* event) {
         return false;
     }
     return captureKey(event);
+}
+
+bool ExecutionDialog::triggerSteppingAction(const QKeyEvent& key) {
+    const QKeySequence pressed(key.keyCombination());
+    for (QAction* action : steppingActions_) {
+        if (action->isEnabled() && action->shortcuts().contains(pressed)) {
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
 }
 
 StepCommand ExecutionDialog::steppingKey(const QKeyEvent& key) {

@@ -16,6 +16,7 @@
 #include "app/owner_lock.h"
 #include "simulator/step_command.h"
 
+class QAction;
 class QKeyEvent;
 class QLabel;
 class QPushButton;
@@ -56,6 +57,9 @@ public:
     QPushButton* stopButton() const { return stop_; }
     // The button of Continue, Step Over, Step Out or Step Back; null for any other command.
     QPushButton* commandButton(StepCommand command) const;
+    // Commands of the owner whose keys still work while stepping, where the dialog takes
+    // every key: it triggers them itself.
+    void setSteppingActions(const QList<QAction*>& actions) { steppingActions_ = actions; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +74,7 @@ private:
     bool paneKey(QObject* watched, QEvent* event);
     // The step command of a key while stepping, Next for Enter and F10; None for other keys.
     static StepCommand steppingKey(const QKeyEvent& key);
+    bool triggerSteppingAction(const QKeyEvent& key);
     void request(StepCommand command);
 
     QLabel* modeLine_;
@@ -77,6 +82,7 @@ private:
     QPushButton* next_;
     QPushButton* stop_;
     QList<QPushButton*> commandButtons_;
+    QList<QAction*> steppingActions_;
     std::unique_ptr<OwnerLock> lock_;
     bool capturing_ = false;
     std::optional<QPoint> dragOffset_;

@@ -28,6 +28,7 @@
 #include "panels/memory_list.h"
 #include "panels/peripheral_commands.h"
 #include "panels/ram_registers_panel.h"
+#include "panels/register_pane.h"
 #include "panels/stack_panel.h"
 #include "tools/ui/calculator.h"
 #include "tools/ui/delay_routine_dialog.h"
@@ -200,6 +201,13 @@ void CMainFrame::createActions() {
         }
     });
     setListMode(false);
+    // A student sets breakpoints while stepping, and goes round the panes to edit.
+    QList<QAction*> stepping;
+    for (const int id :
+         {cmd::kToggleBreakpoint, cmd::kClearBreakpoints, cmd::kNextPane, cmd::kPreviousPane}) {
+        stepping.append(commandAction(id));
+    }
+    view_->setSteppingActions(stepping);
 }
 
 QAction* CMainFrame::commandAction(int id) const {
@@ -505,11 +513,11 @@ bool CMainFrame::wideMemoryShown(int) const {
     return registers_->wideRows();
 }
 
-// F6 goes round the editor, the RAM list and the Output pane; Shift+F6 the other way. A
-// hidden pane is passed by.
+// F6 goes round the editor, the registers (while they take edits), the RAM list and the
+// Output pane; Shift+F6 the other way. A hidden pane, or one that takes no focus, is passed by.
 void CMainFrame::onFocusPane(int id) {
-    const std::array<QWidget*, 3> panes{view_, registers_->memoryList()->view(),
-                                        output_->focusProxy()};
+    const std::array<QWidget*, 4> panes{view_, registers_->registerPane(),
+                                        registers_->memoryList()->view(), output_->focusProxy()};
     const auto current = std::find_if(panes.begin(), panes.end(), [](QWidget* pane) {
         QWidget* focus = QApplication::focusWidget();
         return focus != nullptr && (focus == pane || pane->isAncestorOf(focus));
@@ -519,7 +527,8 @@ void CMainFrame::onFocusPane(int id) {
     for (std::size_t tried = 0; tried < panes.size(); ++tried) {
         index = (index + step + static_cast<int>(panes.size())) % static_cast<int>(panes.size());
         QWidget* pane = panes[static_cast<std::size_t>(index)];
-        if (pane->isVisibleTo(this)) {
+        if (pane->isVisibleTo(this) && pane->focusPolicy() != Qt::NoFocus) {
+            activateWindow();  // from the execution dialog, while stepping
             pane->setFocus(Qt::OtherFocusReason);
             return;
         }

@@ -175,6 +175,7 @@ std::string CSampleView::documentPath() {
 void CSampleView::openDialog(bool singleStep) {
     progress_.finish();
     dialog_ = std::make_unique<ExecutionDialog>(this);
+    dialog_->setSteppingActions(steppingActions_);
     dialog_->setMode(singleStep);
     dialog_->create();
     if (singleStep) {

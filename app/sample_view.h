@@ -11,6 +11,7 @@
 #include <memory>
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QPointer>
 
 #include "app/execution_dialog.h"
@@ -47,6 +48,8 @@ public:
     void setSpeed(RunSpeed speed, int linesPerSecond);
     // Where a Kit clock run reports its pace.
     void setPaceSink(std::function<void(const PaceReport&)> sink) { paceSink_ = std::move(sink); }
+    // The window's commands whose keys work while stepping, such as the breakpoints'.
+    void setSteppingActions(const QList<QAction*>& actions) { steppingActions_ = actions; }
 
     void run();
     void step();
@@ -128,6 +131,7 @@ private:
     QPointer<StackPanel> stack_;
     std::function<void()> doneSound_;
     std::function<void(const PaceReport&)> paceSink_;
+    QList<QAction*> steppingActions_;
     bool running_ = false;
     bool stopWanted_ = false;
     bool awaitingStep_ = false;

@@ -198,6 +198,79 @@ private slots:
         QCOMPARE(view().driver().lastEnding(), RunEnding::Stopped);  // the refusal ended nothing
     }
 
+    // The register pane from the keyboard while stepping: F6 reaches it, the arrows move its
+    // frame, Enter or F2 opens a register (Enter commits, Escape cancels) and Space toggles a
+    // flag; the pane's Enter never steps the program.
+    void registersAreEditedFromTheKeyboard() {
+        open("keys.asm", "mov bx,1\r\nadd ax,bx\r\nhlt\r\n");
+        RegisterPane& registers = *frame_->registerPanel().registerPane();
+        QStringList names;
+        std::uint16_t toggled = 0;
+        Stops stops(view(), [&](ExecutionDialog& dialog, int stop) {
+            if (stop > 0) {
+                dialog.stopButton()->click();
+                return;
+            }
+            QTest::keyClick(&dialog, Qt::Key_F6);
+            QTRY_VERIFY(registers.hasFocus());
+            names.append(registers.selectedName());
+            QTest::keyClick(&registers, Qt::Key_Return);
+            QTest::keyClicks(registers.editor(), "12");
+            QTest::keyClick(registers.editor(), Qt::Key_Return);
+            QTest::keyClick(&registers, Qt::Key_Right);
+            names.append(registers.selectedName());
+            QTest::keyClick(&registers, Qt::Key_F2);
+            QTest::keyClicks(registers.editor(), "77");
+            QTest::keyClick(registers.editor(), Qt::Key_Escape);
+            QVERIFY(registers.hasFocus() && !registers.editor()->isVisible());
+            for (int i = 0; i < 3; ++i) {
+                QTest::keyClick(&registers, Qt::Key_Down);
+            }
+            names.append(registers.selectedName());
+            QTest::keyClick(&registers, Qt::Key_Space);
+            toggled = kit().cpu.regs.FLAGS;
+            QCOMPARE(kit().currentLine, 0);
+            dialog.nextButton()->click();
+        });
+        command(cmd::kStep);
+        QCOMPARE(names.size(), 3);
+        QCOMPARE(names[0], QString("AX"));
+        QCOMPARE(names[1], QString("BX"));
+        const auto flag = QString(kFlagsLegend).indexOf(names[2]);
+        QVERIFY2(names[2].size() == 1 && flag >= 0, qPrintable(names[2]));
+        QCOMPARE(toggled, std::uint16_t(1U << (15 - flag)));
+        QCOMPARE(kit().cpu.regs[Reg16::AX], std::uint16_t(0x12));
+        QCOMPARE(kit().cpu.regs[Reg16::BX], std::uint16_t(1));
+    }
+
+    // Breakpoints change while stepping, by Ctrl+B on the caret's line, a click in the margin
+    // and Clear All Breakpoints, and each Continue goes to the breakpoints as they are then.
+    void breakpointsChangeWhileStepping() {
+        open("pass.asm",
+             "        mov cx,3\r\nagain:  add ax,1\r\n        loop again\r\n        hlt\r\n");
+        QList<int> stopLines;
+        bool toggled = false;
+        Stops stops(view(), [&](ExecutionDialog& dialog, int stop) {
+            stopLines.append(kit().currentLine);
+            if (stop == 0) {
+                view().setCursorPosition({1, 0});
+                QTest::keyClick(&dialog, Qt::Key_B, Qt::ControlModifier);
+                toggled = hasBreakpoint(1);
+            } else if (stop == 1) {
+                QTest::keyClick(&view(), Qt::Key_B, Qt::ControlModifier);
+                const int y = 2 * view().lineHeight() + view().lineHeight() / 2;
+                QTest::mouseClick(view().viewport(), Qt::LeftButton, {}, QPoint(5, y));
+            } else {
+                QTest::keyClick(&dialog, Qt::Key_F9, Qt::ControlModifier | Qt::ShiftModifier);
+            }
+            dialog.commandButton(StepCommand::Continue)->click();
+        });
+        command(cmd::kStep);
+        QVERIFY(toggled);
+        QEXPECT_FAIL("", "the dispatcher reads the breakpoints only when a run starts", Continue);
+        QCOMPARE(stopLines, (QList<int>{0, 1, 2}));
+    }
+
     // Inside a call within a call the stack lists both return addresses, SP's first, each
     // named by where it returns into.
     void theStackNamesReturnAddressesInsideNestedCalls() {
