@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/command_ids.h"
+#include "app/frame_settings.h"
 #include "app/output_bar.h"
 #include "app/sample_view.h"
 #include "panels/memory_list.h"
@@ -20,6 +21,7 @@
 #include "panels/stack_panel.h"
 #include "simulator/register_text.h"
 #include "tests/app/frame_fixture.h"
+#include "ui/dialog_units.h"
 
 using namespace tarvix;
 
@@ -269,6 +271,28 @@ private slots:
         QVERIFY(toggled);
         QEXPECT_FAIL("", "the dispatcher reads the breakpoints only when a run starts", Continue);
         QCOMPARE(stopLines, (QList<int>{0, 1, 2}));
+    }
+
+    // The execution dialog opens where the student last put it; a place off every screen
+    // gives way to the default one over the window.
+    void theExecutionDialogOpensWhereItWasLeft() {
+        open("place.asm", "nop\r\nhlt\r\n");
+        writeDialogPlace(QPoint(-30000, -30000));
+        QList<QPoint> places;
+        const QPoint moved(40, 30);
+        for (int opening = 0; opening < 2; ++opening) {
+            Stops stops(view(), [&](ExecutionDialog& dialog, int) {
+                places.append(dialog.pos());
+                if (opening == 0) {
+                    dialog.move(dialog.pos() + moved);
+                }
+                dialog.stopButton()->click();
+            });
+            command(cmd::kStep);
+        }
+        QCOMPARE(places.size(), 2);
+        QCOMPARE(places[0], frame_->mapToGlobal(dialogUnitsToPixels(QPoint(50, 150))));
+        QCOMPARE(places[1], places[0] + moved);
     }
 
     // Inside a call within a call the stack lists both return addresses, SP's first, each
