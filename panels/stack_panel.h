@@ -1,5 +1,5 @@
-// The "Stack" pane: one row a word from SP to the top of the RAM, SP's row marked, and a word
-// that is an instruction's address named by the label or procedure it returns into.
+// The "Stack" pane: one row a word from SP to the top of the RAM, SP's row marked, and each
+// return address named by the label or procedure it returns into.
 #pragma once
 
 #include <QWidget>

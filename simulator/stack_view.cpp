@@ -1,58 +1,54 @@
 #include "simulator/stack_view.h"
 
-#include <cctype>
+#include <optional>
+
+#include "assembler/line_scanner.h"
+#include "assembler/statement.h"
+#include "common/text.h"
 
 namespace tarvix {
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
+// The label a source line defines ("name:" or "proc name") and its mnemonic, in lower case
+// as the assembler reads them; both empty for a line that gives the assembler nothing.
+Statement scanned(std::string_view line) {
+    Statement statement;
+    if (!scanLine(trim(line), statement)) {
+        statement.reset();
     }
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-bool sameWord(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return statement;
 }
 
 // The nearest label at or above `line`: the one whose code the line belongs to.
 std::string enclosingLabel(int line, const SourceLine& source) {
     for (int at = line; at >= 0; --at) {
-        if (const std::string_view label = labelOfLine(source(at)); !label.empty()) {
-            return std::string(label) + " (line " + std::to_string(line + 1) + ")";
+        if (const std::string label = scanned(source(at)).label; !label.empty()) {
+            return label + " (line " + std::to_string(line + 1) + ")";
         }
     }
     return "line " + std::to_string(line + 1);
 }
 
-}  // namespace
-
-std::string_view labelOfLine(std::string_view line) {
-    const std::string_view code = trimmed(line.substr(0, line.find(';')));
-    const auto end = code.find_first_of(" \t:");
-    if (end == std::string_view::npos || end == 0) {
-        return {};
+// Whether `value`, the address of the instruction on `line`, is what the instruction before
+// it pushed on its way out: a CALL, or an INT or INTO whose frame has the 0 of CS above it.
+bool isReturnAddress(std::uint16_t value, std::optional<std::uint16_t> above, int line,
+                     const ProgramImage& image, const SourceLine& source) {
+    for (int at = line - 1; at >= 0; --at) {
+        const std::string mnemonic = scanned(source(at)).mnemonic;
+        if (mnemonic.empty()) {
+            continue;  // a label, a procedure header or a comment: no instruction
+        }
+        std::uint16_t after = 0;
+        if (!image.addressAtOrAfterLine(at + 1, after) || after != value) {
+            return false;
+        }
+        return mnemonic == "call" || ((mnemonic == "int" || mnemonic == "into") && above == 0);
     }
-    const std::string_view name = code.substr(0, end);
-    if (code[end] == ':') {
-        return name;
-    }
-    const std::string_view rest = trimmed(code.substr(end));
-    return sameWord(rest.substr(0, rest.find_first_of(" \t")), "PROC") ? name : std::string_view{};
+    return false;
 }
+
+}  // namespace
 
 std::vector<StackWord> stackWords(const std::array<std::uint8_t, kMemorySize>& memory,
                                   std::uint16_t sp, const ProgramImage& image,
@@ -61,11 +57,17 @@ std::vector<StackWord> stackWords(const std::array<std::uint8_t, kMemorySize>& m
     if (sp < kMemoryFirst) {
         return words;
     }
+    const auto wordAt = [&memory](std::size_t offset) {
+        return static_cast<std::uint16_t>(memory[offset] | memory[offset + 1] << 8);
+    };
     for (std::size_t offset = sp - kMemoryFirst; offset + 1 < kMemorySize; offset += 2) {
         StackWord word;
         word.address = static_cast<std::uint16_t>(kMemoryFirst + offset);
-        word.value = static_cast<std::uint16_t>(memory[offset] | memory[offset + 1] << 8);
-        if (int line = 0; image.lineOfAddress(word.value, line)) {
+        word.value = wordAt(offset);
+        const std::optional<std::uint16_t> above =
+            offset + 3 < kMemorySize ? std::optional(wordAt(offset + 2)) : std::nullopt;
+        if (int line = 0; image.lineOfAddress(word.value, line) &&
+                          isReturnAddress(word.value, above, line, image, source)) {
             word.returnsInto = enclosingLabel(line, source);
         }
         words.push_back(std::move(word));

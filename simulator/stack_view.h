@@ -1,6 +1,7 @@
 // The words on the stack as a debugger lists them: from SP up to the top of the RAM, each
-// word that is the address of one of the program's instructions named by the label or
-// procedure it lies in, as a return address would be.
+// return address (the address after a CALL, or after an INT in its frame) named by the label
+// or procedure it returns into. A data word that only happens to equal an instruction's
+// address stays unnamed.
 #pragma once
 
 #include <array>
@@ -18,15 +19,12 @@ namespace tarvix {
 struct StackWord {
     std::uint16_t address = 0;
     std::uint16_t value = 0;
-    // "DELAY (line 12)" for a word that is an instruction's address; empty for data.
+    // "delay (line 12)" for a return address; empty for data.
     std::string returnsInto;
 };
 
 // A 0-based source line's text; empty past the end.
 using SourceLine = std::function<std::string_view(int line)>;
-
-// The label a line defines ("NAME:" or "NAME PROC"), or empty.
-std::string_view labelOfLine(std::string_view line);
 
 // The words from `sp` to 1FFEH; none when SP is outside the RAM.
 std::vector<StackWord> stackWords(const std::array<std::uint8_t, kMemorySize>& memory,
