@@ -157,7 +157,7 @@ void CMainFrame::attachOutputPane() {
     applicationOutputSink().attach({
         .bar = output_,
         .currentLine = &view_->kit().currentLine,
-        .markErrorLine = [this](int line) { view_->driver().markLine(line, true); },
+        .markErrorLine = [this](int line) { view_->markErrorLine(line); },
         // The kit plays its sounds on one output: the error sound ends the speaker's tone.
         .playErrorSound =
             [this] {

@@ -142,6 +142,17 @@ void CSampleView::runToCursor() {
     busy([this] { driver_.runToCursor(); });
 }
 
+// Some of the assembler's messages name no line (an undefined jump target), but its marker
+// is on the line all the same: the caret goes there, where the student will mend it. An error
+// of the running program leaves the caret where it was.
+void CSampleView::markErrorLine(int line) {
+    driver_.markLine(line, true);
+    if (!dialog_ && (document_.buffer().lineFlags(line) & kErrorMarker) != 0) {
+        setCursorPosition({line, 0});
+        ensureLineVisible(line);
+    }
+}
+
 void CSampleView::resetCpu() {
     busy([this] { driver_.resetCpu(); });
 }

@@ -64,6 +64,8 @@ public:
     void clearBreakpoints();
     // Runs until the caret's line, then goes on as stepping.
     void runToCursor();
+    // Puts the error marker on a 0-based line, and the caret too when the assembler refused it.
+    void markErrorLine(int line);
 
     bool isRunning() const { return running_; }
     // Whether the run is stopped, stepping or at a breakpoint, waiting for a step command.
