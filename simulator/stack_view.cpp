@@ -1,7 +1,5 @@
 #include "simulator/stack_view.h"
 
-#include <optional>
-
 #include "assembler/line_scanner.h"
 #include "assembler/statement.h"
 #include "common/text.h"
@@ -31,9 +29,9 @@ std::string enclosingLabel(int line, const SourceLine& source) {
 }
 
 // Whether `value`, the address of the instruction on `line`, is what the instruction before
-// it pushed on its way out: a CALL, or an INT or INTO whose frame has the 0 of CS above it.
-bool isReturnAddress(std::uint16_t value, std::optional<std::uint16_t> above, int line,
-                     const ProgramImage& image, const SourceLine& source) {
+// it pushed on its way out: a CALL, or an INT or INTO, whose frame has the 0 of CS above it.
+bool isReturnAddress(std::uint16_t value, bool underZero, int line, const ProgramImage& image,
+                     const SourceLine& source) {
     for (int at = line - 1; at >= 0; --at) {
         const std::string mnemonic = scanned(source(at)).mnemonic;
         if (mnemonic.empty()) {
@@ -43,7 +41,7 @@ bool isReturnAddress(std::uint16_t value, std::optional<std::uint16_t> above, in
         if (!image.addressAtOrAfterLine(at + 1, after) || after != value) {
             return false;
         }
-        return mnemonic == "call" || ((mnemonic == "int" || mnemonic == "into") && above == 0);
+        return mnemonic == "call" || ((mnemonic == "int" || mnemonic == "into") && underZero);
     }
     return false;
 }
@@ -64,10 +62,9 @@ std::vector<StackWord> stackWords(const std::array<std::uint8_t, kMemorySize>& m
         StackWord word;
         word.address = static_cast<std::uint16_t>(kMemoryFirst + offset);
         word.value = wordAt(offset);
-        const std::optional<std::uint16_t> above =
-            offset + 3 < kMemorySize ? std::optional(wordAt(offset + 2)) : std::nullopt;
+        const bool underZero = offset + 3 < kMemorySize && wordAt(offset + 2) == 0;
         if (int line = 0; image.lineOfAddress(word.value, line) &&
-                          isReturnAddress(word.value, above, line, image, source)) {
+                          isReturnAddress(word.value, underZero, line, image, source)) {
             word.returnsInto = enclosingLabel(line, source);
         }
         words.push_back(std::move(word));
