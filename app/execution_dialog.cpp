@@ -204,8 +204,8 @@ bool ExecutionDialog::eventFilter(QObject* watched, QEvent* event) {
         // A message box the kit raised mid-run has its own loop and needs its keys.
         return QDialog::eventFilter(watched, event);
     }
-    if (singleStepMode_ && inPane(watched)) {
-        return paneKey(watched, event);
+    if (QWidget* receiver = keyReceiver(watched); singleStepMode_ && inPane(receiver)) {
+        return paneKey(receiver, event);
     }
     switch (event->type()) {
         case QEvent::ShortcutOverride:
@@ -240,12 +240,16 @@ bool ExecutionDialog::captureKey(QEvent* event) {
     return true;
 }
 
+// A key reaches the window first, and then the window's focus widget.
+QWidget* ExecutionDialog::keyReceiver(QObject* watched) {
+    return watched->isWindowType() ? QApplication::focusWidget() : qobject_cast<QWidget*>(watched);
+}
+
 // While stepping, the docked panes (the RAM list and its address line, the registers) keep
 // their keys, but for the step commands' function keys; Enter and Escape are the dialog's,
 // unless a line edit has the focus, and Enter where a pane edits with it.
-bool ExecutionDialog::inPane(QObject* watched) {
-    for (auto* part = qobject_cast<QWidget*>(watched); part != nullptr;
-         part = part->parentWidget()) {
+bool ExecutionDialog::inPane(QWidget* receiver) {
+    for (QWidget* part = receiver; part != nullptr; part = part->parentWidget()) {
         if (qobject_cast<QDockWidget*>(part) != nullptr) {
             return true;
         }
@@ -253,16 +257,16 @@ bool ExecutionDialog::inPane(QObject* watched) {
     return false;
 }
 
-bool ExecutionDialog::paneKey(QObject* watched, QEvent* event) {
+bool ExecutionDialog::paneKey(QWidget* receiver, QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
         return false;
     }
     const auto* key = static_cast<QKeyEvent*>(event);
-    const bool inLine = qobject_cast<QLineEdit*>(watched) != nullptr;
+    const bool inLine = qobject_cast<QLineEdit*>(receiver) != nullptr;
     const bool functionKey = key->key() >= Qt::Key_F8 && key->key() <= Qt::Key_F10;
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
     const bool dialogKey = key->key() == Qt::Key_Escape ||
-                           (enter && !watched->property(kTakesEnterWhileStepping).toBool());
+                           (enter && !receiver->property(kTakesEnterWhileStepping).toBool());
     if (!functionKey && (inLine || !dialogKey)) {
         return false;
     }

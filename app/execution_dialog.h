@@ -70,8 +70,9 @@ protected:
 
 private:
     bool captureKey(QEvent* event);
-    static bool inPane(QObject* watched);
-    bool paneKey(QObject* watched, QEvent* event);
+    static QWidget* keyReceiver(QObject* watched);
+    static bool inPane(QWidget* receiver);
+    bool paneKey(QWidget* receiver, QEvent* event);
     // The step command of a key while stepping, Next for Enter and F10; None for other keys.
     static StepCommand steppingKey(const QKeyEvent& key);
     bool triggerSteppingAction(const QKeyEvent& key);

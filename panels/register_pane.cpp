@@ -52,7 +52,8 @@ std::optional<QString> registerAt(const std::string& text, std::size_t column) {
     return name == "IP" ? std::nullopt : std::optional<QString>(name);
 }
 
-// Escape closes the editor and drops what was typed; the keys go back to the pane.
+// Escape closes the editor and drops what was typed; the keys go back to the pane. Enter
+// ends here too: passed on, it would open the editor again.
 class RegisterEditor : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;
@@ -65,6 +66,9 @@ protected:
             return;
         }
         QLineEdit::keyPressEvent(event);
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            event->accept();
+        }
     }
 };
 

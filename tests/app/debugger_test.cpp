@@ -206,6 +206,12 @@ private slots:
     void registersAreEditedFromTheKeyboard() {
         open("keys.asm", "mov bx,1\r\nadd ax,bx\r\nhlt\r\n");
         RegisterPane& registers = *frame_->registerPanel().registerPane();
+        // As a student's keys come: to the active window, which hands them to its focus.
+        const auto press = [](QWidget* window, std::initializer_list<Qt::Key> keys) {
+            for (const Qt::Key key : keys) {
+                QTest::keyClick(window->windowHandle(), key);
+            }
+        };
         QStringList names;
         std::uint16_t toggled = 0;
         Stops stops(view(), [&](ExecutionDialog& dialog, int stop) {
@@ -213,23 +219,17 @@ private slots:
                 dialog.stopButton()->click();
                 return;
             }
-            QTest::keyClick(&dialog, Qt::Key_F6);
+            press(&dialog, {Qt::Key_F6});
             QTRY_VERIFY(registers.hasFocus());
+            QWidget* frame = frame_.get();
             names.append(registers.selectedName());
-            QTest::keyClick(&registers, Qt::Key_Return);
-            QTest::keyClicks(registers.editor(), "12");
-            QTest::keyClick(registers.editor(), Qt::Key_Return);
-            QTest::keyClick(&registers, Qt::Key_Right);
+            press(frame, {Qt::Key_Return, Qt::Key_1, Qt::Key_2, Qt::Key_Return, Qt::Key_Right});
             names.append(registers.selectedName());
-            QTest::keyClick(&registers, Qt::Key_F2);
-            QTest::keyClicks(registers.editor(), "77");
-            QTest::keyClick(registers.editor(), Qt::Key_Escape);
+            press(frame, {Qt::Key_F2, Qt::Key_7, Qt::Key_Escape});
             QVERIFY(registers.hasFocus() && !registers.editor()->isVisible());
-            for (int i = 0; i < 3; ++i) {
-                QTest::keyClick(&registers, Qt::Key_Down);
-            }
+            press(frame, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down});
             names.append(registers.selectedName());
-            QTest::keyClick(&registers, Qt::Key_Space);
+            press(frame, {Qt::Key_Space});
             toggled = kit().cpu.regs.FLAGS;
             QCOMPARE(kit().currentLine, 0);
             dialog.nextButton()->click();
