@@ -1,5 +1,7 @@
 #include "simulator/dispatcher.h"
 
+#include <limits>
+
 namespace tarvix {
 
 namespace {
@@ -36,14 +38,19 @@ std::string Dispatcher::lastDispatchedText() const {
                                   : ins.mnemonic + " " + ins.destText + "," + ins.sourceText;
 }
 
-Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
-    const DecodedInstruction* next = nextInstruction();
+// One line, as Run and Step execute it. Inlined into the run loop, which holds the kit, the
+// table of lines and its counters in locals: an executor is a call the compiler cannot see
+// into, so whatever the loop kept in the dispatcher it would read again after every line.
+[[gnu::always_inline]] inline Dispatcher::Result Dispatcher::dispatch(Kit& kit, LineTable lines,
+                                                                      bool refreshEachInstruction,
+                                                                      int& refreshCounter) {
+    const DecodedInstruction* next = lineIn(kit, lines);
     if (next == nullptr) {
-        kit_.pane.reportError("Execution beyond valid opcode (No Hlt)", WithLine::No);
+        kit.pane.reportError("Execution beyond valid opcode (No Hlt)", WithLine::No);
         return Stop;
     }
     const DecodedInstruction& line = *next;
-    int& current = kit_.currentLine;
+    int& current = kit.currentLine;
     ++current;
     lastDispatched_ = &line;
     if (line.operation == Operation::None) {
@@ -52,12 +59,12 @@ Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
 
     Outcome result = Outcome::Failed;
     if (line.executor == nullptr) {
-        kit_.pane.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
+        kit.pane.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     } else {
-        result = line.executor(kit_, line);
+        result = line.executor(kit, line);
     }
     if (result != Outcome::Halted) {
-        kit_.cpu.cycles += line.clocks.clocks;
+        kit.cpu.cycles += line.clocks.clocks;
     }
     switch (result) {
         case Outcome::Failed:
@@ -75,31 +82,55 @@ Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
     if (refreshEachInstruction) {
         host_.refreshRegisters();
     } else {
-        if (++kit_.refreshCounter < kRefreshInterval) {
+        if (++refreshCounter < kRefreshInterval) {
             return Executed;
         }
         host_.setStatusText(line.text);
         host_.refreshRegisters();
-        kit_.refreshCounter = 0;
+        refreshCounter = 0;
     }
-    if (kit_.cpu.memory.modified) {
+    if (kit.cpu.memory.modified) {
         host_.invalidateMemory();
-        kit_.cpu.memory.modified = false;
+        kit.cpu.memory.modified = false;
     }
     return Executed;
 }
 
-Dispatcher::Result Dispatcher::run(std::uint64_t& executed, Deadline deadline, int& lastLine) {
-    while (executed < deadline.instructions && kit_.cpu.clockCount() < deadline.cycles) {
-        lastLine = kit_.currentLine;
-        const Result result = executeNextLine(false);
-        if (result == Executed) {
-            ++executed;
-        } else if (result != NoInstruction) {
-            return result;
+Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
+    return dispatch(kit_, lines_, refreshEachInstruction, kit_.refreshCounter);
+}
+
+template <bool kTimed>
+Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed, Deadline deadline, int& lastLine) {
+    Kit& kit = kit_;
+    const LineTable lines = lines_;
+    std::uint64_t count = executed;
+    int refreshCounter = kit.refreshCounter;
+    int dispatched = lastLine;
+    Result result = Executed;
+    while (count < deadline.instructions && (!kTimed || kit.cpu.clockCount() < deadline.cycles)) {
+        dispatched = kit.currentLine;
+        const Result step = dispatch(kit, lines, false, refreshCounter);
+        if (step == Executed) {
+            ++count;
+        } else if (step != NoInstruction) {
+            result = step;
+            break;
         }
     }
-    return Executed;
+    executed = count;
+    kit.refreshCounter = refreshCounter;
+    lastLine = dispatched;
+    return result;
+}
+
+// A run with no clock deadline (Full speed, with the 1 Hz timer off) does not read the clock
+// count between lines.
+Dispatcher::Result Dispatcher::run(std::uint64_t& executed, Deadline deadline, int& lastLine) {
+    if (deadline.cycles == std::numeric_limits<std::uint64_t>::max()) {
+        return runLines<false>(executed, deadline, lastLine);
+    }
+    return runLines<true>(executed, deadline, lastLine);
 }
 
 }  // namespace tarvix

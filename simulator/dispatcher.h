@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,18 +41,24 @@ public:
 
     // The record of the line about to execute; none past the end of the text. Inline: every
     // instruction comes here, and almost every one finds its line read already.
-    const DecodedInstruction* nextInstruction() {
-        const auto current = static_cast<std::size_t>(kit_.currentLine);
-        if (current < lines_.size() && lines_[current]) {
-            return &*lines_[current];
-        }
-        return readNextLine();
-    }
+    const DecodedInstruction* nextInstruction() { return lineIn(kit_, lines_); }
     // The last line dispatched, executed or not, as the execution dialog shows it.
     std::string lastDispatchedText() const;
 
 private:
+    using LineTable = std::span<std::optional<DecodedInstruction>>;
+
+    const DecodedInstruction* lineIn(const Kit& kit, LineTable lines) {
+        const auto current = static_cast<std::size_t>(kit.currentLine);
+        if (current < lines.size() && lines[current]) {
+            return &*lines[current];
+        }
+        return readNextLine();
+    }
     const DecodedInstruction* readNextLine();
+    template <bool kTimed>
+    Result runLines(std::uint64_t& executed, Deadline deadline, int& lastLine);
+    Result dispatch(Kit& kit, LineTable lines, bool refreshEachInstruction, int& refreshCounter);
 
     Kit& kit_;
     const CX86TextBuffer& buffer_;
