@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -46,13 +47,7 @@ public:
 
     // The record of the line about to execute; none past the end of the text. Inline: every
     // instruction comes here, and almost every one finds its line read already.
-    const DecodedInstruction* nextInstruction() {
-        const auto current = static_cast<std::size_t>(kit_.currentLine);
-        if (current < lines_.size() && lines_[current]) {
-            return &*lines_[current];
-        }
-        return readNextLine();
-    }
+    const DecodedInstruction* nextInstruction() { return lineIn(kit_, lines_); }
     // The last line dispatched, executed or not, as the execution dialog shows it.
     std::string lastDispatchedText() const;
     const DecodedInstruction* lastDispatched() const { return lastDispatched_; }
@@ -60,11 +55,19 @@ public:
     void setLastDispatched(const DecodedInstruction* line) { lastDispatched_ = line; }
 
 private:
+    using LineTable = std::span<std::optional<DecodedInstruction>>;
+
+    const DecodedInstruction* lineIn(const Kit& kit, LineTable lines) {
+        const auto current = static_cast<std::size_t>(kit.currentLine);
+        if (current < lines.size() && lines[current]) {
+            return &*lines[current];
+        }
+        return readNextLine();
+    }
     const DecodedInstruction* readNextLine();
-    Result dispatch(bool refreshEachInstruction);
-    // The run loop, with the checks before each line only when a run needs them.
-    template <bool kChecked>
+    template <bool kChecked, bool kTimed>
     Result runLines(std::uint64_t& executed, Deadline deadline, int& lastLine, const Watch* watch);
+    Result dispatch(Kit& kit, LineTable lines, bool refreshEachInstruction, int& refreshCounter);
 
     Kit& kit_;
     const CX86TextBuffer& buffer_;

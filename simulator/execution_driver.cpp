@@ -373,8 +373,7 @@ ExecutionDriver::EventStep ExecutionDriver::paceKitTime() {
         if (ahead <= 0) {
             return EventStep::Continue;
         }
-        host_.rest(std::min(ahead, kRestSeconds));
-        if (host_.takeStopRequest()) {
+        if (napStopped(ahead)) {
             return EventStep::Stopped;
         }
     }
@@ -399,11 +398,16 @@ ExecutionDriver::EventStep ExecutionDriver::animateLine() {
         if (left <= 0) {
             return EventStep::Continue;
         }
-        host_.rest(std::min(left, kRestSeconds));
-        if (host_.takeStopRequest()) {
+        if (napStopped(left)) {
             return EventStep::Stopped;
         }
     }
+}
+
+// One short nap of a paced run, at most `seconds`; true when Stop came meanwhile.
+bool ExecutionDriver::napStopped(double seconds) {
+    host_.rest(std::min(seconds, kRestSeconds));
+    return host_.takeStopRequest();
 }
 
 // HLT ends the run, but a 1 Hz interrupt already due is taken before it, as before any other

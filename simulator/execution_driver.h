@@ -119,6 +119,7 @@ private:
     EventStep paceKitTime();
     // Animate: shows the line about to execute and waits its share of a second.
     EventStep animateLine();
+    bool napStopped(double seconds);
     double kitSeconds();
     double wallSeconds();
     // At HLT: Continue after taking a 1 Hz interrupt already due, which returns to the HLT.
