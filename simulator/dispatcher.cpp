@@ -108,6 +108,16 @@ Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
     return dispatch(kit_, lines_, refreshEachInstruction, kit_.refreshCounter);
 }
 
+StepHistory::State Dispatcher::stateBefore(std::uint64_t executed) const {
+    return {.regs = kit_.cpu.regs,
+            .line = kit_.currentLine,
+            .instructions = executed,
+            .cycles = kit_.cpu.cycles,
+            .oddWordTransfers = kit_.cpu.memory.oddWordTransfers,
+            .lastDispatched = lastDispatched_,
+            .portAccesses = kit_.ports.accesses};
+}
+
 template <bool kChecked, bool kTimed>
 Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed, Deadline deadline, int& lastLine,
                                         const Watch* watch) {
@@ -125,6 +135,9 @@ Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed, Deadline deadli
                 (watch != nullptr && (*watch)())) {
                 result = Paused;
                 break;
+            }
+            if (history_ != nullptr) {
+                history_->record(stateBefore(count));
             }
         }
         dispatched = kit.currentLine;

@@ -13,6 +13,7 @@
 #include "simulator/decoded_instruction.h"
 #include "simulator/kit.h"
 #include "simulator/run_host.h"
+#include "simulator/step_history.h"
 
 namespace tarvix {
 
@@ -29,6 +30,7 @@ public:
     // Forgets the lines read during an earlier run: the labels may have moved since. Reads
     // the breakpoints the student set in the text.
     void startRun();
+    bool hasBreakpoints() const { return !breakpoints_.empty(); }
 
     Result executeNextLine(bool refreshEachInstruction);
     // When a run must next look up from its instructions: at an instruction count, or at a
@@ -54,6 +56,11 @@ public:
     // Step Back puts the line the dialog shows back as it was.
     void setLastDispatched(const DecodedInstruction* line) { lastDispatched_ = line; }
 
+    // A run with breakpoints or a watch records each line here before executing it.
+    void recordLinesIn(StepHistory& history) { history_ = &history; }
+    // The machine before the next line, `executed` instructions into the run.
+    StepHistory::State stateBefore(std::uint64_t executed) const;
+
 private:
     using LineTable = std::span<std::optional<DecodedInstruction>>;
 
@@ -78,6 +85,7 @@ private:
     // One entry a line when the text has a breakpoint; empty when it has none.
     std::vector<std::uint8_t> breakpoints_;
     const DecodedInstruction* lastDispatched_ = nullptr;
+    StepHistory* history_ = nullptr;
 };
 
 }  // namespace tarvix

@@ -36,7 +36,9 @@ ExecutionDriver::ExecutionDriver(Kit& kit, CX86TextBuffer& buffer, RunHost& host
       buffer_(buffer),
       host_(host),
       clock_(clock),
-      dispatcher_(kit, buffer, host, [this](int line) { markLine(line, true); }) {}
+      dispatcher_(kit, buffer, host, [this](int line) { markLine(line, true); }) {
+    dispatcher_.recordLinesIn(history_);
+}
 
 bool ExecutionDriver::emptyProgram() {
     if (buffer_.line(0).empty() && buffer_.lineCount() <= 1) {
@@ -82,6 +84,7 @@ void ExecutionDriver::finish() {
     buffer_.setReadOnly(false);
     host_.closeDialog();
     kit_.image.clear();
+    history_.stop();
 }
 
 bool ExecutionDriver::deliverInterrupt(std::string_view type, std::uint16_t acknowledgeClocks) {
@@ -191,12 +194,12 @@ void ExecutionDriver::runProgram(const Dispatcher::Watch* stopBefore) {
     dispatcher_.startRun();
     startEvents();
     const std::uint64_t start = events_.lastPump;
-    // What ran before the first stop is one step, back to the program's start.
-    history_.clear();
-    history_.begin(state(), kit_.cpu.memory);
+    // Only a run that can stop keeps a history: a plain Run pays nothing for Step Back.
+    if (stopBefore != nullptr || dispatcher_.hasBreakpoints()) {
+        history_.start(kit_.cpu.memory);
+    }
     Stretch end = runFree(stopBefore);
     if (end == Stretch::Paused) {
-        history_.end(kit_.cpu.memory, kit_.ports.accesses);
         host_.enterStepping();
         end = stepSession();
     }
@@ -455,7 +458,7 @@ void ExecutionDriver::step() {
     kit_.currentLine = 0;
     dispatcher_.startRun();
     events_ = {};  // started by the first command that runs on as Run does
-    history_.clear();
+    history_.start(kit_.cpu.memory);
     ending_ = endingOf(stepSession());
     host_.refreshRegisters();
     finish();
