@@ -121,8 +121,9 @@ StepHistory::State Dispatcher::stateBefore(std::uint64_t executed) const {
 // Each kind of loop a function of its own: inlined together into run(), they shared registers
 // badly and the plain loop lost a fifth of its speed.
 template <bool kChecked, bool kTimed>
-[[gnu::noinline]] Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed, Deadline deadline, int& lastLine,
-                                        const Watch* watch) {
+[[gnu::noinline]] Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed,
+                                                          Deadline deadline, int& lastLine,
+                                                          const Watch* watch) {
     Kit& kit = kit_;
     const LineTable lines = lines_;
     const std::span<const std::uint8_t> marks = breakpoints_;

@@ -31,6 +31,10 @@ public:
     // the breakpoints the student set in the text.
     void startRun();
     bool hasBreakpoints() const { return !breakpoints_.empty(); }
+    bool breakpointAt(int line) const {
+        const auto index = static_cast<std::size_t>(line);
+        return index < breakpoints_.size() && breakpoints_[index] != 0;
+    }
 
     Result executeNextLine(bool refreshEachInstruction);
     // When a run must next look up from its instructions: at an instruction count, or at a

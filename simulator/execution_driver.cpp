@@ -385,9 +385,11 @@ ExecutionDriver::EventStep ExecutionDriver::paceKitTime() {
 // Like Step with Next pressed by itself: the line marked, the panes up to date, then the wait.
 ExecutionDriver::EventStep ExecutionDriver::animateLine() {
     host_.setStatusText(dispatcher_.lastDispatchedText());
-    // Lines without an instruction pass at once: the marker shows what executes next.
+    // Lines without an instruction pass at once, but for a breakpoint's: the marker shows what
+    // executes next.
     for (const DecodedInstruction* next = dispatcher_.nextInstruction();
-         next != nullptr && next->operation == Operation::None;
+         next != nullptr && next->operation == Operation::None &&
+         !dispatcher_.breakpointAt(kit_.currentLine);
          next = dispatcher_.nextInstruction()) {
         dispatcher_.executeNextLine(false);
     }

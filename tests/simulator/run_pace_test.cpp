@@ -120,6 +120,16 @@ TEST_F(PacedRunTest, AnimateShowsEachLineForItsShareOfASecond) {
     }
 }
 
+TEST_F(PacedRunTest, AnimateStopsAtABreakpointOnALineWithoutAnInstruction) {
+    paced.setSpeed(RunSpeed::Animate, &wall);
+    load("mov ax,1\n\nmov bx,2\nhlt");
+    buffer.setLineFlags(1, kBreakpointMarker);
+    host.stepCommands = {StepCommand::Stop};
+    paced.run();
+    EXPECT_EQ(paced.lastEnding(), RunEnding::Stopped);
+    EXPECT_EQ(kit.currentLine, 1);
+}
+
 TEST_F(PacedRunTest, StopEndsAPacedRun) {
     for (const RunSpeed speed : {RunSpeed::KitClock, RunSpeed::Animate}) {
         SCOPED_TRACE(static_cast<int>(speed));
