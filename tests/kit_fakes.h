@@ -99,9 +99,9 @@ public:
         ++rests;
         rested += seconds;
         longestRest = std::max(longestRest, seconds);
-        if (wallClock != nullptr) {
-            wallClock->ticks +=
-                std::llround(seconds * static_cast<double>(wallClock->ticksPerSecond));
+        if (wallClock != nullptr) {  // a rest always takes some time, as a real one does
+            wallClock->ticks += std::max<std::int64_t>(
+                1, std::llround(seconds * static_cast<double>(wallClock->ticksPerSecond)));
         }
     }
     void showPace(const PaceReport& report) override { paces.push_back(report); }
