@@ -115,6 +115,9 @@ bool CX86TextBuffer::setLineFlags(int index, std::uint32_t flags) {
     }
     Line& target = lines_[toIndex(index)];
     if (target.flags != flags) {
+        if (((target.flags ^ flags) & kBreakpointMarker) != 0) {
+            ++breakpointRevision_;
+        }
         target.flags = flags;
         notify(nullptr, TextChange{ChangeKind::LineFlags, index, {index, 0}, {index, 0}, {}});
     }
@@ -375,6 +378,9 @@ void CX86TextBuffer::replaceAll(std::vector<Line> lines, int lineEndStyle, bool 
 }
 
 void CX86TextBuffer::notify(TextBufferView* source, const TextChange& change) {
+    if (change.kind != ChangeKind::SingleLine && change.kind != ChangeKind::LineFlags) {
+        ++breakpointRevision_;  // the lines moved under their breakpoints
+    }
     // A view may detach itself or another view while being told.
     const std::vector<TextBufferView*> views = views_;
     for (TextBufferView* view : views) {
