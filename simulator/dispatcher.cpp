@@ -15,12 +15,23 @@ void Dispatcher::startRun() {
     lines_.clear();
     lines_.resize(static_cast<std::size_t>(buffer_.lineCount()));
     lastDispatched_ = nullptr;
+    readBreakpoints();
+}
+
+void Dispatcher::readBreakpoints() {
+    breakpointRevision_ = buffer_.breakpointRevision();
     breakpoints_.clear();
     for (int line = 0; line < buffer_.lineCount(); ++line) {
         if ((buffer_.lineFlags(line) & kBreakpointMarker) != 0) {
             breakpoints_.resize(lines_.size());
             breakpoints_[static_cast<std::size_t>(line)] = 1;
         }
+    }
+}
+
+void Dispatcher::followBreakpoints() {
+    if (buffer_.breakpointRevision() != breakpointRevision_) {
+        readBreakpoints();
     }
 }
 

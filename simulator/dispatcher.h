@@ -30,6 +30,8 @@ public:
     // Forgets the lines read during an earlier run: the labels may have moved since. Reads
     // the breakpoints the student set in the text.
     void startRun();
+    // Reads the breakpoints again when the student set or cleared one since they were read.
+    void followBreakpoints();
     bool hasBreakpoints() const { return !breakpoints_.empty(); }
     bool breakpointAt(int line) const {
         const auto index = static_cast<std::size_t>(line);
@@ -76,6 +78,7 @@ private:
         return readNextLine();
     }
     const DecodedInstruction* readNextLine();
+    void readBreakpoints();
     template <bool kChecked, bool kTimed>
     Result runLines(std::uint64_t& executed, Deadline deadline, int& lastLine, const Watch* watch);
     Result dispatch(Kit& kit, LineTable lines, bool refreshEachInstruction, int& refreshCounter);
@@ -88,6 +91,7 @@ private:
     std::vector<std::optional<DecodedInstruction>> lines_;
     // One entry a line when the text has a breakpoint; empty when it has none.
     std::vector<std::uint8_t> breakpoints_;
+    std::uint64_t breakpointRevision_ = 0;
     const DecodedInstruction* lastDispatched_ = nullptr;
     StepHistory* history_ = nullptr;
 };

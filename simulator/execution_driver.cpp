@@ -195,9 +195,10 @@ void ExecutionDriver::runProgram(const Dispatcher::Watch* stopBefore) {
     startEvents();
     const std::uint64_t start = events_.lastPump;
     // Only a run that can stop keeps a history: a plain Run pays nothing for Step Back.
-    if (stopBefore != nullptr || dispatcher_.hasBreakpoints()) {
+    if (stopBefore != nullptr) {
         history_.start(kit_.cpu.memory);
     }
+    followBreakpoints();
     Stretch end = runFree(stopBefore);
     if (end == Stretch::Paused) {
         host_.enterStepping();
@@ -307,6 +308,15 @@ ExecutionDriver::TimerStep ExecutionDriver::fireTimer() {
     return TimerStep::Fired;
 }
 
+// The student may set a breakpoint while the run goes on: from then on the run can stop, and
+// keeps the history Step Back needs.
+void ExecutionDriver::followBreakpoints() {
+    dispatcher_.followBreakpoints();
+    if (dispatcher_.hasBreakpoints() && !history_.started()) {
+        history_.start(kit_.cpu.memory);
+    }
+}
+
 ExecutionDriver::EventStep ExecutionDriver::serviceEvents() {
     if (fireTimer() == TimerStep::Failed) {
         return EventStep::Failed;
@@ -318,6 +328,7 @@ ExecutionDriver::EventStep ExecutionDriver::serviceEvents() {
         if (host_.takeStopRequest()) {
             return EventStep::Stopped;
         }
+        followBreakpoints();
         if (host_.takeKey(kit_.lastKey) && !keyPressed()) {
             return EventStep::Failed;
         }

@@ -14,6 +14,7 @@ void StepHistory::start(KitMemory& memory) {
 void StepHistory::stop() {
     if (memory_ != nullptr) {
         memory_->journal = nullptr;
+        memory_ = nullptr;
     }
 }
 

@@ -34,6 +34,7 @@ public:
     // Forgets every line and has `memory` keep what its writes overwrite, until stop().
     void start(KitMemory& memory);
     void stop();
+    bool started() const { return memory_ != nullptr; }
 
     // Before a line executes: the state to return to.
     void record(const State& state);

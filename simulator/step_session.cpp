@@ -27,6 +27,7 @@ ExecutionDriver::Stretch ExecutionDriver::stepSession() {
             stepBack();
             continue;
         }
+        dispatcher_.followBreakpoints();
         const Stretch end = perform(command);
         if (end != Stretch::Paused) {
             return end;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,13 +67,19 @@ public:
     std::size_t stepCommandsTaken = 0;
     int steppingEntered = 0;
     std::vector<std::string> notes;
+    std::function<void()> onPump;  // what the student does while the windows are pumped
 
     std::string saveDocument() override { return path; }
     std::string documentPath() override { return path; }
     void openDialog(bool) override { dialogOpen = true; }
     void closeDialog() override { dialogOpen = false; }
     void setStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
-    void pump() override { ++pumps; }
+    void pump() override {
+        ++pumps;
+        if (onPump) {
+            onPump();
+        }
+    }
     bool takeStopRequest() override {
         return (stopAfterPumps >= 0 && pumps >= stopAfterPumps) ||
                (stopAfterRests >= 0 && rests >= stopAfterRests);

@@ -63,6 +63,20 @@ TEST_F(DebuggerTest, RunStopsBeforeABreakpointAndContinuesToTheNextHit) {
     }
 }
 
+// A Run that started with none stops at a breakpoint the student sets while it goes on, and
+// Step Back works from there.
+TEST_F(DebuggerTest, ABreakpointSetDuringARunStopsIt) {
+    load("again: inc ax\njmp again\n");
+    clock.millisPerReading = 1;  // the windows are pumped every few milliseconds
+    host.onPump = [this] { setBreakpoint(1); };
+    script({kBack});
+    host.steppingEntered = 0;
+    driver.run();
+    EXPECT_EQ(host.steppingEntered, 1);
+    EXPECT_EQ(kit.currentLine, 0);
+    EXPECT_TRUE(host.notes.empty());
+}
+
 TEST_F(DebuggerTest, TheCaretsLineStopsARunFromTheStart) {
     load(kLoop);
     host.cursor = 4;
