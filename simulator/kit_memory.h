@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 
 #include "common/output_pane.h"
@@ -14,6 +15,13 @@ namespace tarvix {
 inline constexpr std::uint16_t kMemoryFirst = 0x1000;
 inline constexpr std::size_t kMemorySize = 0x1000;
 
+// A byte as it was before a write overwrote it, for Step Back.
+struct OverwrittenByte {
+    std::uint16_t address;
+    std::uint8_t value;
+};
+using WriteJournal = std::deque<OverwrittenByte>;
+
 class KitMemory {
 public:
     KitMemory(OutputPane& pane, const ProgramImage& image) : pane_(pane), image_(image) {}
@@ -22,6 +30,8 @@ public:
     bool modified = false;
     // Words read or written at an odd address, which take the 8086's bus twice; for timing.
     std::uint64_t oddWordTransfers = 0;
+    // While a step back is possible, every write leaves here the bytes it overwrites.
+    WriteJournal* journal = nullptr;
 
     static bool isValidAddress(std::uint16_t address, bool isByte) {
         return address >= kMemoryFirst && address < (isByte ? 0x2000 : 0x1FFF);
@@ -38,7 +48,7 @@ public:
         if (!isValidAddress(address, false)) {
             return refuseRead();
         }
-        oddWordTransfers += address & 1U;
+        countOddWord(address);
         return static_cast<std::uint16_t>(bytes_[offset(address)] | bytes_[offset(address) + 1]
                                                                         << 8);
     }
@@ -48,6 +58,7 @@ public:
         if (!isValidAddress(address, true) || image_.isCode(address)) {
             return refuseWrite(address, true);
         }
+        keep(address);
         bytes_[offset(address)] = value;
         modified = true;
         return true;
@@ -57,7 +68,9 @@ public:
         if (!isValidAddress(address, false) || image_.isCode(address) || image_.isCode(next)) {
             return refuseWrite(address, false);
         }
-        oddWordTransfers += address & 1U;
+        countOddWord(address);
+        keep(address);
+        keep(next);
         bytes_[offset(address)] = static_cast<std::uint8_t>(value & 0xFF);
         bytes_[offset(address) + 1] = static_cast<std::uint8_t>(value >> 8);
         modified = true;
@@ -69,8 +82,8 @@ public:
     // had; nothing is reported, so the run it was typed in goes on.
     std::optional<MessageId> editByte(std::uint16_t address, std::uint8_t value);
 
-    // Puts back a byte as it was before a step; Step Back undoes only what the rules let a
-    // step write.
+    // Puts back a byte as it was before a line; Step Back undoes only what the rules let a
+    // line write.
     void restoreByte(std::uint16_t address, std::uint8_t value) {
         bytes_[offset(address)] = value;
         modified = true;
@@ -82,6 +95,18 @@ public:
     const std::array<std::uint8_t, kMemorySize>& bytes() const { return bytes_; }
 
 private:
+    void keep(std::uint16_t address) {
+        if (journal != nullptr) [[unlikely]] {
+            journal->push_back({address, bytes_[offset(address)]});
+        }
+    }
+    // A branch, not an add of the low bit: words are almost always even, and the count then
+    // costs no write.
+    void countOddWord(std::uint16_t address) {
+        if ((address & 1U) != 0) [[unlikely]] {
+            ++oddWordTransfers;
+        }
+    }
     static std::size_t offset(std::uint16_t address) {
         return static_cast<std::size_t>(address - kMemoryFirst);
     }

@@ -2,44 +2,45 @@
 
 namespace tarvix {
 
-void StepHistory::clear() {
+void StepHistory::start(KitMemory& memory) {
+    stop();
     steps_.clear();
-    bytes_ = 0;
+    journal_.clear();
+    journalStart_ = 0;
+    memory_ = &memory;
+    memory.journal = &journal_;
 }
 
-void StepHistory::begin(const State& state, const KitMemory& memory) {
-    pending_ = state;
-    before_ = memory.bytes();
-}
-
-void StepHistory::end(const KitMemory& memory, std::uint64_t portAccesses) {
-    Step step{pending_, {}, portAccesses != pending_.portAccesses};
-    const auto& after = memory.bytes();
-    for (std::size_t i = 0; i < kMemorySize; ++i) {
-        if (after[i] != before_[i]) {
-            step.bytes.emplace_back(static_cast<std::uint16_t>(kMemoryFirst + i), before_[i]);
-        }
+void StepHistory::stop() {
+    if (memory_ != nullptr) {
+        memory_->journal = nullptr;
+        memory_ = nullptr;
     }
-    bytes_ += step.bytes.size();
-    steps_.push_back(std::move(step));
-    while (steps_.size() > kMaxSteps || (bytes_ > kMaxBytes && steps_.size() > 1)) {
-        bytes_ -= steps_.front().bytes.size();
+}
+
+void StepHistory::record(const State& state) {
+    steps_.push_back({state, writesKept()});
+    while (steps_.size() > kMaxSteps ||
+           (writesKept() - steps_.front().firstWrite > kMaxBytes && steps_.size() > 1)) {
         steps_.pop_front();
     }
+    // Writes before the oldest line kept can never be taken back.
+    for (; journalStart_ < steps_.front().firstWrite; ++journalStart_) {
+        journal_.pop_front();
+    }
 }
 
-std::optional<StepHistory::Undone> StepHistory::undo(KitMemory& memory) {
-    if (steps_.empty()) {
+std::optional<StepHistory::Undone> StepHistory::undo(std::uint64_t portAccesses) {
+    if (steps_.empty() || memory_ == nullptr) {
         return std::nullopt;
     }
-    const Step& step = steps_.back();
-    for (const auto& [address, value] : step.bytes) {
-        memory.restoreByte(address, value);
-    }
-    Undone undone{step.state, step.reachedDevice};
-    bytes_ -= step.bytes.size();
+    const Step step = steps_.back();
     steps_.pop_back();
-    return undone;
+    // Newest first: a byte written twice by the line ends as it was before the first write.
+    for (; writesKept() > step.firstWrite; journal_.pop_back()) {
+        memory_->restoreByte(journal_.back().address, journal_.back().value);
+    }
+    return Undone{step.state, portAccesses != step.state.portAccesses};
 }
 
 }  // namespace tarvix
