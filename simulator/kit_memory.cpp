@@ -15,7 +15,7 @@ std::optional<MessageId> KitMemory::editByte(std::uint16_t address, std::uint8_t
     if (!isValidAddress(address, true) || image_.isCode(address)) {
         return refusal(address, true);
     }
-    keep(address);  // Step Back returns to before the edit, as it does for registers
+    ++writes;  // Step Back returns to before the edit, as it does for registers
     bytes_[offset(address)] = value;
     modified = true;
     return std::nullopt;

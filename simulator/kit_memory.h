@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <optional>
 
 #include "common/output_pane.h"
@@ -15,13 +14,6 @@ namespace tarvix {
 inline constexpr std::uint16_t kMemoryFirst = 0x1000;
 inline constexpr std::size_t kMemorySize = 0x1000;
 
-// A byte as it was before a write overwrote it, for Step Back.
-struct OverwrittenByte {
-    std::uint16_t address;
-    std::uint8_t value;
-};
-using WriteJournal = std::deque<OverwrittenByte>;
-
 class KitMemory {
 public:
     KitMemory(OutputPane& pane, const ProgramImage& image) : pane_(pane), image_(image) {}
@@ -30,8 +22,9 @@ public:
     bool modified = false;
     // Words read or written at an odd address, which take the 8086's bus twice; for timing.
     std::uint64_t oddWordTransfers = 0;
-    // While a step back is possible, every write leaves here the bytes it overwrites.
-    WriteJournal* journal = nullptr;
+    // Every write that changed memory, a program's or a student's edit: Step Back looks for
+    // what changed only when it moved.
+    std::uint64_t writes = 0;
 
     static bool isValidAddress(std::uint16_t address, bool isByte) {
         return address >= kMemoryFirst && address < (isByte ? 0x2000 : 0x1FFF);
@@ -58,7 +51,7 @@ public:
         if (!isValidAddress(address, true) || image_.isCode(address)) {
             return refuseWrite(address, true);
         }
-        keep(address);
+        ++writes;
         bytes_[offset(address)] = value;
         modified = true;
         return true;
@@ -69,8 +62,7 @@ public:
             return refuseWrite(address, false);
         }
         countOddWord(address);
-        keep(address);
-        keep(next);
+        ++writes;
         bytes_[offset(address)] = static_cast<std::uint8_t>(value & 0xFF);
         bytes_[offset(address) + 1] = static_cast<std::uint8_t>(value >> 8);
         modified = true;
@@ -95,11 +87,6 @@ public:
     const std::array<std::uint8_t, kMemorySize>& bytes() const { return bytes_; }
 
 private:
-    void keep(std::uint16_t address) {
-        if (journal != nullptr) [[unlikely]] {
-            journal->push_back({address, bytes_[offset(address)]});
-        }
-    }
     // A branch, not an add of the low bit: words are almost always even, and the count then
     // costs no write.
     void countOddWord(std::uint16_t address) {

@@ -3,22 +3,34 @@
 namespace tarvix {
 
 void StepHistory::start(KitMemory& memory) {
-    stop();
     steps_.clear();
     journal_.clear();
     journalStart_ = 0;
     memory_ = &memory;
-    memory.journal = &journal_;
+    copy_ = memory.bytes();
+    writesSeen_ = memory.writes;
 }
 
 void StepHistory::stop() {
-    if (memory_ != nullptr) {
-        memory_->journal = nullptr;
-        memory_ = nullptr;
+    memory_ = nullptr;
+}
+
+void StepHistory::catchUp() {
+    if (memory_ == nullptr || memory_->writes == writesSeen_) {
+        return;
+    }
+    writesSeen_ = memory_->writes;
+    const auto& now = memory_->bytes();
+    for (std::size_t i = 0; i < kMemorySize; ++i) {
+        if (now[i] != copy_[i]) {
+            journal_.push_back({static_cast<std::uint16_t>(kMemoryFirst + i), copy_[i]});
+            copy_[i] = now[i];
+        }
     }
 }
 
 void StepHistory::record(const State& state) {
+    catchUp();
     steps_.push_back({state, writesKept()});
     while (steps_.size() > kMaxSteps ||
            (writesKept() - steps_.front().firstWrite > kMaxBytes && steps_.size() > 1)) {
@@ -34,11 +46,14 @@ std::optional<StepHistory::Undone> StepHistory::undo(std::uint64_t portAccesses)
     if (steps_.empty() || memory_ == nullptr) {
         return std::nullopt;
     }
+    catchUp();
     const Step step = steps_.back();
     steps_.pop_back();
-    // Newest first: a byte written twice by the line ends as it was before the first write.
+    // Newest first: a byte written twice ends as it was before the first write.
     for (; writesKept() > step.firstWrite; journal_.pop_back()) {
-        memory_->restoreByte(journal_.back().address, journal_.back().value);
+        const OverwrittenByte& byte = journal_.back();
+        memory_->restoreByte(byte.address, byte.value);
+        copy_[byte.address - kMemoryFirst] = byte.value;
     }
     return Undone{step.state, portAccesses != step.state.portAccesses};
 }

@@ -1,9 +1,11 @@
 // What Step Back returns to: before each line that runs while a step back is possible (while
-// stepping, and in a Run with breakpoints), the registers, the line and the counts; and, kept
-// by the kit's memory as it writes, each byte a line overwrote. Bounded: past kMaxSteps lines,
-// or kMaxBytes overwritten bytes in all, the oldest lines go.
+// stepping, and in a Run with breakpoints), the registers, the line and the counts; and each
+// byte a line overwrote, found by comparing memory with a copy whenever the memory's count of
+// writes moved. Bounded: past kMaxSteps lines, or kMaxBytes overwritten bytes in all, the
+// oldest lines go.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -31,7 +33,7 @@ public:
         std::uint64_t portAccesses = 0;                      // the bus's count of IN, OUT, connect
     };
 
-    // Forgets every line and has `memory` keep what its writes overwrite, until stop().
+    // Forgets every line and follows `memory` until stop().
     void start(KitMemory& memory);
     void stop();
     bool started() const { return memory_ != nullptr; }
@@ -55,12 +57,20 @@ private:
         State state;
         std::uint64_t firstWrite = 0;  // the journal's count of writes when the line began
     };
+    struct OverwrittenByte {
+        std::uint16_t address;
+        std::uint8_t value;
+    };
     std::uint64_t writesKept() const { return journalStart_ + journal_.size(); }
+    // Puts the bytes written since the last look into the journal, as the last line's.
+    void catchUp();
 
     std::deque<Step> steps_;
-    WriteJournal journal_;
+    std::deque<OverwrittenByte> journal_;
     std::uint64_t journalStart_ = 0;  // the count of writes before the journal's first
     KitMemory* memory_ = nullptr;
+    std::array<std::uint8_t, kMemorySize> copy_{};  // memory as the journal last saw it
+    std::uint64_t writesSeen_ = 0;
 };
 
 }  // namespace tarvix
