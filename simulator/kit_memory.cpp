@@ -16,6 +16,7 @@ std::optional<MessageId> KitMemory::editByte(std::uint16_t address, std::uint8_t
         return refusal(address, true);
     }
     ++writes;  // Step Back returns to before the edit, as it does for registers
+    lastWrite = address;
     bytes_[offset(address)] = value;
     modified = true;
     return std::nullopt;

@@ -25,6 +25,7 @@ public:
     // Every write that changed memory, a program's or a student's edit: Step Back looks for
     // what changed only when it moved.
     std::uint64_t writes = 0;
+    std::uint16_t lastWrite = kMemoryFirst;  // the address the last of them wrote at
 
     static bool isValidAddress(std::uint16_t address, bool isByte) {
         return address >= kMemoryFirst && address < (isByte ? 0x2000 : 0x1FFF);
@@ -52,6 +53,7 @@ public:
             return refuseWrite(address, true);
         }
         ++writes;
+        lastWrite = address;
         bytes_[offset(address)] = value;
         modified = true;
         return true;
@@ -63,6 +65,7 @@ public:
         }
         countOddWord(address);
         ++writes;
+        lastWrite = address;
         bytes_[offset(address)] = static_cast<std::uint8_t>(value & 0xFF);
         bytes_[offset(address) + 1] = static_cast<std::uint8_t>(value >> 8);
         modified = true;

@@ -1,5 +1,8 @@
 #include "simulator/step_history.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tarvix {
 
 void StepHistory::start(KitMemory& memory) {
@@ -19,9 +22,26 @@ void StepHistory::catchUp() {
     if (memory_ == nullptr || memory_->writes == writesSeen_) {
         return;
     }
+    // One write (nearly every line that writes) changed at most the two bytes at its address;
+    // after more, the whole window is compared, a block at a time.
+    const bool oneWrite = memory_->writes - writesSeen_ == 1;
     writesSeen_ = memory_->writes;
+    if (oneWrite) {
+        const std::size_t at = memory_->lastWrite - kMemoryFirst;
+        keepChanged(at, std::min(at + 2, kMemorySize));
+        return;
+    }
+    constexpr std::size_t kBlock = 64;
+    for (std::size_t block = 0; block < kMemorySize; block += kBlock) {
+        if (std::memcmp(memory_->bytes().data() + block, copy_.data() + block, kBlock) != 0) {
+            keepChanged(block, block + kBlock);
+        }
+    }
+}
+
+void StepHistory::keepChanged(std::size_t first, std::size_t end) {
     const auto& now = memory_->bytes();
-    for (std::size_t i = 0; i < kMemorySize; ++i) {
+    for (std::size_t i = first; i < end; ++i) {
         if (now[i] != copy_[i]) {
             journal_.push_back({static_cast<std::uint16_t>(kMemoryFirst + i), copy_[i]});
             copy_[i] = now[i];

@@ -64,6 +64,8 @@ private:
     std::uint64_t writesKept() const { return journalStart_ + journal_.size(); }
     // Puts the bytes written since the last look into the journal, as the last line's.
     void catchUp();
+    // Journals the bytes of [first, end) (offsets in the window) that differ from the copy.
+    void keepChanged(std::size_t first, std::size_t end);
 
     std::deque<Step> steps_;
     std::deque<OverwrittenByte> journal_;
