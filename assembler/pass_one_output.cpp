@@ -91,7 +91,7 @@ bool PassOneOutput::finish() {
     return writeError_ == 0;
 }
 
-void PassOneOutput::addLine(std::string_view text, bool lineEnd) {
+void PassOneOutput::addLine(std::string_view text, bool lineEnd, int sourceLine) {
     write(text, lineEnd ? kLineEnd : std::string_view());
     ++lines_;
     const std::string_view line = cleanLine(text);
@@ -112,7 +112,7 @@ void PassOneOutput::addLine(std::string_view text, bool lineEnd) {
         appendResolvedJump(resolved_, jump, *row, 0, listingMode_);
         room = std::max(room, resolved_.size());
     }
-    pendingJumps_.push_back({list_.size(), line.size(), room, lines_});
+    pendingJumps_.push_back({list_.size(), line.size(), room, lines_, sourceLine});
     list_ += line;
     list_.append(room - line.size(), ' ');
 }

@@ -18,6 +18,7 @@ public:
         std::size_t length;    // of the intermediate line kept at the start of the room
         std::size_t room;      // what its resolved list line takes
         int intermediateLine;  // its number, counted from 1
+        int sourceLine;        // the source line it comes from, counted from 1
     };
 
     // Starts the list text with `header`, sized for a source of that many bytes and lines, and
@@ -25,8 +26,9 @@ public:
     void start(int file, bool listingMode, std::string header, std::size_t sourceBytes,
                int sourceLines);
 
-    // One whole intermediate line; `lineEnd` false for the last, which has none.
-    void addLine(std::string_view text, bool lineEnd = true);
+    // One whole intermediate line; `lineEnd` false for the last, which has none. A jump line
+    // gives its source line, which pass two marks when its label is unknown.
+    void addLine(std::string_view text, bool lineEnd = true, int sourceLine = 0);
     // The start of a line that pass one then refuses: the file keeps it, as written so far.
     void addRefusedLine(std::string_view text);
     // Hands what is still buffered to the file, whether pass one succeeded or not; false, with

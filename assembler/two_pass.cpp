@@ -229,7 +229,7 @@ bool Assembler8086::encodeLines(std::string_view source, int editorLines) {
                 text += "$";
                 appendDecimal(text, line());
             }
-            passOne_.addLine(text);
+            passOne_.addLine(text, true, line());
             continue;
         }
         if (!assembleInstruction(bytes)) {
@@ -271,8 +271,9 @@ bool Assembler8086::runPass2(const std::string& sourcePath) {
         const JumpLine parts = splitJumpLine(std::string_view(list).substr(at, jump.length));
         const std::uint16_t targetAddress = lookupSymbol(parts.target);
         if (targetAddress == 0) {
+            line() = jump.sourceLine;
             return pane_.reportError("Unrecognized symbol " + std::string(parts.target),
-                                     WithLine::No);
+                                     WithLine::MarkOnly);
         }
         const InstructionTemplate* row = findForm(std::string(parts.mnemonic) + "_");
         if (!row) {

@@ -104,6 +104,34 @@ BENCHMARK(BM_KitBesideUnicorn)
     ->UseRealTime()
     ->Iterations(3);
 
+// The same runs with a breakpoint on the HLT line: every line is checked against the
+// breakpoints, and the run stops only before its last line, which it then steps.
+void BM_KitWithBreakpoint(benchmark::State& state) {
+    const auto program = static_cast<std::size_t>(state.range(0));
+    const std::uint64_t count = programInstructions(program);
+    HeadlessKit headless(program);
+    for (int line = 0; line < headless.buffer.lineCount(); ++line) {
+        if (headless.buffer.line(line).find("hlt") != std::string::npos) {
+            headless.buffer.setLineFlags(line, kBreakpointMarker);
+        }
+    }
+    for (auto _ : state) {
+        headless.driver.run();
+        if (headless.driver.lastEnding() != RunEnding::Halted) {
+            state.SkipWithError(headless.sink.text.c_str());
+            return;
+        }
+    }
+    state.counters["kit_M/s"] = benchmark::Counter(static_cast<double>(count) * 1e-6,
+                                                   benchmark::Counter::kIsIterationInvariantRate);
+}
+
+BENCHMARK(BM_KitWithBreakpoint)
+    ->DenseRange(0, kProgramCount - 1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -1,6 +1,6 @@
 // tarvix-run: runs a kit program headless, exactly as the Run (or Step) command does, and
-// reports how it ended: the pane's text, the registers, optionally memory, and what the
-// devices show, as text or JSON.
+// reports how it ended (or where it stopped before a breakpoint's line): the pane's text, the
+// registers, optionally memory, and what the devices show, as text or JSON.
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -46,6 +46,7 @@ struct Options {
     bool step = false;
     bool trace = false;
     bool json = false;
+    std::vector<int> breakpoints;  // 1-based lines
     std::optional<std::pair<std::uint16_t, std::uint16_t>> memory;
 };
 
@@ -61,6 +62,8 @@ constexpr const char* kUsage =
     "                     executed instructions' 8086 clock counts at that rate\n"
     "  --no-terminal      run with no terminal program listening\n"
     "  --step             run as Step does (no interrupts), without waiting\n"
+    "  --break LINE       stop before the 1-based source line LINE executes, with the\n"
+    "                     registers and memory as they are there (repeatable)\n"
     "  --memory A-B       include the bytes from address A to B (hex) in the report\n"
     "  --trace            print each executed line with the registers after it\n"
     "  --json             print the final report as one JSON object\n";
@@ -120,6 +123,12 @@ std::string parseOptions(const std::vector<std::string_view>& args, Options& opt
             if (!options.memory) {
                 return "--memory needs a range A-B of hexadecimal addresses within 1000-1FFF";
             }
+        } else if (arg == "--break") {
+            const auto line = hasValue ? parseCount(args[++i]) : std::nullopt;
+            if (!line || *line > static_cast<std::uint64_t>(kMaxSourceLines)) {
+                return "--break needs a line number of the program";
+            }
+            options.breakpoints.push_back(static_cast<int>(*line));
         } else if (arg == "--step") {
             options.step = true;
         } else if (arg == "--trace") {
@@ -155,6 +164,9 @@ std::string parseOptions(const std::vector<std::string_view>& args, Options& opt
             return "only one source file can be run";
         }
     }
+    if (options.step && !options.breakpoints.empty()) {
+        return "--break stops a Run; it cannot be used with --step";
+    }
     return options.path.empty() ? "no source file given" : "";
 }
 
@@ -180,22 +192,30 @@ public:
 
 // The execution dialog of a batch run: nobody presses Next, so it is always pressed, and Stop
 // comes from the wall-clock limit. Its pump lets the devices' time pass. The limit counts from
-// the command's start and also stops the assembly, between two of its lines.
+// the command's start and also stops the assembly, between two of its lines. A run that stops
+// before a breakpoint's line ends there.
 class BatchRunHost : public HeadlessRunHost, public ProgressSink {
 public:
     using Time = std::chrono::steady_clock::time_point;
 
     BatchRunHost(std::string path, Time started, double timeoutSeconds, BatchDevices& devices,
-                 Ppi8255& ppi)
+                 Kit& kit)
         : HeadlessRunHost(std::move(path)),
           started_(started),
           timeoutSeconds_(timeoutSeconds),
           devices_(devices),
-          ppi_(ppi) {}
+          kit_(kit) {}
 
     bool timedOut() const { return timedOut_; }
+    // The 0-based line the run stopped before, at a breakpoint; -1 for none.
+    int breakLine() const { return breakLine_; }
 
-    void pump() override { devices_.pump(ppi_); }
+    void enterStepping() override { breakLine_ = kit_.currentLine; }
+    StepCommand takeStepCommand() override {
+        return breakLine_ >= 0 ? StepCommand::Stop : HeadlessRunHost::takeStepCommand();
+    }
+
+    void pump() override { devices_.pump(kit_.devices.ppi); }
     bool takeStopRequest() override {
         if (timeoutSeconds_ > 0 && !timedOut_) {
             const std::chrono::duration<double> elapsed =
@@ -218,8 +238,9 @@ private:
     Time started_;
     double timeoutSeconds_;
     BatchDevices& devices_;
-    Ppi8255& ppi_;
+    Kit& kit_;
     bool timedOut_ = false;
+    int breakLine_ = -1;
 };
 
 struct RegisterValue {
@@ -252,9 +273,12 @@ std::string traceLine(const CX86TextBuffer& buffer, int line, const Kit& kit) {
     return text;
 }
 
-const char* statusName(RunEnding ending, bool timedOut) {
+const char* statusName(RunEnding ending, bool timedOut, bool atBreakpoint) {
     if (timedOut) {
         return "limit";
+    }
+    if (atBreakpoint) {
+        return "breakpoint";
     }
     switch (ending) {
         case RunEnding::Error:
@@ -265,6 +289,18 @@ const char* statusName(RunEnding ending, bool timedOut) {
         default:
             return "halted";
     }
+}
+
+// Marks the --break lines in the text as the editor does; a refusal for a line past its end.
+std::string setBreakpoints(const std::vector<int>& lines, CX86TextBuffer& buffer) {
+    for (const int line : lines) {
+        if (line > buffer.lineCount()) {
+            return "--break " + std::to_string(line) + ": the program has " +
+                   std::to_string(buffer.lineCount()) + " lines";
+        }
+        buffer.setLineFlags(line - 1, buffer.lineFlags(line - 1) | kBreakpointMarker);
+    }
+    return {};
 }
 
 int command(int argc, char** argv) {
@@ -301,7 +337,10 @@ int command(int argc, char** argv) {
     sink.lineSource = &kit.currentLine;
     StderrMessageBoxes boxes;
     kit.cpu.regs.setMessageBoxSink(&boxes);
-    BatchRunHost host(options.path, started, options.timeoutSeconds, devices, kit.devices.ppi);
+    if (const std::string problem = setBreakpoints(options.breakpoints, buffer); !problem.empty()) {
+        return usage(problem);
+    }
+    BatchRunHost host(options.path, started, options.timeoutSeconds, devices, kit);
     kit.assembler.setProgress(&host);
     ExecutionDriver driver(kit, buffer, host, clock);
     driver.setInstructionLimit(options.maxSteps);
@@ -316,8 +355,10 @@ int command(int argc, char** argv) {
     devices.settle(kit.devices.ppi);
 
     const RunEnding ending = driver.lastEnding();
-    const char* status = statusName(ending, host.timedOut());
-    const int stoppedLine = ending == RunEnding::NotStarted ? 0 : driver.lastLine() + 1;
+    const char* status = statusName(ending, host.timedOut(), host.breakLine() >= 0);
+    const int stoppedLine = host.breakLine() >= 0             ? host.breakLine() + 1
+                            : ending == RunEnding::NotStarted ? 0
+                                                              : driver.lastLine() + 1;
 
     if (options.json) {
         std::ostringstream json;

@@ -27,9 +27,11 @@ bool OutputPane::reportError(MessageId id, WithLine withLine) {
 bool OutputPane::reportError(std::string_view text, WithLine withLine) {
     std::string line;
     const std::optional<int> current = sink_.currentLine();
-    if (withLine == WithLine::Yes && current) {
+    if (withLine != WithLine::No && current) {
         const int number = *current < 1 ? 1 : *current;
-        line = "Line " + std::to_string(number) + " Error: " + std::string(text);
+        line = withLine == WithLine::Yes ? "Line " + std::to_string(number) + " Error: "
+                                         : std::string("Error: ");
+        line += text;
         sink_.markErrorLine(number - 1);
     } else {
         // Without an active view there is no line to name or mark.
@@ -39,6 +41,11 @@ bool OutputPane::reportError(std::string_view text, WithLine withLine) {
     errorLatched_ = true;
     sink_.playErrorSound();
     return false;
+}
+
+void OutputPane::showRefusal(MessageId id) {
+    showStatus("Error: " + messageText(id));
+    sink_.playErrorSound();
 }
 
 void OutputPane::showStatus(std::string_view text) {

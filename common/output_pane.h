@@ -9,7 +9,9 @@
 
 namespace tarvix {
 
-enum class WithLine : bool { No = false, Yes = true };
+// Whether an error names its line in the text ("Line 12 Error: ..."), and marks it. Some
+// messages keep their text without a number but still mark the line (MarkOnly).
+enum class WithLine { No, Yes, MarkOnly };
 
 class OutputPane {
 public:
@@ -24,6 +26,10 @@ public:
     // Always false, so that a failing operation can report and fail in one statement.
     bool reportError(MessageId id, WithLine withLine);
     bool reportError(std::string_view text, WithLine withLine);
+
+    // A student's edit the kit's rules refuse: the message a program would get, without a line,
+    // and the error sound; nothing latches, so the operation it was made in goes on.
+    void showRefusal(MessageId id);
 
     void showStatus(std::string_view text);
     void showMessage(MessageId id);

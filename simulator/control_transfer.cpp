@@ -50,11 +50,14 @@ bool conditionHolds(JumpKind kind, const CpuRegisters& regs) {
     }
 }
 
-// A failed lookup leaves currentLine at -1: the symbol messages name no line, and the
-// dispatcher must not mark one either.
+// The symbol messages name no line, but a failed lookup leaves the line pointer past the
+// transfer, so that the dispatcher marks the line the student must correct.
 bool transfer(Cpu8086& cpu, const LineTarget& target) {
+    if (target.line == -1) {
+        return cpu.pane().reportError(target.error, WithLine::No);
+    }
     cpu.currentLine() = target.line;
-    return target.line != -1 || cpu.pane().reportError(target.error, WithLine::No);
+    return true;
 }
 
 // A conditional transfer that is taken: it costs more than one that falls through.

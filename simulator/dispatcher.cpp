@@ -1,6 +1,7 @@
 #include "simulator/dispatcher.h"
 
 #include <limits>
+#include <span>
 
 namespace tarvix {
 
@@ -14,6 +15,24 @@ void Dispatcher::startRun() {
     lines_.clear();
     lines_.resize(static_cast<std::size_t>(buffer_.lineCount()));
     lastDispatched_ = nullptr;
+    readBreakpoints();
+}
+
+void Dispatcher::readBreakpoints() {
+    breakpointRevision_ = buffer_.breakpointRevision();
+    breakpoints_.clear();
+    for (int line = 0; line < buffer_.lineCount(); ++line) {
+        if ((buffer_.lineFlags(line) & kBreakpointMarker) != 0) {
+            breakpoints_.resize(lines_.size());
+            breakpoints_[static_cast<std::size_t>(line)] = 1;
+        }
+    }
+}
+
+void Dispatcher::followBreakpoints() {
+    if (buffer_.breakpointRevision() != breakpointRevision_) {
+        readBreakpoints();
+    }
 }
 
 const DecodedInstruction* Dispatcher::readNextLine() {
@@ -100,15 +119,41 @@ Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
     return dispatch(kit_, lines_, refreshEachInstruction, kit_.refreshCounter);
 }
 
-template <bool kTimed>
-Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed, Deadline deadline, int& lastLine) {
+StepHistory::State Dispatcher::stateBefore(std::uint64_t executed) const {
+    return {.regs = kit_.cpu.regs,
+            .line = kit_.currentLine,
+            .instructions = executed,
+            .cycles = kit_.cpu.cycles,
+            .oddWordTransfers = kit_.cpu.memory.oddWordTransfers,
+            .lastDispatched = lastDispatched_,
+            .portAccesses = kit_.ports.accesses};
+}
+
+// Each kind of loop a function of its own: inlined together into run(), they shared registers
+// badly and the plain loop lost a fifth of its speed.
+template <bool kChecked, bool kTimed>
+[[gnu::noinline]] Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed,
+                                                          Deadline deadline, int& lastLine,
+                                                          const Watch* watch) {
     Kit& kit = kit_;
     const LineTable lines = lines_;
+    const std::span<const std::uint8_t> marks = breakpoints_;
     std::uint64_t count = executed;
     int refreshCounter = kit.refreshCounter;
     int dispatched = lastLine;
     Result result = Executed;
     while (count < deadline.instructions && (!kTimed || kit.cpu.clockCount() < deadline.cycles)) {
+        if constexpr (kChecked) {
+            const auto current = static_cast<std::size_t>(kit.currentLine);
+            if ((current < marks.size() && marks[current] != 0) ||
+                (watch != nullptr && (*watch)())) {
+                result = Paused;
+                break;
+            }
+            if (history_ != nullptr) {
+                history_->record(stateBefore(count));
+            }
+        }
         dispatched = kit.currentLine;
         const Result step = dispatch(kit, lines, false, refreshCounter);
         if (step == Executed) {
@@ -124,13 +169,18 @@ Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed, Deadline deadli
     return result;
 }
 
-// A run with no clock deadline (Full speed, with the 1 Hz timer off) does not read the clock
-// count between lines.
-Dispatcher::Result Dispatcher::run(std::uint64_t& executed, Deadline deadline, int& lastLine) {
-    if (deadline.cycles == std::numeric_limits<std::uint64_t>::max()) {
-        return runLines<false>(executed, deadline, lastLine);
+// A run pays only for what it uses: the checks before each line when it has breakpoints or a
+// watch, the clock comparison when it has a clock deadline (Kit clock, the 1 Hz timer).
+Dispatcher::Result Dispatcher::run(std::uint64_t& executed, Deadline deadline, int& lastLine,
+                                   const Watch* watch) {
+    const bool checked = watch != nullptr || !breakpoints_.empty();
+    const bool timed = deadline.cycles != std::numeric_limits<std::uint64_t>::max();
+    if (checked) {
+        return timed ? runLines<true, true>(executed, deadline, lastLine, watch)
+                     : runLines<true, false>(executed, deadline, lastLine, watch);
     }
-    return runLines<true>(executed, deadline, lastLine);
+    return timed ? runLines<false, true>(executed, deadline, lastLine, watch)
+                 : runLines<false, false>(executed, deadline, lastLine, watch);
 }
 
 }  // namespace tarvix

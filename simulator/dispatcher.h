@@ -13,20 +13,30 @@
 #include "simulator/decoded_instruction.h"
 #include "simulator/kit.h"
 #include "simulator/run_host.h"
+#include "simulator/step_history.h"
 
 namespace tarvix {
 
 class Dispatcher {
 public:
-    enum Result { Stop, Executed, NoInstruction, Halted };
+    // Paused: a run stopped before a line, at a breakpoint or where its watch said.
+    enum Result { Stop, Executed, NoInstruction, Halted, Paused };
 
     // `markError` puts the error marker on a 0-based line.
     Dispatcher(Kit& kit, const CX86TextBuffer& buffer, RunHost& host,
                std::function<void(int)> markError)
         : kit_(kit), buffer_(buffer), host_(host), markError_(std::move(markError)) {}
 
-    // Forgets the lines read during an earlier run: the labels may have moved since.
+    // Forgets the lines read during an earlier run: the labels may have moved since. Reads
+    // the breakpoints the student set in the text.
     void startRun();
+    // Reads the breakpoints again when the student set or cleared one since they were read.
+    void followBreakpoints();
+    bool hasBreakpoints() const { return !breakpoints_.empty(); }
+    bool breakpointAt(int line) const {
+        const auto index = static_cast<std::size_t>(line);
+        return index < breakpoints_.size() && breakpoints_[index] != 0;
+    }
 
     Result executeNextLine(bool refreshEachInstruction);
     // When a run must next look up from its instructions: at an instruction count, or at a
@@ -35,15 +45,27 @@ public:
         std::uint64_t instructions;
         std::uint64_t cycles;
     };
+    // Asked before each line of a run that has one: true to stop before that line.
+    using Watch = std::function<bool()>;
     // Executes lines as Run does until the deadline (Executed) or a line ends the run (Stop,
-    // Halted), counting executed instructions; `lastLine` is the line dispatched last.
-    Result run(std::uint64_t& executed, Deadline deadline, int& lastLine);
+    // Halted), counting executed instructions; `lastLine` is the line dispatched last. Stops
+    // before a breakpoint's line or when `watch` says so (Paused).
+    Result run(std::uint64_t& executed, Deadline deadline, int& lastLine,
+               const Watch* watch = nullptr);
 
     // The record of the line about to execute; none past the end of the text. Inline: every
     // instruction comes here, and almost every one finds its line read already.
     const DecodedInstruction* nextInstruction() { return lineIn(kit_, lines_); }
     // The last line dispatched, executed or not, as the execution dialog shows it.
     std::string lastDispatchedText() const;
+    const DecodedInstruction* lastDispatched() const { return lastDispatched_; }
+    // Step Back puts the line the dialog shows back as it was.
+    void setLastDispatched(const DecodedInstruction* line) { lastDispatched_ = line; }
+
+    // A run with breakpoints or a watch records each line here before executing it.
+    void recordLinesIn(StepHistory& history) { history_ = &history; }
+    // The machine before the next line, `executed` instructions into the run.
+    StepHistory::State stateBefore(std::uint64_t executed) const;
 
 private:
     using LineTable = std::span<std::optional<DecodedInstruction>>;
@@ -56,8 +78,9 @@ private:
         return readNextLine();
     }
     const DecodedInstruction* readNextLine();
-    template <bool kTimed>
-    Result runLines(std::uint64_t& executed, Deadline deadline, int& lastLine);
+    void readBreakpoints();
+    template <bool kChecked, bool kTimed>
+    Result runLines(std::uint64_t& executed, Deadline deadline, int& lastLine, const Watch* watch);
     Result dispatch(Kit& kit, LineTable lines, bool refreshEachInstruction, int& refreshCounter);
 
     Kit& kit_;
@@ -66,7 +89,11 @@ private:
     std::function<void(int)> markError_;
     // Each line read when the run first reaches it; sized once a run, so records never move.
     std::vector<std::optional<DecodedInstruction>> lines_;
+    // One entry a line when the text has a breakpoint; empty when it has none.
+    std::vector<std::uint8_t> breakpoints_;
+    std::uint64_t breakpointRevision_ = 0;
     const DecodedInstruction* lastDispatched_ = nullptr;
+    StepHistory* history_ = nullptr;
 };
 
 }  // namespace tarvix

@@ -36,7 +36,9 @@ ExecutionDriver::ExecutionDriver(Kit& kit, CX86TextBuffer& buffer, RunHost& host
       buffer_(buffer),
       host_(host),
       clock_(clock),
-      dispatcher_(kit, buffer, host, [this](int line) { markLine(line, true); }) {}
+      dispatcher_(kit, buffer, host, [this](int line) { markLine(line, true); }) {
+    dispatcher_.recordLinesIn(history_);
+}
 
 bool ExecutionDriver::emptyProgram() {
     if (buffer_.line(0).empty() && buffer_.lineCount() <= 1) {
@@ -71,11 +73,18 @@ void ExecutionDriver::prepare(bool forRun) {
     lastLine_ = 0;
 }
 
+// The assembler counts its lines from 1 in the kit's line pointer: the line it refused is the
+// one the editor moves to.
+void ExecutionDriver::assemblyFailed() {
+    lastLine_ = std::max(kit_.currentLine - 1, 0);
+}
+
 void ExecutionDriver::finish() {
     lastIP_ = kit_.image.displayedIP(kit_.currentLine);
     buffer_.setReadOnly(false);
     host_.closeDialog();
     kit_.image.clear();
+    history_.stop();
 }
 
 bool ExecutionDriver::deliverInterrupt(std::string_view type, std::uint16_t acknowledgeClocks) {
@@ -96,6 +105,7 @@ ExecutionDriver::LineStep ExecutionDriver::executeLine(bool refreshEachInstructi
         case Dispatcher::Halted:
             return LineStep::Halted;
         case Dispatcher::NoInstruction:
+        case Dispatcher::Paused:  // one line never pauses
             return LineStep::Continue;
         case Dispatcher::Executed:
             break;
@@ -104,7 +114,8 @@ ExecutionDriver::LineStep ExecutionDriver::executeLine(bool refreshEachInstructi
     return afterInstruction();
 }
 
-ExecutionDriver::LineStep ExecutionDriver::runLines(Dispatcher::Deadline nextEvent) {
+ExecutionDriver::LineStep ExecutionDriver::runLines(Dispatcher::Deadline nextEvent,
+                                                    const Dispatcher::Watch* stopBefore) {
     // A trace sees every instruction, and a limit ends the run on its very instruction.
     Dispatcher::Deadline until = nextEvent;
     if (observer_) {
@@ -113,11 +124,13 @@ ExecutionDriver::LineStep ExecutionDriver::runLines(Dispatcher::Deadline nextEve
     if (instructionLimit_ != 0) {
         until.instructions = std::min(until.instructions, instructionLimit_);
     }
-    switch (dispatcher_.run(instructions_, until, lastLine_)) {
+    switch (dispatcher_.run(instructions_, until, lastLine_, stopBefore)) {
         case Dispatcher::Stop:
             return LineStep::Stopped;
         case Dispatcher::Halted:
             return LineStep::Halted;
+        case Dispatcher::Paused:
+            return LineStep::Paused;
         default:
             break;
     }
@@ -134,6 +147,16 @@ ExecutionDriver::LineStep ExecutionDriver::afterInstruction() {
 }
 
 void ExecutionDriver::run() {
+    runProgram(nullptr);
+}
+
+void ExecutionDriver::runToCursor() {
+    const int line = host_.cursorLine();
+    const Dispatcher::Watch atCursor = [this, line] { return kit_.currentLine == line; };
+    runProgram(&atCursor);
+}
+
+void ExecutionDriver::runProgram(const Dispatcher::Watch* stopBefore) {
     if (emptyProgram()) {
         return;
     }
@@ -141,6 +164,7 @@ void ExecutionDriver::run() {
     if (buffer_.needsAssembly()) {
         kit_.pane.showStatus("Assembling...");
         if (!assembleAndLoad(kit_, buffer_.lineCount(), host_)) {
+            assemblyFailed();
             kit_.pane.appendStatus("Aborting...");
             buffer_.setReadOnly(false);
             host_.invalidateMemory();
@@ -159,9 +183,7 @@ void ExecutionDriver::run() {
     host_.openDialog(false);
     host_.setStatusText("");
     kit_.pane.showStatus("Simulating...");
-    const std::int64_t frequency = clock_.frequency();
-    const bool highResTimer = frequency > 0;
-    if (!highResTimer) {
+    if (clock_.frequency() <= 0) {
         kit_.pane.appendStatus("Your system does'nt support high resln timers");
     } else if (kit_.hwTimerEnabled) {
         kit_.pane.appendStatus(" 1 Hz Timer enabled.");
@@ -170,10 +192,38 @@ void ExecutionDriver::run() {
     kit_.currentLine = 0;
     kit_.lastKey = 0;  // no key pressed yet in this run
     dispatcher_.startRun();
+    startEvents();
+    const std::uint64_t start = events_.lastPump;
+    // Only a run that can stop keeps a history: a plain Run pays nothing for Step Back.
+    if (stopBefore != nullptr) {
+        history_.start(kit_.cpu.memory);
+    }
+    followBreakpoints();
+    Stretch end = runFree(stopBefore);
+    if (end == Stretch::Paused) {
+        host_.enterStepping();
+        end = stepSession();
+    }
+
+    if (events_.speed == RunSpeed::KitClock) {
+        host_.showPace(pacer_.total(kitSeconds(), wallSeconds()));
+    }
+    kit_.pane.showStatus(runDoneText(instructions_, clock_.milliseconds() - start));
+    ending_ = endingOf(end);
+    host_.refreshRegisters();
+    host_.invalidateMemory();
+    host_.playDoneSound();
+    finish();
+}
+
+void ExecutionDriver::startEvents() {
+    const std::int64_t frequency = clock_.frequency();
+    const bool highResTimer = frequency > 0;
     const bool paced = speed_ != RunSpeed::FullSpeed && wallClock_ != nullptr &&
                        wallClock_->frequency() > 0 && highResTimer;
     const std::int64_t startTicks = clock_.counter();
-    events_ = {.highResTimer = highResTimer,
+    events_ = {.started = true,
+               .highResTimer = highResTimer,
                .speed = paced ? speed_ : RunSpeed::FullSpeed,
                .frequency = frequency,
                .lastTick = startTicks,
@@ -182,10 +232,18 @@ void ExecutionDriver::run() {
                .kitStart = startTicks,
                .wallStart = paced ? wallClock_->counter() : 0};
     pacer_.start();
-    const std::uint64_t start = events_.lastPump;
+}
+
+ExecutionDriver::Stretch ExecutionDriver::runFree(const Dispatcher::Watch* stopBefore) {
+    if (!events_.started) {
+        startEvents();
+    }
+    const bool paced = events_.speed != RunSpeed::FullSpeed;
+    if (paced && events_.pausedAt >= 0) {
+        // The kit's time stood still while the student stepped: so does the pace.
+        events_.wallStart += wallClock_->counter() - events_.pausedAt;
+    }
     Dispatcher::Deadline nextEvent{0, 0};
-    bool stopped = false;
-    bool limited = false;
     for (;;) {
         // Between instructions the run only counts them; everything else waits for this.
         if (instructions_ >= nextEvent.instructions || kit_.cpu.clockCount() >= nextEvent.cycles) {
@@ -196,33 +254,42 @@ void ExecutionDriver::run() {
                 step = animateLine();
             }
             if (step != EventStep::Continue) {
-                stopped = step == EventStep::Stopped;
-                break;
+                return step == EventStep::Stopped ? Stretch::Stopped : Stretch::Over;
             }
             nextEvent = nextEventDeadline();
         }
-        LineStep result = runLines(nextEvent);
+        LineStep result = runLines(nextEvent, stopBefore);
         if (result == LineStep::Halted) {
             result = timerAtHalt();
         }
-        if (result != LineStep::Continue) {
-            limited = result == LineStep::LimitReached;
-            break;
+        switch (result) {
+            case LineStep::Continue:
+                break;
+            case LineStep::Paused:
+                events_.pausedAt = paced ? wallClock_->counter() : -1;
+                host_.refreshRegisters();
+                host_.invalidateMemory();
+                return Stretch::Paused;
+            case LineStep::LimitReached:
+                return Stretch::Limit;
+            default:
+                return Stretch::Over;
         }
     }
+}
 
-    if (events_.speed == RunSpeed::KitClock) {
-        host_.showPace(pacer_.total(kitSeconds(), wallSeconds()));
+RunEnding ExecutionDriver::endingOf(Stretch end) const {
+    if (kit_.pane.errorLatched()) {
+        return RunEnding::Error;
     }
-    kit_.pane.showStatus(runDoneText(instructions_, clock_.milliseconds() - start));
-    ending_ = kit_.pane.errorLatched() ? RunEnding::Error
-              : stopped                ? RunEnding::Stopped
-              : limited                ? RunEnding::Limit
-                                       : RunEnding::Halted;
-    host_.refreshRegisters();
-    host_.invalidateMemory();
-    host_.playDoneSound();
-    finish();
+    switch (end) {
+        case Stretch::Stopped:
+            return RunEnding::Stopped;
+        case Stretch::Limit:
+            return RunEnding::Limit;
+        default:
+            return RunEnding::Halted;
+    }
 }
 
 ExecutionDriver::TimerStep ExecutionDriver::fireTimer() {
@@ -241,6 +308,15 @@ ExecutionDriver::TimerStep ExecutionDriver::fireTimer() {
     return TimerStep::Fired;
 }
 
+// The student may set a breakpoint while the run goes on: from then on the run can stop, and
+// keeps the history Step Back needs.
+void ExecutionDriver::followBreakpoints() {
+    dispatcher_.followBreakpoints();
+    if (dispatcher_.hasBreakpoints() && !history_.started()) {
+        history_.start(kit_.cpu.memory);
+    }
+}
+
 ExecutionDriver::EventStep ExecutionDriver::serviceEvents() {
     if (fireTimer() == TimerStep::Failed) {
         return EventStep::Failed;
@@ -252,6 +328,7 @@ ExecutionDriver::EventStep ExecutionDriver::serviceEvents() {
         if (host_.takeStopRequest()) {
             return EventStep::Stopped;
         }
+        followBreakpoints();
         if (host_.takeKey(kit_.lastKey) && !keyPressed()) {
             return EventStep::Failed;
         }
@@ -319,9 +396,11 @@ ExecutionDriver::EventStep ExecutionDriver::paceKitTime() {
 // Like Step with Next pressed by itself: the line marked, the panes up to date, then the wait.
 ExecutionDriver::EventStep ExecutionDriver::animateLine() {
     host_.setStatusText(dispatcher_.lastDispatchedText());
-    // Lines without an instruction pass at once: the marker shows what executes next.
+    // Lines without an instruction pass at once, but for a breakpoint's: the marker shows what
+    // executes next.
     for (const DecodedInstruction* next = dispatcher_.nextInstruction();
-         next != nullptr && next->operation == Operation::None;
+         next != nullptr && next->operation == Operation::None &&
+         !dispatcher_.breakpointAt(kit_.currentLine);
          next = dispatcher_.nextInstruction()) {
         dispatcher_.executeNextLine(false);
     }
@@ -371,6 +450,7 @@ void ExecutionDriver::step() {
     prepare(true);
     kit_.pane.showStatus("Assembling...");
     if (!assembleAndLoad(kit_, buffer_.lineCount(), host_)) {
+        assemblyFailed();
         buffer_.setReadOnly(false);
         host_.invalidateMemory();
         return;
@@ -390,40 +470,9 @@ void ExecutionDriver::step() {
 
     kit_.currentLine = 0;
     dispatcher_.startRun();
-    bool stopped = false;
-    for (;;) {
-        host_.setStatusText(dispatcher_.lastDispatchedText());
-        host_.clearNextRequest();
-        markLine(kit_.currentLine, false);
-        host_.keepLineVisible(kit_.currentLine);
-        for (;;) {
-            if (host_.takeNextRequest()) {
-                break;
-            }
-            if (host_.takeStopRequest()) {
-                stopped = true;
-                break;
-            }
-            if (host_.takeNextRequest()) {
-                break;
-            }
-        }
-        if (stopped) {
-            break;
-        }
-        const LineStep result = executeLine(true);
-        if (result != LineStep::Continue) {
-            if (result == LineStep::LimitReached) {
-                ending_ = RunEnding::Limit;
-            }
-            break;
-        }
-    }
-    if (ending_ == RunEnding::NotStarted) {
-        ending_ = kit_.pane.errorLatched() ? RunEnding::Error
-                  : stopped                ? RunEnding::Stopped
-                                           : RunEnding::Halted;
-    }
+    events_ = {};  // started by the first command that runs on as Run does
+    history_.start(kit_.cpu.memory);
+    ending_ = endingOf(stepSession());
     host_.refreshRegisters();
     finish();
 }
@@ -453,10 +502,12 @@ void ExecutionDriver::markLine(int line, bool isError) {
     if ((buffer_.line(0).empty() && buffer_.lineCount() <= 1) || listFile || line < 0) {
         return;
     }
+    // A breakpoint stays where the student put it, under any marker.
     for (int i = 0; i < buffer_.lineCount(); ++i) {
         const std::uint32_t flags = buffer_.lineFlags(i);
-        if (flags == kExecutionMarker || flags == kErrorMarker) {
-            buffer_.setLineFlags(i, 0);
+        const std::uint32_t marker = flags & ~kBreakpointMarker;
+        if (marker == kExecutionMarker || marker == kErrorMarker) {
+            buffer_.setLineFlags(i, flags & kBreakpointMarker);
         }
     }
     buffer_.setLineFlags(line,

@@ -1,6 +1,7 @@
 // Run, Step, Reset CPU and Reset Memory: prepare the machine, assemble and load the program,
 // then execute it line by line through the dispatcher until HLT, an error, Stop or the end of
-// the text.
+// the text. A Run stops before a breakpoint's line and goes on as stepping; stepping takes the
+// student's commands (Next, Continue, Step Over, Step Out, Run to Cursor, Step Back, Stop).
 #pragma once
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "simulator/kit.h"
 #include "simulator/run_host.h"
 #include "simulator/run_pace.h"
+#include "simulator/step_history.h"
 
 namespace tarvix {
 
@@ -28,6 +30,8 @@ public:
     ExecutionDriver(Kit& kit, CX86TextBuffer& buffer, RunHost& host, Clock& clock);
 
     void run();
+    // A Run that stops before the caret's line, where it goes on as stepping.
+    void runToCursor();
     void step();
     void resetCpu();
     void resetMemory();
@@ -57,7 +61,8 @@ public:
         observer_ = std::move(observer);
     }
 
-    // How the last Run or Step ended, what it executed and the 0-based line it stopped on.
+    // How the last Run or Step ended, what it executed and the 0-based line it stopped on (or
+    // the line the assembler refused).
     RunEnding lastEnding() const { return ending_; }
     std::uint64_t lastInstructionCount() const { return instructions_; }
     // The 8086 clock counts of what the last Run or Step executed (HLT not counted).
@@ -67,18 +72,39 @@ public:
     std::uint16_t lastIP() const { return lastIP_; }
 
 private:
+    // How a stretch of a run or of stepping ended: the program is over (HLT, an error, the end
+    // of the text), Stop, the instruction limit, or it waits for the student's next command.
+    enum class Stretch { Over, Stopped, Limit, Paused };
+
+    void runProgram(const Dispatcher::Watch* stopBefore);
     bool emptyProgram();
     void prepare(bool forRun);
     void clearMarkers();
+    void assemblyFailed();
     void finish();
     bool deliverInterrupt(std::string_view type, std::uint16_t acknowledgeClocks);
     bool keyPressed();
     // One line through the dispatcher, counting and reporting an executed instruction.
-    enum class LineStep { Continue, Stopped, Halted, LimitReached };
+    enum class LineStep { Continue, Stopped, Halted, LimitReached, Paused };
     LineStep executeLine(bool refreshEachInstruction);
-    // Lines as Run executes them, until the next event is due.
-    LineStep runLines(Dispatcher::Deadline nextEvent);
+    // Lines as Run executes them, until the next event is due or a line to stop before.
+    LineStep runLines(Dispatcher::Deadline nextEvent, const Dispatcher::Watch* stopBefore);
     LineStep afterInstruction();
+    RunEnding endingOf(Stretch end) const;
+
+    // Runs as Run does, with its interrupts, until the program is over or a line to stop
+    // before: a breakpoint's, or one `stopBefore` names.
+    Stretch runFree(const Dispatcher::Watch* stopBefore);
+    void startEvents();
+
+    // Stepping: the student's commands until the program is over or Stop.
+    Stretch stepSession();
+    StepCommand waitForCommand();
+    Stretch perform(StepCommand command);
+    // When a command that runs on must stop; none for Continue.
+    Dispatcher::Watch watchFor(StepCommand command, Operation executed, std::uint16_t spBefore);
+    void stepBack();
+    void followBreakpoints();
 
     // What a Run looks at between instructions when their deadline comes: the 1 Hz timer, the
     // windows with Stop and the keys, and the scripted keys.
@@ -100,6 +126,7 @@ private:
     LineStep timerAtHalt();
 
     struct RunEvents {
+        bool started = false;
         bool highResTimer = false;
         RunSpeed speed = RunSpeed::FullSpeed;  // as this run goes: paced only with a wall clock
         std::int64_t frequency = 0;
@@ -109,6 +136,7 @@ private:
         std::uint64_t scriptedKeyDue = 0;
         std::int64_t kitStart = 0;  // the driver's clock and the wall clock at the start
         std::int64_t wallStart = 0;
+        std::int64_t pausedAt = -1;  // the wall clock when a paced run stopped for stepping
     };
 
     Kit& kit_;
@@ -121,6 +149,7 @@ private:
     std::string scriptedKeys_;
     std::uint64_t keyInterval_ = 1;
     RunEvents events_;
+    StepHistory history_;
     RunSpeed speed_ = RunSpeed::FullSpeed;
     Clock* wallClock_ = nullptr;
     int linesPerSecond_ = 5;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "common/output_pane.h"
 #include "simulator/program_image.h"
@@ -21,6 +22,10 @@ public:
     bool modified = false;
     // Words read or written at an odd address, which take the 8086's bus twice; for timing.
     std::uint64_t oddWordTransfers = 0;
+    // Every write that changed memory, a program's or a student's edit: Step Back looks for
+    // what changed only when it moved.
+    std::uint64_t writes = 0;
+    std::uint16_t lastWrite = kMemoryFirst;  // the address the last of them wrote at
 
     static bool isValidAddress(std::uint16_t address, bool isByte) {
         return address >= kMemoryFirst && address < (isByte ? 0x2000 : 0x1FFF);
@@ -47,6 +52,8 @@ public:
         if (!isValidAddress(address, true) || image_.isCode(address)) {
             return refuseWrite(address, true);
         }
+        ++writes;
+        lastWrite = address;
         bytes_[offset(address)] = value;
         modified = true;
         return true;
@@ -57,10 +64,24 @@ public:
             return refuseWrite(address, false);
         }
         countOddWord(address);
+        ++writes;
+        lastWrite = address;
         bytes_[offset(address)] = static_cast<std::uint8_t>(value & 0xFF);
         bytes_[offset(address) + 1] = static_cast<std::uint8_t>(value >> 8);
         modified = true;
         return true;
+    }
+
+    // A byte the student typed while the program waits: kept or refused by the rules of a
+    // program's write, but a refusal is only handed back, with the message the write would have
+    // had; nothing is reported, so the run it was typed in goes on.
+    std::optional<MessageId> editByte(std::uint16_t address, std::uint8_t value);
+
+    // Puts back a byte as it was before a line; Step Back undoes only what the rules let a
+    // line write.
+    void restoreByte(std::uint16_t address, std::uint8_t value) {
+        bytes_[offset(address)] = value;
+        modified = true;
     }
 
     // Zeroes every byte when `really`; a CPU reset passes false and memory keeps its content.
@@ -82,6 +103,11 @@ private:
     // The reports of a refused access, out of the way of the accesses that succeed.
     std::uint8_t refuseRead();
     bool refuseWrite(std::uint16_t address, bool isByte);
+    // Why a write there is refused; inside the window only for landing on code.
+    static MessageId refusal(std::uint16_t address, bool isByte) {
+        return isValidAddress(address, isByte) ? MessageId::CannotReplaceOpcode
+                                               : MessageId::AddressOutsideMemory;
+    }
 
     OutputPane& pane_;
     const ProgramImage& image_;

@@ -116,6 +116,7 @@ bool PortBus::portOperand(const OperandForm& operand, std::uint16_t& port) {
 }
 
 bool PortBus::execInOut(bool isIn, const OperandForm& dest, const OperandForm& source) {
+    ++accesses;
     if (!(isIn ? dest : source).is(Reg8::AL)) {
         return pane_.reportError("Use AL", WithLine::Yes);
     }
@@ -160,6 +161,7 @@ int PortBus::deviceNamed(std::string_view name) {
 }
 
 void PortBus::connect(int device) {
+    ++accesses;
     if (device < 0) {
         pane_.reportError(MessageId::SelectDevice, WithLine::Yes);
         return;

@@ -22,6 +22,10 @@ public:
           lastKey_(lastKey),
           hwTimerEnabled_(hwTimerEnabled) {}
 
+    // IN, OUT and connect statements executed, for Step Back, which cannot take back what
+    // they did to a device.
+    std::uint64_t accesses = 0;
+
     // OUT port,AL and OUT DX,AL (isIn false); IN AL,port and IN AL,DX (isIn true). False after
     // reporting why the run must stop.
     bool execInOut(bool isIn, const OperandForm& dest, const OperandForm& source);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +42,7 @@ public:
 };
 
 // Never waits (a rest only moves `wallClock` on); records what the driver asked of it;
-// presses Stop after a number of pumps or rests.
+// presses Stop after a number of pumps or rests; while stepping, gives scripted commands.
 class RecordingRunHost : public RunHost {
 public:
     std::string path;
@@ -49,6 +50,9 @@ public:
     int stopAfterRests = -1;         // -1: never
     FakeClock* wallClock = nullptr;  // the real time a rest lets pass
     std::vector<std::uint8_t> keys;  // delivered one per pump
+    // When set, the commands given while stepping, in order, then Stop; else Next until Stop.
+    std::vector<StepCommand> stepCommands;
+    int cursor = -1;
 
     int pumps = 0;
     int registerRefreshes = 0;
@@ -60,13 +64,22 @@ public:
     double longestRest = 0;
     std::vector<PaceReport> paces;
     std::vector<int> shownLines;
+    std::size_t stepCommandsTaken = 0;
+    int steppingEntered = 0;
+    std::vector<std::string> notes;
+    std::function<void()> onPump;  // what the student does while the windows are pumped
 
     std::string saveDocument() override { return path; }
     std::string documentPath() override { return path; }
     void openDialog(bool) override { dialogOpen = true; }
     void closeDialog() override { dialogOpen = false; }
     void setStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
-    void pump() override { ++pumps; }
+    void pump() override {
+        ++pumps;
+        if (onPump) {
+            onPump();
+        }
+    }
     bool takeStopRequest() override {
         return (stopAfterPumps >= 0 && pumps >= stopAfterPumps) ||
                (stopAfterRests >= 0 && rests >= stopAfterRests);
@@ -93,12 +106,22 @@ public:
         ++rests;
         rested += seconds;
         longestRest = std::max(longestRest, seconds);
-        if (wallClock != nullptr) {
-            wallClock->ticks +=
-                std::llround(seconds * static_cast<double>(wallClock->ticksPerSecond));
+        if (wallClock != nullptr) {  // a rest always takes some time, as a real one does
+            wallClock->ticks += std::max<std::int64_t>(
+                1, std::llround(seconds * static_cast<double>(wallClock->ticksPerSecond)));
         }
     }
     void showPace(const PaceReport& report) override { paces.push_back(report); }
+    StepCommand takeStepCommand() override {
+        if (stepCommands.empty()) {
+            return RunHost::takeStepCommand();
+        }
+        return stepCommandsTaken < stepCommands.size() ? stepCommands[stepCommandsTaken++]
+                                                       : StepCommand::Stop;
+    }
+    int cursorLine() override { return cursor; }
+    void enterStepping() override { ++steppingEntered; }
+    void showNote(std::string_view text) override { notes.emplace_back(text); }
 };
 
 // Keeps the state as RecordedPanels does, and a log of the calls that drive a device:

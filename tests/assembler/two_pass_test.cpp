@@ -62,14 +62,14 @@ TEST_F(TwoPassTest, ProgramErrors) {
     struct Case {
         const char* source;
         const char* message;
-        int markedLine;  // -1: no line number and no marker
+        int markedLine;  // 0-based, also when the message names no line
     };
     const Case cases[] = {
         {"loop1: nop\n\n; again\nloop1: nop\n", "Line 4 Error: Duplicate symbol found", 3},
         {"LOOP1: nop\nloop1: nop\n", "Line 2 Error: Duplicate symbol found", 1},
-        {"jz nowhere\nhlt\n", "Error: Unrecognized symbol nowhere", -1},
-        {"jmp 1200\n", "Error: Unrecognized symbol 1200", -1},
-        {"msg: db 1\njmp msg\n", "Error: Unrecognized symbol msg", -1},
+        {"jz nowhere\nhlt\n", "Error: Unrecognized symbol nowhere", 0},
+        {"jmp 1200\n", "Error: Unrecognized symbol 1200", 0},
+        {"msg: db 1\n\n; far below\njmp msg\n", "Error: Unrecognized symbol msg", 3},
         {"nop\n\njunk label\n", "Line 3 Error: Unrecognized/unsupported instruction", 2},
         {"nop\nmov [bx],5\n",
          "Line 2 Error: Specify 'BPTR'  or 'WPTR' for pointer to byte or word resptly", 1},

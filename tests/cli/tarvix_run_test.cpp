@@ -61,6 +61,10 @@ TEST_F(TarvixRun, ExitStatus) {
              source("t.asm", "mov al,ca\nout 61,al\nmov al,11\nout 61,al\nout 60,al\nhlt\n"),
          1, "Line 5 Error: Terminal program not running"},
         {"--memory 0-10 " + source("m.asm", "hlt\n"), 2, ""},
+        {"--break 2 " + source("b.asm", "mov cx,3\nl: loop l\nhlt\n"), 0, "Done. [ 1 instrns @ "},
+        {"--break 0 " + source("b0.asm", "hlt\n"), 2, ""},
+        {"--break 5 " + source("b5.asm", "nop\nhlt\n"), 2, ""},
+        {"--step --break 1 " + source("bs.asm", "hlt\n"), 2, ""},
         {"--bogus", 2, ""},
         {"", 2, ""},
     };

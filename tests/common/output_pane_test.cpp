@@ -22,7 +22,11 @@ TEST(OutputPane, ErrorFormsAndLineNumbers) {
         {true, 0, WithLine::Yes, MessageId::OutOfStackSpace, "Line 1 Error: Out of stack space", 0},
         {true, 7, WithLine::No, MessageId::AddressOutsideMemory,
          "Error: Bytes can be placed only between 1000H and 1FFFH", -1},
+        {true, 7, WithLine::MarkOnly, MessageId::AddressOutsideMemory,
+         "Error: Bytes can be placed only between 1000H and 1FFFH", 6},
         {false, 7, WithLine::Yes, MessageId::TypeProgram,
+         "Error: Please type the Assembly Language Program", -1},
+        {false, 7, WithLine::MarkOnly, MessageId::TypeProgram,
          "Error: Please type the Assembly Language Program", -1},
     };
     for (const auto& c : cases) {

@@ -67,9 +67,15 @@ TEST_F(ExecutionDriverTest, FailedInstructionMarksItsLineAndRewinds) {
     EXPECT_EQ(buffer.lineFlags(2), kErrorMarker);
     EXPECT_EQ(sink.markedLine, 2);
 
-    // A label that is not there leaves no marker: there is no line to blame.
+    // A label that is not there: the message names no line, but the marker shows it, at run
+    // time and when the assembler finds it.
     run("nop\nint 3\nhlt");
-    EXPECT_EQ(buffer.findMarker(kErrorMarker), -1);
+    EXPECT_EQ(buffer.findMarker(kErrorMarker), 1);
+    EXPECT_EQ(driver.lastLine(), 1);
+    run("nop\nnop\n\njmp nowhere\nhlt");
+    EXPECT_EQ(sink.text, "Error: Unrecognized symbol nowhere");
+    EXPECT_EQ(sink.markedLine, 3);
+    EXPECT_EQ(driver.lastLine(), 3);
 }
 
 TEST_F(ExecutionDriverTest, RunRefreshesEvery1501Instructions) {
@@ -114,12 +120,13 @@ TEST_F(ExecutionDriverTest, ResetsClearWhatTheyShould) {
     EXPECT_EQ(kit.cpu.memory.bytes()[0], 0xB8);
 }
 
-TEST_F(ExecutionDriverTest, ListFilesShowNoMarkers) {
+TEST_F(ExecutionDriverTest, OneMarkerAtATimeAndNoneInListFiles) {
     load("nop\nhlt");
+    buffer.setLineFlags(1, kBreakpointMarker);
     driver.markLine(1, false);
-    EXPECT_EQ(buffer.lineFlags(1), kExecutionMarker);
+    EXPECT_EQ(buffer.lineFlags(1), kBreakpointMarker | kExecutionMarker);
     driver.markLine(0, true);
-    EXPECT_EQ(buffer.lineFlags(1), 0u) << "one marker at a time";
+    EXPECT_EQ(buffer.lineFlags(1), kBreakpointMarker) << "one marker at a time";
     host.path = (folder / "prog.LST").string();
     driver.markLine(1, true);
     EXPECT_EQ(buffer.findMarker(kErrorMarker), 0) << "unchanged for a list file";
