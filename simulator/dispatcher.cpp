@@ -129,6 +129,16 @@ StepHistory::State Dispatcher::stateBefore(std::uint64_t executed) const {
             .portAccesses = kit_.ports.accesses};
 }
 
+std::uint64_t Dispatcher::restore(const StepHistory::State& state) {
+    kit_.cpu.regs = state.regs;
+    kit_.currentLine = state.line;
+    kit_.cpu.cycles = state.cycles;
+    kit_.cpu.memory.oddWordTransfers = state.oddWordTransfers;
+    lastDispatched_ = state.lastDispatched;
+    kit_.ports.accesses = state.portAccesses;
+    return state.instructions;
+}
+
 // Each kind of loop a function of its own: inlined together into run(), they shared registers
 // badly and the plain loop lost a fifth of its speed.
 template <bool kChecked, bool kTimed>

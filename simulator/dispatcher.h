@@ -59,13 +59,14 @@ public:
     // The last line dispatched, executed or not, as the execution dialog shows it.
     std::string lastDispatchedText() const;
     const DecodedInstruction* lastDispatched() const { return lastDispatched_; }
-    // Step Back puts the line the dialog shows back as it was.
-    void setLastDispatched(const DecodedInstruction* line) { lastDispatched_ = line; }
 
     // A run with breakpoints or a watch records each line here before executing it.
     void recordLinesIn(StepHistory& history) { history_ = &history; }
     // The machine before the next line, `executed` instructions into the run.
     StepHistory::State stateBefore(std::uint64_t executed) const;
+    // Step Back: puts the machine and the line the dialog shows back as `state` found them,
+    // and gives the instructions executed then.
+    std::uint64_t restore(const StepHistory::State& state);
 
 private:
     using LineTable = std::span<std::optional<DecodedInstruction>>;

@@ -110,14 +110,7 @@ void ExecutionDriver::stepBack() {
         host_.showNote("Step Back: there is no step to take back");
         return;
     }
-    const StepHistory::State& before = undone->state;
-    kit_.cpu.regs = before.regs;
-    kit_.currentLine = before.line;
-    instructions_ = before.instructions;
-    kit_.cpu.cycles = before.cycles;
-    kit_.cpu.memory.oddWordTransfers = before.oddWordTransfers;
-    kit_.ports.accesses = before.portAccesses;
-    dispatcher_.setLastDispatched(before.lastDispatched);
+    instructions_ = dispatcher_.restore(undone->state);
     if (undone->reachedDevice) {
         host_.showNote("Step Back: the devices keep what the line did");
     }
