@@ -34,6 +34,10 @@ inline constexpr int kViewStatusBar = 59393;
 inline constexpr int kViewRamRegisters = 40006;
 inline constexpr int kViewOutput = 40007;
 inline constexpr int kViewCenterWindow = 40008;
+inline constexpr int kViewWideMemory = 40009;
+inline constexpr int kNextPane = 40010;
+inline constexpr int kPreviousPane = 40011;
+inline constexpr int kViewStack = 40012;
 
 // Peripherals
 inline constexpr int kStepperMotor = 40048;
@@ -54,6 +58,9 @@ inline constexpr int kAssemble = 40004;
 inline constexpr int kFullSpeed = 40070;
 inline constexpr int kKitClock = 40071;
 inline constexpr int kAnimate = 40072;
+inline constexpr int kToggleBreakpoint = 40080;
+inline constexpr int kClearBreakpoints = 40081;
+inline constexpr int kRunToCursor = 40082;
 
 // Tools
 inline constexpr int kDelayRoutine = 40022;

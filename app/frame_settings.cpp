@@ -21,6 +21,22 @@ QString recentKey(int index) {
 
 }  // namespace
 
+std::optional<QPoint> readDialogPlace() {
+    QSettings settings(kOrganisation, kApplication);
+    settings.beginGroup(kPlacementGroup);
+    if (!settings.contains("dialogX") || !settings.contains("dialogY")) {
+        return std::nullopt;
+    }
+    return QPoint(settings.value("dialogX").toInt(), settings.value("dialogY").toInt());
+}
+
+void writeDialogPlace(QPoint place) {
+    QSettings settings(kOrganisation, kApplication);
+    settings.beginGroup(kPlacementGroup);
+    settings.setValue("dialogX", place.x());
+    settings.setValue("dialogY", place.y());
+}
+
 QRect readWindowPlacement() {
     QSettings settings(kOrganisation, kApplication);
     settings.beginGroup(kPlacementGroup);

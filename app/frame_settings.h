@@ -2,6 +2,9 @@
 // place and size in section "Settings", and the recent-file list.
 #pragma once
 
+#include <optional>
+
+#include <QPoint>
 #include <QRect>
 #include <QStringList>
 
@@ -10,6 +13,9 @@ namespace tarvix {
 // Keys "x", "y", "cx", "cy"; 55, 34, 677 and 492 when none are stored.
 QRect readWindowPlacement();
 void writeWindowPlacement(const QRect& frame);
+// Where the student last put the execution dialog (keys "dialogX", "dialogY"), if anywhere.
+std::optional<QPoint> readDialogPlace();
+void writeDialogPlace(QPoint place);
 
 class RecentFileList {
 public:

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTextBrowser>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/document_names.h"
@@ -13,6 +14,8 @@ HelpWindow::HelpWindow(QWidget* parent)
     setWindowTitle(QString(kProductTitle) + " Help");
     QFile guide(":/help/user-guide.md");
     if (guide.open(QIODevice::ReadOnly)) {
+        // The guide's pictures are named from its folder, as in the source tree.
+        browser_->document()->setBaseUrl(QUrl("qrc:/help/"));
         browser_->setMarkdown(QString::fromUtf8(guide.readAll()));
     } else {
         browser_->setPlainText("The user guide is missing from this build.");

@@ -7,11 +7,14 @@
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
+#include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
+#include <array>
 
 #include "app/command_ids.h"
 #include "app/command_table.h"
@@ -22,8 +25,11 @@
 #include "app/sample_view.h"
 #include "app/speed_bar.h"
 #include "app/toolbar_icons.h"
+#include "panels/memory_list.h"
 #include "panels/peripheral_commands.h"
 #include "panels/ram_registers_panel.h"
+#include "panels/register_pane.h"
+#include "panels/stack_panel.h"
 #include "tools/ui/calculator.h"
 #include "tools/ui/delay_routine_dialog.h"
 #include "tools/ui/number_converter_dialog.h"
@@ -84,6 +90,8 @@ CMainFrame::CMainFrame(UserPrompts* prompts)
     connect(view_, &CX86TextView::positionTextChanged, positionPane_, &QLabel::setText);
     connect(view_, &CSampleView::runningChanged, this, &CMainFrame::updateCommandStates);
     connect(view_, &CSampleView::runningChanged, speedBar_, &SpeedBar::setRunning);
+    connect(view_, &CSampleView::noteShown, this,
+            [this](const QString& note) { statusBar()->showMessage(note); });
     // A run ends with its total pace shown; the next settings or run replace it.
     connect(speedBar_, &SpeedBar::changed, this, &CMainFrame::applySpeed);
     view_->setPaceSink([this](const PaceReport& report) {
@@ -132,7 +140,15 @@ void CMainFrame::createDocks() {
     addDockWidget(Qt::RightDockWidgetArea, registerDock_);
     view_->setRegisterPanel(registers_);
 
-    for (QDockWidget* dock : {outputDock_, registerDock_}) {
+    stack_ = new StackPanel(this);
+    stackDock_ = new QDockWidget("Stack", this);
+    stackDock_->setObjectName("Stack");
+    stackDock_->setWidget(stack_);
+    addDockWidget(Qt::RightDockWidgetArea, stackDock_);
+    splitDockWidget(registerDock_, stackDock_, Qt::Vertical);
+    view_->setStackPanel(stack_);
+
+    for (QDockWidget* dock : {outputDock_, registerDock_, stackDock_}) {
         connect(dock, &QDockWidget::visibilityChanged, this, &CMainFrame::updateCommandStates);
     }
 }
@@ -141,7 +157,7 @@ void CMainFrame::attachOutputPane() {
     applicationOutputSink().attach({
         .bar = output_,
         .currentLine = &view_->kit().currentLine,
-        .markErrorLine = [this](int line) { view_->driver().markLine(line, true); },
+        .markErrorLine = [this](int line) { view_->markErrorLine(line); },
         // The kit plays its sounds on one output: the error sound ends the speaker's tone.
         .playErrorSound =
             [this] {
@@ -185,6 +201,13 @@ void CMainFrame::createActions() {
         }
     });
     setListMode(false);
+    // A student sets breakpoints while stepping, and goes round the panes to edit.
+    QList<QAction*> stepping;
+    for (const int id :
+         {cmd::kToggleBreakpoint, cmd::kClearBreakpoints, cmd::kNextPane, cmd::kPreviousPane}) {
+        stepping.append(commandAction(id));
+    }
+    view_->setSteppingActions(stepping);
 }
 
 QAction* CMainFrame::commandAction(int id) const {
@@ -396,6 +419,8 @@ QWidget* CMainFrame::barOf(int id) const {
             return registerDock_;
         case cmd::kViewOutput:
             return outputDock_;
+        case cmd::kViewStack:
+            return stackDock_;
         default:
             return nullptr;
     }
@@ -459,6 +484,55 @@ void CMainFrame::onSimulation(int id) {
 
 bool CMainFrame::canSimulate(int) const {
     return !view_->isRunning();
+}
+
+void CMainFrame::onDebugCommand(int id) {
+    switch (id) {
+        case cmd::kToggleBreakpoint:
+            view_->toggleBreakpoint();
+            break;
+        case cmd::kClearBreakpoints:
+            view_->clearBreakpoints();
+            break;
+        case cmd::kRunToCursor:
+            view_->runToCursor();
+            break;
+        default:
+            break;
+    }
+    if (std::exchange(closeAfterRun_, false)) {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+void CMainFrame::onWideMemory(int) {
+    registers_->setWideRows(!registers_->wideRows());
+}
+
+bool CMainFrame::wideMemoryShown(int) const {
+    return registers_->wideRows();
+}
+
+// F6 goes round the editor, the registers (while they take edits), the RAM list and the
+// Output pane; Shift+F6 the other way. A hidden pane, or one that takes no focus, is passed by.
+void CMainFrame::onFocusPane(int id) {
+    const std::array<QWidget*, 4> panes{view_, registers_->registerPane(),
+                                        registers_->memoryList()->view(), output_->focusProxy()};
+    const auto current = std::find_if(panes.begin(), panes.end(), [](QWidget* pane) {
+        QWidget* focus = QApplication::focusWidget();
+        return focus != nullptr && (focus == pane || pane->isAncestorOf(focus));
+    });
+    const int step = id == cmd::kNextPane ? 1 : -1;
+    int index = current == panes.end() ? 0 : static_cast<int>(current - panes.begin());
+    for (std::size_t tried = 0; tried < panes.size(); ++tried) {
+        index = (index + step + static_cast<int>(panes.size())) % static_cast<int>(panes.size());
+        QWidget* pane = panes[static_cast<std::size_t>(index)];
+        if (pane->isVisibleTo(this) && pane->focusPolicy() != Qt::NoFocus) {
+            activateWindow();  // from the execution dialog, while stepping
+            pane->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 namespace {

@@ -1,5 +1,5 @@
-// The main window: menus, toolbar and status bar built from the command table, the "Output"
-// and "Ram & Registers" panes, the device panels, and the one document in the simulation
+// The main window: menus, toolbar and status bar built from the command table, the "Output",
+// "Ram & Registers" and "Stack" panes, the device panels, and the one document in the simulation
 // view. It switches between source mode and list mode with the document's name, keeps the
 // recent files and its own place on the screen, and asks before unsaved text is lost.
 #pragma once
@@ -29,6 +29,7 @@ class OutputBar;
 class RamRegistersPanel;
 class SegmentCodesDialog;
 class SpeedBar;
+class StackPanel;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -47,6 +48,7 @@ public:
     CSampleView& view() const { return *view_; }
     OutputBar& outputBar() const { return *output_; }
     RamRegistersPanel& registerPanel() const { return *registers_; }
+    StackPanel& stackPanel() const { return *stack_; }
     KitPanels& panels() { return devices_.panels; }
     ErrorSound& sound() { return sound_; }
     const RecentFileList& recentFiles() const { return recent_; }
@@ -81,6 +83,10 @@ public:
     bool peripheralOn(int id) const;
     void onSimulation(int id);
     bool canSimulate(int id) const;
+    void onDebugCommand(int id);
+    void onWideMemory(int id);
+    bool wideMemoryShown(int id) const;
+    void onFocusPane(int id);
     void onSpeed(int id);
     bool speedChosen(int id) const;
     void onDelayRoutine(int id);
@@ -119,6 +125,8 @@ private:
     QDockWidget* outputDock_ = nullptr;
     RamRegistersPanel* registers_ = nullptr;
     QDockWidget* registerDock_ = nullptr;
+    StackPanel* stack_ = nullptr;
+    QDockWidget* stackDock_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QLabel* positionPane_ = nullptr;
     QLabel* speedPane_ = nullptr;

@@ -11,7 +11,10 @@ OutputBar::OutputBar(QWidget* parent) : QWidget(parent), line_(new QLabel(this))
     line_->setFont(monospacedFont("Courier New"));
     line_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     line_->setTextFormat(Qt::PlainText);
-    line_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Reachable with F6, so that a message can be read and copied from the keyboard.
+    line_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    line_->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(line_);
     // A long message must not widen the window; it is cut at the pane's edge.
     line_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     line_->setMinimumHeight(line_->fontMetrics().height() + 6);

@@ -24,12 +24,14 @@ QString CSampleDoc::displayName() const {
 }
 
 void CSampleDoc::newDocument() {
+    keepBreakpoints();
     buffer_.initEmpty(kLineEndCrLf);
     setPath(QString());
 }
 
 bool CSampleDoc::open(const QString& path, UserPrompts& prompts) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
+    keepBreakpoints();
     if (!buffer_.loadFile(localPath(absolute))) {
         prompts.showError(QString("Cannot open %1.\nThe file is missing, is not a regular file, "
                                   "cannot be read or is larger than 8 MiB.")
@@ -37,7 +39,31 @@ bool CSampleDoc::open(const QString& path, UserPrompts& prompts) {
         return false;
     }
     setPath(absolute);
+    restoreBreakpoints();
     return true;
+}
+
+void CSampleDoc::keepBreakpoints() {
+    if (path_.isEmpty()) {
+        return;
+    }
+    std::vector<int>& lines = breakpoints_[path_];
+    lines.clear();
+    for (int line = 0; line < buffer_.lineCount(); ++line) {
+        if ((buffer_.lineFlags(line) & kBreakpointMarker) != 0) {
+            lines.push_back(line);
+        }
+    }
+}
+
+void CSampleDoc::restoreBreakpoints() {
+    const auto kept = breakpoints_.find(path_);
+    if (kept == breakpoints_.end()) {
+        return;
+    }
+    for (const int line : kept->second) {
+        buffer_.setLineFlags(line, buffer_.lineFlags(line) | kBreakpointMarker);
+    }
 }
 
 bool CSampleDoc::save(UserPrompts& prompts) {

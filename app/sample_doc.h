@@ -1,11 +1,14 @@
 // The document: the text buffer of one assembly source or list file, its path and the font
 // the view shows it in. New, Open and Save keep the file's line-end style; a failure is shown
-// and loses nothing.
+// and loses nothing. The breakpoints of each file opened in this session come back with it,
+// so that they survive a look at the listing.
 #pragma once
 
 #include <QFont>
 #include <QObject>
 #include <QString>
+#include <map>
+#include <vector>
 
 #include "app/user_prompts.h"
 #include "editor/x86_text_buffer.h"
@@ -45,10 +48,13 @@ signals:
 private:
     bool saveTo(const QString& path, UserPrompts& prompts);
     void setPath(const QString& path);
+    void keepBreakpoints();
+    void restoreBreakpoints();
 
     CX86TextBuffer buffer_;
     QString path_;
     QFont font_;
+    std::map<QString, std::vector<int>> breakpoints_;
 };
 
 }  // namespace tarvix

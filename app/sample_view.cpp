@@ -1,11 +1,16 @@
 #include "app/sample_view.h"
 
 #include <QFile>
+#include <QScrollBar>
 #include <QThread>
+#include <algorithm>
 
 #include "app/gui_output_sink.h"
+#include "panels/memory_row_model.h"
+#include "panels/register_pane.h"
 #include "simulator/program_loader.h"
 #include "simulator/register_text.h"
+#include "simulator/stack_view.h"
 
 namespace tarvix {
 
@@ -30,6 +35,7 @@ CSampleView::CSampleView(CSampleDoc& document, const DeviceHost& devices, UserPr
     setMessageHandler([this](const QString& text) { prompts_.showMessage(text); });
     setSourceFont(document.font());
     attachBuffer(&document.buffer());
+    connect(this, &CX86TextView::marginClicked, this, &CSampleView::toggleBreakpointAt);
 }
 
 CSampleView::~CSampleView() {
@@ -45,7 +51,46 @@ void CSampleView::setRegisterPanel(RamRegistersPanel* panel) {
     if (panel_) {
         panel_->setMemory(&kit_.cpu.memory.bytes());
         panel_->showRegisters(currentRegisterLines());
+        panel_->markStop();
+        connect(panel_->registerPane(), &RegisterPane::registerEdited, this,
+                &CSampleView::editRegister);
+        connect(panel_->registerPane(), &RegisterPane::flagToggled, this, &CSampleView::toggleFlag);
+        connect(panel_->memoryRows(), &MemoryRowModel::byteEdited, this, &CSampleView::editMemory);
     }
+}
+
+void CSampleView::setStackPanel(StackPanel* panel) {
+    stack_ = panel;
+    showStack();
+}
+
+void CSampleView::showStack() {
+    if (!stack_) {
+        return;
+    }
+    const CX86TextBuffer& buffer = document_.buffer();
+    stack_->showWords(stackWords(kit_.cpu.memory.bytes(), kit_.cpu.regs[Reg16::SP], kit_.image,
+                                 [&buffer](int line) { return buffer.line(line); }));
+}
+
+// The edits of a student stopped in the program: straight into the kit, so that the next
+// step uses them; memory by the kit's own rules, which refuse the program's code bytes with
+// the message a program's write gets, but leave the run stepping.
+void CSampleView::editRegister(const QString& name, std::uint16_t value) {
+    kit_.cpu.regs.setReg16(name.toStdString(), value);
+    refreshRegisters();
+}
+
+void CSampleView::toggleFlag(int bit) {
+    kit_.cpu.regs.FLAGS ^= static_cast<std::uint16_t>(1U << static_cast<unsigned>(bit));
+    refreshRegisters();
+}
+
+void CSampleView::editMemory(std::uint16_t address, std::uint8_t value) {
+    if (const auto refused = kit_.cpu.memory.editByte(address, value)) {
+        kit_.pane.showRefusal(*refused);
+    }
+    invalidateMemory();
 }
 
 template <typename Command>
@@ -55,9 +100,11 @@ void CSampleView::busy(Command command) {
     }
     running_ = true;
     stopWanted_ = false;
+    markStop();
     emit runningChanged(true);
     command();
     progress_.finish();
+    awaitingStep_ = false;
     running_ = false;
     emit runningChanged(false);
 }
@@ -73,6 +120,37 @@ void CSampleView::run() {
 
 void CSampleView::step() {
     busy([this] { driver_.step(); });
+}
+
+void CSampleView::toggleBreakpoint() {
+    toggleBreakpointAt(cursorPosition().line);
+}
+
+void CSampleView::toggleBreakpointAt(int line) {
+    CX86TextBuffer& buffer = document_.buffer();
+    buffer.setLineFlags(line, buffer.lineFlags(line) ^ kBreakpointMarker);
+}
+
+void CSampleView::clearBreakpoints() {
+    CX86TextBuffer& buffer = document_.buffer();
+    for (int line = 0; line < buffer.lineCount(); ++line) {
+        buffer.setLineFlags(line, buffer.lineFlags(line) & ~kBreakpointMarker);
+    }
+}
+
+void CSampleView::runToCursor() {
+    busy([this] { driver_.runToCursor(); });
+}
+
+// Some of the assembler's messages name no line (an undefined jump target), but its marker
+// is on the line all the same: the caret goes there, where the student will mend it. An error
+// of the running program leaves the caret where it was.
+void CSampleView::markErrorLine(int line) {
+    driver_.markLine(line, true);
+    if (!dialog_ && (document_.buffer().lineFlags(line) & kErrorMarker) != 0) {
+        setCursorPosition({line, 0});
+        ensureLineVisible(line);
+    }
 }
 
 void CSampleView::resetCpu() {
@@ -108,12 +186,17 @@ std::string CSampleView::documentPath() {
 void CSampleView::openDialog(bool singleStep) {
     progress_.finish();
     dialog_ = std::make_unique<ExecutionDialog>(this);
+    dialog_->setSteppingActions(steppingActions_);
     dialog_->setMode(singleStep);
     dialog_->create();
+    if (singleStep) {
+        allowEditsWhileStepping();
+    }
 }
 
 void CSampleView::closeDialog() {
     flushDeferred();
+    setStateEditable(false);
     if (dialog_) {
         dialog_->destroy();
         dialog_.reset();
@@ -143,7 +226,11 @@ bool CSampleView::takeStopRequest() {
 }
 
 bool CSampleView::takeNextRequest() {
-    return dialog_ && dialog_->takeNextRequest();
+    const bool next = dialog_ && dialog_->takeNextRequest();
+    if (next) {
+        markStop();
+    }
+    return next;
 }
 
 void CSampleView::clearNextRequest() {
@@ -176,6 +263,33 @@ void CSampleView::scrollToTop() {
 
 void CSampleView::keepLineVisible(int line) {
     ensureLineVisible(line);
+    if (!dialog_ || !dialog_->isVisible()) {
+        return;
+    }
+    // The line's row on the screen, against the dialog where the student put it.
+    const int rowHeight = lineHeight();
+    const QPoint rowTop =
+        viewport()->mapToGlobal(QPoint(0, (line - firstVisibleLine()) * rowHeight));
+    const QRect row(rowTop, QSize(viewport()->width(), rowHeight));
+    const QRect covered = dialog_->frameGeometry();
+    if (!row.intersects(covered)) {
+        return;
+    }
+    const QRect shown(viewport()->mapToGlobal(QPoint(0, 0)), viewport()->size());
+    const int rowsAbove = (covered.top() - shown.top()) / rowHeight;
+    const int rowsBelow = (shown.bottom() - covered.bottom()) / rowHeight;
+    // Into the larger free band the scrolling can reach: just above the dialog, or just below
+    // it (a line near the top of the text cannot go down, nor one near its end up).
+    QScrollBar* bar = verticalScrollBar();
+    const int firstAbove = line - std::max(0, rowsAbove - 1);
+    const int firstBelow = line - ((covered.bottom() - shown.top()) / rowHeight + 1);
+    const bool aboveFits = rowsAbove > 0 && firstAbove >= 0 && firstAbove <= bar->maximum();
+    const bool belowFits = rowsBelow > 0 && firstBelow >= 0 && firstBelow <= bar->maximum();
+    if (belowFits && (!aboveFits || rowsBelow > rowsAbove)) {
+        bar->setValue(firstBelow);
+    } else if (aboveFits) {
+        bar->setValue(firstAbove);
+    }
 }
 
 void CSampleView::playDoneSound() {
@@ -200,6 +314,52 @@ void CSampleView::showPace(const PaceReport& report) {
     }
 }
 
+StepCommand CSampleView::takeStepCommand() {
+    awaitingStep_ = true;
+    StepCommand command = RunHost::takeStepCommand();
+    if (command == StepCommand::None && dialog_) {
+        command = dialog_->takeStepCommand();
+        if (command != StepCommand::None) {
+            markStop();
+        }
+    }
+    awaitingStep_ = command == StepCommand::None;
+    return command;
+}
+
+int CSampleView::cursorLine() {
+    return cursorPosition().line;
+}
+
+void CSampleView::enterStepping() {
+    if (dialog_) {
+        dialog_->setMode(true);
+        allowEditsWhileStepping();
+    }
+    flushDeferred();
+}
+
+void CSampleView::showNote(std::string_view text) {
+    emit noteShown(QString::fromStdString(std::string(text)));
+}
+
+void CSampleView::markStop() {
+    if (panel_) {
+        panel_->markStop();
+    }
+}
+
+void CSampleView::allowEditsWhileStepping() {
+    setEnabled(true);
+    setStateEditable(true);
+}
+
+void CSampleView::setStateEditable(bool editable) {
+    if (panel_) {
+        panel_->setEditable(editable);
+    }
+}
+
 // A Run refreshes thousands of times a second; nobody sees more than the pumps show.
 bool CSampleView::deferring() const {
     return dialog_ && !dialog_->singleStepMode() && driver_.speed() != RunSpeed::Animate;
@@ -213,6 +373,9 @@ void CSampleView::flushDeferred() {
     pendingStatus_.reset();
     if (pendingRegisters_ && panel_) {
         panel_->showRegisters(*pendingRegisters_);
+    }
+    if (pendingRegisters_ || memoryDirty_) {
+        showStack();
     }
     pendingRegisters_.reset();
     if (std::exchange(memoryDirty_, false) && panel_) {

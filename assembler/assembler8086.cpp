@@ -165,7 +165,7 @@ bool Assembler8086::encodeSingleStatement(std::string_view line, std::string& by
         return true;
     }
     if (labelJumpSize() != 0) {
-        return pane_.reportError("Unrecognized symbol " + statement.operand1, WithLine::No);
+        return pane_.reportError("Unrecognized symbol " + statement.operand1, WithLine::MarkOnly);
     }
     return assembleInstruction(byteText);
 }

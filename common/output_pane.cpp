@@ -43,6 +43,11 @@ bool OutputPane::reportError(std::string_view text, WithLine withLine) {
     return false;
 }
 
+void OutputPane::showRefusal(MessageId id) {
+    showStatus("Error: " + messageText(id));
+    sink_.playErrorSound();
+}
+
 void OutputPane::showStatus(std::string_view text) {
     if (!errorLatched_) {
         setPane(text);

@@ -27,6 +27,10 @@ public:
     bool reportError(MessageId id, WithLine withLine);
     bool reportError(std::string_view text, WithLine withLine);
 
+    // A student's edit the kit's rules refuse: the message a program would get, without a line,
+    // and the error sound; nothing latches, so the operation it was made in goes on.
+    void showRefusal(MessageId id);
+
     void showStatus(std::string_view text);
     void showMessage(MessageId id);
     void appendStatus(std::string_view text);

@@ -115,6 +115,9 @@ bool CX86TextBuffer::setLineFlags(int index, std::uint32_t flags) {
     }
     Line& target = lines_[toIndex(index)];
     if (target.flags != flags) {
+        if (((target.flags ^ flags) & kBreakpointMarker) != 0) {
+            ++breakpointRevision_;
+        }
         target.flags = flags;
         notify(nullptr, TextChange{ChangeKind::LineFlags, index, {index, 0}, {index, 0}, {}});
     }
@@ -296,6 +299,10 @@ TextPosition CX86TextBuffer::insertPieces(TextPosition start,
     }
     const int endColumn = static_cast<int>(added.back().text.size());
     added.back().text += tail;
+    // Text put before a whole line pushes it down, and its marks (a breakpoint) go with it.
+    if (column == 0) {
+        std::swap(added.back().flags, lines_[toIndex(start.line)].flags);
+    }
     lines_.insert(lines_.begin() + start.line + 1, std::make_move_iterator(added.begin()),
                   std::make_move_iterator(added.end()));
     return {start.line + static_cast<int>(pieces.size()) - 1, endColumn};
@@ -316,6 +323,10 @@ std::vector<std::string> CX86TextBuffer::removeRange(TextPosition start, TextPos
     }
     const std::string& last = lines_[toIndex(end.line)].text;
     removed.push_back(last.substr(0, endColumn));
+    // Whole lines removed: the line that takes their place keeps its own marks; lines joined
+    // keep the marks of both.
+    std::uint32_t& flags = lines_[toIndex(start.line)].flags;
+    flags = (startColumn == 0 && endColumn == 0 ? 0 : flags) | lines_[toIndex(end.line)].flags;
     first.resize(startColumn);
     first += last.substr(endColumn);
     lines_.erase(lines_.begin() + start.line + 1, lines_.begin() + end.line + 1);
@@ -375,6 +386,9 @@ void CX86TextBuffer::replaceAll(std::vector<Line> lines, int lineEndStyle, bool 
 }
 
 void CX86TextBuffer::notify(TextBufferView* source, const TextChange& change) {
+    if (change.kind != ChangeKind::SingleLine && change.kind != ChangeKind::LineFlags) {
+        ++breakpointRevision_;  // the lines moved under their breakpoints
+    }
     // A view may detach itself or another view while being told.
     const std::vector<TextBufferView*> views = views_;
     for (TextBufferView* view : views) {

@@ -107,6 +107,9 @@ public:
     bool moveMarker(std::uint32_t marker, int index);
     // The first line carrying `marker`, or -1.
     int findMarker(std::uint32_t marker) const;
+    // Moves on whenever the lines that carry a breakpoint may have changed: one set or
+    // cleared, lines added or taken away. A run compares it to know when to read them again.
+    std::uint64_t breakpointRevision() const { return breakpointRevision_; }
 
     // `text` may hold line ends of any style. Returns the position after the inserted text.
     std::optional<TextPosition> insertTextAt(TextBufferView* source, TextPosition start,
@@ -184,6 +187,7 @@ private:
     bool groupOpen_ = false;
     bool groupStartPending_ = false;
     bool groupRecorded_ = false;
+    std::uint64_t breakpointRevision_ = 0;
 
     std::vector<TextBufferView*> views_;
     std::function<void(bool)> onModified_;

@@ -38,6 +38,25 @@ void RamRegistersPanel::invalidateMemory() {
     memoryRows_->invalidate();
 }
 
+void RamRegistersPanel::markStop() {
+    registerPane_->markStop();
+    memoryRows_->markStop();
+}
+
+void RamRegistersPanel::setEditable(bool editable) {
+    registerPane_->setEditable(editable);
+    memoryRows_->setEditable(editable);
+}
+
+void RamRegistersPanel::setWideRows(bool wide) {
+    memoryRows_->setWideRows(wide);
+    memoryList_->updateTitle();
+}
+
+bool RamRegistersPanel::wideRows() const {
+    return memoryRows_->wideRows();
+}
+
 QSize RamRegistersPanel::sizeHint() const {
     return {230, 400};
 }

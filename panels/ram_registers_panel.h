@@ -27,6 +27,13 @@ public:
     // panel or be replaced by nullptr first.
     void setMemory(const std::array<std::uint8_t, kMemorySize>* bytes);
     void invalidateMemory();
+    // What is shown now is where the next changes are measured from.
+    void markStop();
+    // Sixteen bytes a row in hex with their ASCII, or one byte a row.
+    void setWideRows(bool wide);
+    // Registers, flags and RAM bytes take edits (reported by the pane and the rows' model).
+    void setEditable(bool editable);
+    bool wideRows() const;
 
     RegisterPane* registerPane() const { return registerPane_; }
     MemoryList* memoryList() const { return memoryList_; }

@@ -1,5 +1,6 @@
 #include "simulator/dispatcher.h"
 
+#include <limits>
 #include <span>
 
 namespace tarvix {
@@ -14,12 +15,23 @@ void Dispatcher::startRun() {
     lines_.clear();
     lines_.resize(static_cast<std::size_t>(buffer_.lineCount()));
     lastDispatched_ = nullptr;
+    readBreakpoints();
+}
+
+void Dispatcher::readBreakpoints() {
+    breakpointRevision_ = buffer_.breakpointRevision();
     breakpoints_.clear();
     for (int line = 0; line < buffer_.lineCount(); ++line) {
         if ((buffer_.lineFlags(line) & kBreakpointMarker) != 0) {
             breakpoints_.resize(lines_.size());
             breakpoints_[static_cast<std::size_t>(line)] = 1;
         }
+    }
+}
+
+void Dispatcher::followBreakpoints() {
+    if (buffer_.breakpointRevision() != breakpointRevision_) {
+        readBreakpoints();
     }
 }
 
@@ -45,15 +57,19 @@ std::string Dispatcher::lastDispatchedText() const {
                                   : ins.mnemonic + " " + ins.destText + "," + ins.sourceText;
 }
 
-// Inlined into each of the run loops: the call would cost a run a good part of its speed.
-[[gnu::always_inline]] inline Dispatcher::Result Dispatcher::dispatch(bool refreshEachInstruction) {
-    const DecodedInstruction* next = nextInstruction();
+// One line, as Run and Step execute it. Inlined into the run loop, which holds the kit, the
+// table of lines and its counters in locals: an executor is a call the compiler cannot see
+// into, so whatever the loop kept in the dispatcher it would read again after every line.
+[[gnu::always_inline]] inline Dispatcher::Result Dispatcher::dispatch(Kit& kit, LineTable lines,
+                                                                      bool refreshEachInstruction,
+                                                                      int& refreshCounter) {
+    const DecodedInstruction* next = lineIn(kit, lines);
     if (next == nullptr) {
-        kit_.pane.reportError("Execution beyond valid opcode (No Hlt)", WithLine::No);
+        kit.pane.reportError("Execution beyond valid opcode (No Hlt)", WithLine::No);
         return Stop;
     }
     const DecodedInstruction& line = *next;
-    int& current = kit_.currentLine;
+    int& current = kit.currentLine;
     ++current;
     lastDispatched_ = &line;
     if (line.operation == Operation::None) {
@@ -62,12 +78,12 @@ std::string Dispatcher::lastDispatchedText() const {
 
     Outcome result = Outcome::Failed;
     if (line.executor == nullptr) {
-        kit_.pane.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
+        kit.pane.reportError(MessageId::UnsupportedInstruction, WithLine::Yes);
     } else {
-        result = line.executor(kit_, line);
+        result = line.executor(kit, line);
     }
     if (result != Outcome::Halted) {
-        kit_.cpu.cycles += line.clocks.clocks;
+        kit.cpu.cycles += line.clocks.clocks;
     }
     switch (result) {
         case Outcome::Failed:
@@ -85,55 +101,96 @@ std::string Dispatcher::lastDispatchedText() const {
     if (refreshEachInstruction) {
         host_.refreshRegisters();
     } else {
-        if (++kit_.refreshCounter < kRefreshInterval) {
+        if (++refreshCounter < kRefreshInterval) {
             return Executed;
         }
         host_.setStatusText(line.text);
         host_.refreshRegisters();
-        kit_.refreshCounter = 0;
+        refreshCounter = 0;
     }
-    if (kit_.cpu.memory.modified) {
+    if (kit.cpu.memory.modified) {
         host_.invalidateMemory();
-        kit_.cpu.memory.modified = false;
+        kit.cpu.memory.modified = false;
     }
     return Executed;
 }
 
 Dispatcher::Result Dispatcher::executeNextLine(bool refreshEachInstruction) {
-    return dispatch(refreshEachInstruction);
+    return dispatch(kit_, lines_, refreshEachInstruction, kit_.refreshCounter);
 }
 
-template <bool kChecked>
-Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed, Deadline deadline, int& lastLine,
-                                        const Watch* watch) {
-    // Held here, so that the loop need not read them again after every line.
+StepHistory::State Dispatcher::stateBefore(std::uint64_t executed) const {
+    return {.regs = kit_.cpu.regs,
+            .line = kit_.currentLine,
+            .instructions = executed,
+            .cycles = kit_.cpu.cycles,
+            .oddWordTransfers = kit_.cpu.memory.oddWordTransfers,
+            .lastDispatched = lastDispatched_,
+            .portAccesses = kit_.ports.accesses};
+}
+
+std::uint64_t Dispatcher::restore(const StepHistory::State& state) {
+    kit_.cpu.regs = state.regs;
+    kit_.currentLine = state.line;
+    kit_.cpu.cycles = state.cycles;
+    kit_.cpu.memory.oddWordTransfers = state.oddWordTransfers;
+    lastDispatched_ = state.lastDispatched;
+    kit_.ports.accesses = state.portAccesses;
+    return state.instructions;
+}
+
+// Each kind of loop a function of its own: inlined together into run(), they shared registers
+// badly and the plain loop lost a fifth of its speed.
+template <bool kChecked, bool kTimed>
+[[gnu::noinline]] Dispatcher::Result Dispatcher::runLines(std::uint64_t& executed,
+                                                          Deadline deadline, int& lastLine,
+                                                          const Watch* watch) {
+    Kit& kit = kit_;
+    const LineTable lines = lines_;
     const std::span<const std::uint8_t> marks = breakpoints_;
-    while (executed < deadline.instructions && kit_.cpu.clockCount() < deadline.cycles) {
+    std::uint64_t count = executed;
+    int refreshCounter = kit.refreshCounter;
+    int dispatched = lastLine;
+    Result result = Executed;
+    while (count < deadline.instructions && (!kTimed || kit.cpu.clockCount() < deadline.cycles)) {
         if constexpr (kChecked) {
-            const auto current = static_cast<std::size_t>(kit_.currentLine);
+            const auto current = static_cast<std::size_t>(kit.currentLine);
             if ((current < marks.size() && marks[current] != 0) ||
                 (watch != nullptr && (*watch)())) {
-                return Paused;
+                result = Paused;
+                break;
+            }
+            if (history_ != nullptr) {
+                history_->record(stateBefore(count));
             }
         }
-        lastLine = kit_.currentLine;
-        const Result result = dispatch(false);
-        if (result == Executed) {
-            ++executed;
-        } else if (result != NoInstruction) {
-            return result;
+        dispatched = kit.currentLine;
+        const Result step = dispatch(kit, lines, false, refreshCounter);
+        if (step == Executed) {
+            ++count;
+        } else if (step != NoInstruction) {
+            result = step;
+            break;
         }
     }
-    return Executed;
+    executed = count;
+    kit.refreshCounter = refreshCounter;
+    lastLine = dispatched;
+    return result;
 }
 
+// A run pays only for what it uses: the checks before each line when it has breakpoints or a
+// watch, the clock comparison when it has a clock deadline (Kit clock, the 1 Hz timer).
 Dispatcher::Result Dispatcher::run(std::uint64_t& executed, Deadline deadline, int& lastLine,
                                    const Watch* watch) {
-    // A run without breakpoints pays nothing for them.
-    if (watch != nullptr || !breakpoints_.empty()) {
-        return runLines<true>(executed, deadline, lastLine, watch);
+    const bool checked = watch != nullptr || !breakpoints_.empty();
+    const bool timed = deadline.cycles != std::numeric_limits<std::uint64_t>::max();
+    if (checked) {
+        return timed ? runLines<true, true>(executed, deadline, lastLine, watch)
+                     : runLines<true, false>(executed, deadline, lastLine, watch);
     }
-    return runLines<false>(executed, deadline, lastLine, watch);
+    return timed ? runLines<false, true>(executed, deadline, lastLine, watch)
+                 : runLines<false, false>(executed, deadline, lastLine, watch);
 }
 
 }  // namespace tarvix

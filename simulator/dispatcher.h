@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "simulator/decoded_instruction.h"
 #include "simulator/kit.h"
 #include "simulator/run_host.h"
+#include "simulator/step_history.h"
 
 namespace tarvix {
 
@@ -28,6 +30,13 @@ public:
     // Forgets the lines read during an earlier run: the labels may have moved since. Reads
     // the breakpoints the student set in the text.
     void startRun();
+    // Reads the breakpoints again when the student set or cleared one since they were read.
+    void followBreakpoints();
+    bool hasBreakpoints() const { return !breakpoints_.empty(); }
+    bool breakpointAt(int line) const {
+        const auto index = static_cast<std::size_t>(line);
+        return index < breakpoints_.size() && breakpoints_[index] != 0;
+    }
 
     Result executeNextLine(bool refreshEachInstruction);
     // When a run must next look up from its instructions: at an instruction count, or at a
@@ -46,25 +55,34 @@ public:
 
     // The record of the line about to execute; none past the end of the text. Inline: every
     // instruction comes here, and almost every one finds its line read already.
-    const DecodedInstruction* nextInstruction() {
-        const auto current = static_cast<std::size_t>(kit_.currentLine);
-        if (current < lines_.size() && lines_[current]) {
-            return &*lines_[current];
-        }
-        return readNextLine();
-    }
+    const DecodedInstruction* nextInstruction() { return lineIn(kit_, lines_); }
     // The last line dispatched, executed or not, as the execution dialog shows it.
     std::string lastDispatchedText() const;
     const DecodedInstruction* lastDispatched() const { return lastDispatched_; }
-    // Step Back puts the line the dialog shows back as it was.
-    void setLastDispatched(const DecodedInstruction* line) { lastDispatched_ = line; }
+
+    // A run with breakpoints or a watch records each line here before executing it.
+    void recordLinesIn(StepHistory& history) { history_ = &history; }
+    // The machine before the next line, `executed` instructions into the run.
+    StepHistory::State stateBefore(std::uint64_t executed) const;
+    // Step Back: puts the machine and the line the dialog shows back as `state` found them,
+    // and gives the instructions executed then.
+    std::uint64_t restore(const StepHistory::State& state);
 
 private:
+    using LineTable = std::span<std::optional<DecodedInstruction>>;
+
+    const DecodedInstruction* lineIn(const Kit& kit, LineTable lines) {
+        const auto current = static_cast<std::size_t>(kit.currentLine);
+        if (current < lines.size() && lines[current]) {
+            return &*lines[current];
+        }
+        return readNextLine();
+    }
     const DecodedInstruction* readNextLine();
-    Result dispatch(bool refreshEachInstruction);
-    // The run loop, with the checks before each line only when a run needs them.
-    template <bool kChecked>
+    void readBreakpoints();
+    template <bool kChecked, bool kTimed>
     Result runLines(std::uint64_t& executed, Deadline deadline, int& lastLine, const Watch* watch);
+    Result dispatch(Kit& kit, LineTable lines, bool refreshEachInstruction, int& refreshCounter);
 
     Kit& kit_;
     const CX86TextBuffer& buffer_;
@@ -74,7 +92,9 @@ private:
     std::vector<std::optional<DecodedInstruction>> lines_;
     // One entry a line when the text has a breakpoint; empty when it has none.
     std::vector<std::uint8_t> breakpoints_;
+    std::uint64_t breakpointRevision_ = 0;
     const DecodedInstruction* lastDispatched_ = nullptr;
+    StepHistory* history_ = nullptr;
 };
 
 }  // namespace tarvix

@@ -36,7 +36,9 @@ ExecutionDriver::ExecutionDriver(Kit& kit, CX86TextBuffer& buffer, RunHost& host
       buffer_(buffer),
       host_(host),
       clock_(clock),
-      dispatcher_(kit, buffer, host, [this](int line) { markLine(line, true); }) {}
+      dispatcher_(kit, buffer, host, [this](int line) { markLine(line, true); }) {
+    dispatcher_.recordLinesIn(history_);
+}
 
 bool ExecutionDriver::emptyProgram() {
     if (buffer_.line(0).empty() && buffer_.lineCount() <= 1) {
@@ -82,6 +84,7 @@ void ExecutionDriver::finish() {
     buffer_.setReadOnly(false);
     host_.closeDialog();
     kit_.image.clear();
+    history_.stop();
 }
 
 bool ExecutionDriver::deliverInterrupt(std::string_view type, std::uint16_t acknowledgeClocks) {
@@ -194,12 +197,13 @@ void ExecutionDriver::runProgram(const Dispatcher::Watch* stopBefore) {
     dispatcher_.startRun();
     startEvents();
     const std::uint64_t start = events_.lastPump;
-    // What ran before the first stop is one step, back to the program's start.
-    history_.clear();
-    history_.begin(state(), kit_.cpu.memory);
+    // Only a run that can stop keeps a history: a plain Run pays nothing for Step Back.
+    if (stopBefore != nullptr) {
+        history_.start(kit_.cpu.memory);
+    }
+    followBreakpoints();
     Stretch end = runFree(stopBefore);
     if (end == Stretch::Paused) {
-        history_.end(kit_.cpu.memory, kit_.ports.accesses);
         host_.enterStepping();
         end = stepSession();
     }
@@ -316,6 +320,15 @@ ExecutionDriver::TimerStep ExecutionDriver::fireTimer() {
     return TimerStep::Fired;
 }
 
+// The student may set a breakpoint while the run goes on: from then on the run can stop, and
+// keeps the history Step Back needs.
+void ExecutionDriver::followBreakpoints() {
+    dispatcher_.followBreakpoints();
+    if (dispatcher_.hasBreakpoints() && !history_.started()) {
+        history_.start(kit_.cpu.memory);
+    }
+}
+
 ExecutionDriver::EventStep ExecutionDriver::serviceEvents() {
     if (fireTimer() == TimerStep::Failed) {
         return EventStep::Failed;
@@ -327,6 +340,7 @@ ExecutionDriver::EventStep ExecutionDriver::serviceEvents() {
         if (host_.takeStopRequest()) {
             return EventStep::Stopped;
         }
+        followBreakpoints();
         if (host_.takeKey(kit_.lastKey) && !keyPressed()) {
             return EventStep::Failed;
         }
@@ -394,9 +408,11 @@ ExecutionDriver::EventStep ExecutionDriver::paceKitTime() {
 // Like Step with Next pressed by itself: the line marked, the panes up to date, then the wait.
 ExecutionDriver::EventStep ExecutionDriver::animateLine() {
     host_.setStatusText(dispatcher_.lastDispatchedText());
-    // Lines without an instruction pass at once: the marker shows what executes next.
+    // Lines without an instruction pass at once, but for a breakpoint's: the marker shows what
+    // executes next.
     for (const DecodedInstruction* next = dispatcher_.nextInstruction();
-         next != nullptr && next->operation == Operation::None;
+         next != nullptr && next->operation == Operation::None &&
+         !dispatcher_.breakpointAt(kit_.currentLine);
          next = dispatcher_.nextInstruction()) {
         dispatcher_.executeNextLine(false);
     }
@@ -470,7 +486,7 @@ void ExecutionDriver::step() {
     kit_.currentLine = 0;
     dispatcher_.startRun();
     events_ = {};  // started by the first command that runs on as Run does
-    history_.clear();
+    history_.start(kit_.cpu.memory);
     ending_ = endingOf(stepSession());
     host_.refreshRegisters();
     finish();

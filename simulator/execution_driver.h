@@ -108,7 +108,7 @@ private:
     // When a command that runs on must stop; none for Continue.
     Dispatcher::Watch watchFor(StepCommand command, Operation executed, std::uint16_t spBefore);
     void stepBack();
-    StepHistory::State state() const;
+    void followBreakpoints();
 
     // What a Run looks at between instructions when their deadline comes: the 1 Hz timer, the
     // windows with Stop and the keys, and the scripted keys.

@@ -7,11 +7,19 @@ std::uint8_t KitMemory::refuseRead() {
     return 0;
 }
 
-// Inside the window a write is refused only for landing on code.
 bool KitMemory::refuseWrite(std::uint16_t address, bool isByte) {
-    return pane_.reportError(isValidAddress(address, isByte) ? MessageId::CannotReplaceOpcode
-                                                             : MessageId::AddressOutsideMemory,
-                             WithLine::Yes);
+    return pane_.reportError(refusal(address, isByte), WithLine::Yes);
+}
+
+std::optional<MessageId> KitMemory::editByte(std::uint16_t address, std::uint8_t value) {
+    if (!isValidAddress(address, true) || image_.isCode(address)) {
+        return refusal(address, true);
+    }
+    ++writes;  // Step Back returns to before the edit, as it does for registers
+    lastWrite = address;
+    bytes_[offset(address)] = value;
+    modified = true;
+    return std::nullopt;
 }
 
 void KitMemory::clear(bool really) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "common/output_pane.h"
 #include "simulator/program_image.h"
@@ -21,6 +22,10 @@ public:
     bool modified = false;
     // Words read or written at an odd address, which take the 8086's bus twice; for timing.
     std::uint64_t oddWordTransfers = 0;
+    // Every write that changed memory, a program's or a student's edit: Step Back looks for
+    // what changed only when it moved.
+    std::uint64_t writes = 0;
+    std::uint16_t lastWrite = kMemoryFirst;  // the address the last of them wrote at
 
     static bool isValidAddress(std::uint16_t address, bool isByte) {
         return address >= kMemoryFirst && address < (isByte ? 0x2000 : 0x1FFF);
@@ -37,7 +42,7 @@ public:
         if (!isValidAddress(address, false)) {
             return refuseRead();
         }
-        oddWordTransfers += address & 1U;
+        countOddWord(address);
         return static_cast<std::uint16_t>(bytes_[offset(address)] | bytes_[offset(address) + 1]
                                                                         << 8);
     }
@@ -47,6 +52,8 @@ public:
         if (!isValidAddress(address, true) || image_.isCode(address)) {
             return refuseWrite(address, true);
         }
+        ++writes;
+        lastWrite = address;
         bytes_[offset(address)] = value;
         modified = true;
         return true;
@@ -56,15 +63,22 @@ public:
         if (!isValidAddress(address, false) || image_.isCode(address) || image_.isCode(next)) {
             return refuseWrite(address, false);
         }
-        oddWordTransfers += address & 1U;
+        countOddWord(address);
+        ++writes;
+        lastWrite = address;
         bytes_[offset(address)] = static_cast<std::uint8_t>(value & 0xFF);
         bytes_[offset(address) + 1] = static_cast<std::uint8_t>(value >> 8);
         modified = true;
         return true;
     }
 
-    // Puts back a byte as it was before a step; Step Back undoes only what the rules let a
-    // step write.
+    // A byte the student typed while the program waits: kept or refused by the rules of a
+    // program's write, but a refusal is only handed back, with the message the write would have
+    // had; nothing is reported, so the run it was typed in goes on.
+    std::optional<MessageId> editByte(std::uint16_t address, std::uint8_t value);
+
+    // Puts back a byte as it was before a line; Step Back undoes only what the rules let a
+    // line write.
     void restoreByte(std::uint16_t address, std::uint8_t value) {
         bytes_[offset(address)] = value;
         modified = true;
@@ -76,12 +90,24 @@ public:
     const std::array<std::uint8_t, kMemorySize>& bytes() const { return bytes_; }
 
 private:
+    // A branch, not an add of the low bit: words are almost always even, and the count then
+    // costs no write.
+    void countOddWord(std::uint16_t address) {
+        if ((address & 1U) != 0) [[unlikely]] {
+            ++oddWordTransfers;
+        }
+    }
     static std::size_t offset(std::uint16_t address) {
         return static_cast<std::size_t>(address - kMemoryFirst);
     }
     // The reports of a refused access, out of the way of the accesses that succeed.
     std::uint8_t refuseRead();
     bool refuseWrite(std::uint16_t address, bool isByte);
+    // Why a write there is refused; inside the window only for landing on code.
+    static MessageId refusal(std::uint16_t address, bool isByte) {
+        return isValidAddress(address, isByte) ? MessageId::CannotReplaceOpcode
+                                               : MessageId::AddressOutsideMemory;
+    }
 
     OutputPane& pane_;
     const ProgramImage& image_;

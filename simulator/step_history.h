@@ -1,7 +1,8 @@
-// What Step Back returns to: for each step of a stepping session, the registers, the line and
-// the counts before it and the memory bytes it changed. Each step compares the memory window
-// before and after it, which costs nothing a student would notice and keeps only what changed.
-// Bounded: past kMaxSteps steps, or kMaxBytes changed bytes in all, the oldest steps go.
+// What Step Back returns to: before each line that runs while a step back is possible (while
+// stepping, and in a Run with breakpoints), the registers, the line and the counts; and each
+// byte a line overwrote, found by comparing memory with a copy whenever the memory's count of
+// writes moved. Bounded: past kMaxSteps lines, or kMaxBytes overwritten bytes in all, the
+// oldest lines go.
 #pragma once
 
 #include <array>
@@ -9,8 +10,6 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
-#include <utility>
-#include <vector>
 
 #include "simulator/cpu_registers.h"
 #include "simulator/decoded_instruction.h"
@@ -23,7 +22,7 @@ public:
     static constexpr std::size_t kMaxSteps = 10000;
     static constexpr std::size_t kMaxBytes = std::size_t{1} << 20;
 
-    // The machine as a step found it, beside its memory.
+    // The machine as a line found it; its memory is in the journal.
     struct State {
         CpuRegisters regs;
         int line = 0;
@@ -34,33 +33,46 @@ public:
         std::uint64_t portAccesses = 0;                      // the bus's count of IN, OUT, connect
     };
 
-    void clear();
-    // Before a step: the state to return to, and the memory to compare with after it.
-    void begin(const State& state, const KitMemory& memory);
-    // After it: keeps the step, with the bytes it changed and whether it reached a device.
-    void end(const KitMemory& memory, std::uint64_t portAccesses);
+    // Forgets every line and follows `memory` until stop().
+    void start(KitMemory& memory);
+    void stop();
+    bool started() const { return memory_ != nullptr; }
+
+    // Before a line executes: the state to return to.
+    void record(const State& state);
 
     std::size_t size() const { return steps_.size(); }
 
-    // Takes the last step back: its bytes go back into memory; gives the state before it and
-    // whether it reached a device, or nothing when no step is left.
+    // Takes the last line back: the bytes it overwrote go back into memory. Gives the state
+    // before it and whether it reached a device (the bus's count is `portAccesses` now), or
+    // nothing when no line is left.
     struct Undone {
         State state;
         bool reachedDevice = false;
     };
-    std::optional<Undone> undo(KitMemory& memory);
+    std::optional<Undone> undo(std::uint64_t portAccesses);
 
 private:
     struct Step {
         State state;
-        std::vector<std::pair<std::uint16_t, std::uint8_t>> bytes;  // address, value before
-        bool reachedDevice = false;
+        std::uint64_t firstWrite = 0;  // the journal's count of writes when the line began
     };
+    struct OverwrittenByte {
+        std::uint16_t address;
+        std::uint8_t value;
+    };
+    std::uint64_t writesKept() const { return journalStart_ + journal_.size(); }
+    // Puts the bytes written since the last look into the journal, as the last line's.
+    void catchUp();
+    // Journals the bytes of [first, end) (offsets in the window) that differ from the copy.
+    void keepChanged(std::size_t first, std::size_t end);
 
     std::deque<Step> steps_;
-    std::size_t bytes_ = 0;
-    State pending_;
-    std::array<std::uint8_t, kMemorySize> before_{};
+    std::deque<OverwrittenByte> journal_;
+    std::uint64_t journalStart_ = 0;  // the count of writes before the journal's first
+    KitMemory* memory_ = nullptr;
+    std::array<std::uint8_t, kMemorySize> copy_{};  // memory as the journal last saw it
+    std::uint64_t writesSeen_ = 0;
 };
 
 }  // namespace tarvix

@@ -1,5 +1,5 @@
-// Stepping: after Step, or after a Run stopped before a breakpoint's line. Each command the
-// student gives is one step of the history Step Back returns through.
+// Stepping: after Step, or after a Run stopped before a breakpoint's line. Every line a command
+// executes is one step of the history Step Back returns through.
 #include "simulator/execution_driver.h"
 
 namespace tarvix {
@@ -12,16 +12,6 @@ bool entersProcedure(Operation operation) {
 }
 
 }  // namespace
-
-StepHistory::State ExecutionDriver::state() const {
-    return {.regs = kit_.cpu.regs,
-            .line = kit_.currentLine,
-            .instructions = instructions_,
-            .cycles = kit_.cpu.cycles,
-            .oddWordTransfers = kit_.cpu.memory.oddWordTransfers,
-            .lastDispatched = dispatcher_.lastDispatched(),
-            .portAccesses = kit_.ports.accesses};
-}
 
 ExecutionDriver::Stretch ExecutionDriver::stepSession() {
     for (;;) {
@@ -37,12 +27,11 @@ ExecutionDriver::Stretch ExecutionDriver::stepSession() {
             stepBack();
             continue;
         }
-        history_.begin(state(), kit_.cpu.memory);
+        dispatcher_.followBreakpoints();
         const Stretch end = perform(command);
         if (end != Stretch::Paused) {
             return end;
         }
-        history_.end(kit_.cpu.memory, kit_.ports.accesses);
     }
 }
 
@@ -61,6 +50,7 @@ ExecutionDriver::Stretch ExecutionDriver::perform(StepCommand command) {
     const std::uint16_t sp = kit_.cpu.regs[Reg16::SP];
     const DecodedInstruction* line = dispatcher_.nextInstruction();
     const Operation operation = line != nullptr ? line->operation : Operation::None;
+    history_.record(dispatcher_.stateBefore(instructions_));
     switch (executeLine(true)) {
         case LineStep::Continue:
             break;
@@ -115,18 +105,12 @@ Dispatcher::Watch ExecutionDriver::watchFor(StepCommand command, Operation execu
 }
 
 void ExecutionDriver::stepBack() {
-    const std::optional<StepHistory::Undone> undone = history_.undo(kit_.cpu.memory);
+    const std::optional<StepHistory::Undone> undone = history_.undo(kit_.ports.accesses);
     if (!undone) {
         host_.showNote("Step Back: there is no step to take back");
         return;
     }
-    const StepHistory::State& before = undone->state;
-    kit_.cpu.regs = before.regs;
-    kit_.currentLine = before.line;
-    instructions_ = before.instructions;
-    kit_.cpu.cycles = before.cycles;
-    kit_.cpu.memory.oddWordTransfers = before.oddWordTransfers;
-    dispatcher_.setLastDispatched(before.lastDispatched);
+    instructions_ = dispatcher_.restore(undone->state);
     if (undone->reachedDevice) {
         host_.showNote("Step Back: the devices keep what the line did");
     }

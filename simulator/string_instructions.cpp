@@ -13,24 +13,6 @@ namespace {
 
 enum class StringOp { Scas, Cmps, Stos, Lods, Movs };
 
-struct Repeatable {
-    std::string_view name;
-    StringOp op;
-    bool isWord;
-};
-
-// LODS is missing on purpose: repeating a load only keeps the last element.
-constexpr std::array<Repeatable, 8> kRepeatable{{
-    {"scasb", StringOp::Scas, false},
-    {"scasw", StringOp::Scas, true},
-    {"cmpsb", StringOp::Cmps, false},
-    {"cmpsw", StringOp::Cmps, true},
-    {"stosb", StringOp::Stos, false},
-    {"stosw", StringOp::Stos, true},
-    {"movsw", StringOp::Movs, true},
-    {"movsb", StringOp::Movs, false},
-}};
-
 // Every segment is 0000H, so an element's address is the index register itself; it must lie
 // in the memory window, as the operand text "[si]" or "[di]" would.
 std::uint16_t elementAddress(Cpu8086& cpu, std::uint16_t index) {
@@ -62,8 +44,9 @@ void compare(CpuRegisters& regs, std::uint16_t a, std::uint16_t b, bool isWord) 
     storeFlags(regs, subtract(a, b, false, isWord ? 2 : 1).status);
 }
 
-// One pass. The addresses come first: if one is outside the window nothing changes.
-bool execute(Cpu8086& cpu, StringOp op, bool isWord) {
+// One pass. The addresses come first: if one is outside the window nothing changes. Inlined,
+// so that each repetition below is compiled for its own instruction.
+[[gnu::always_inline]] inline bool execute(Cpu8086& cpu, StringOp op, bool isWord) {
     CpuRegisters& regs = cpu.regs;
     const bool usesDi = op != StringOp::Lods;
     const bool usesSi = op == StringOp::Cmps || op == StringOp::Lods || op == StringOp::Movs;
@@ -107,6 +90,47 @@ bool execute(Cpu8086& cpu, StringOp op, bool isWord) {
     return true;
 }
 
+// The whole repetition is one instruction: CX is tested before every pass, and a pass that
+// fails does not end it; the first pass's outcome is the instruction's. Each pass takes the
+// row's extra clocks.
+template <StringOp kOp, bool kWord>
+bool repeat(Cpu8086& cpu, const DecodedInstruction& ins, bool isRepne) {
+    constexpr bool kTested = kOp == StringOp::Scas || kOp == StringOp::Cmps;
+    CpuRegisters& regs = cpu.regs;
+    bool firstOutcome = true;
+    std::uint64_t passes = 0;
+    for (; regs[Reg16::CX] != 0; ++passes) {
+        const bool outcome = execute(cpu, kOp, kWord);
+        if (passes == 0) {
+            firstOutcome = outcome;
+        }
+        regs[Reg16::CX] = static_cast<std::uint16_t>(regs[Reg16::CX] - 1);
+        if (kTested && regs.testFlag(kZeroFlag) == isRepne) {
+            ++passes;
+            break;
+        }
+    }
+    cpu.cycles += passes * ins.clocks.extra;
+    return firstOutcome;
+}
+
+struct Repeatable {
+    std::string_view name;
+    bool (*repeat)(Cpu8086& cpu, const DecodedInstruction& ins, bool isRepne);
+};
+
+// LODS is missing on purpose: repeating a load only keeps the last element.
+constexpr std::array<Repeatable, 8> kRepeatable{{
+    {"scasb", &repeat<StringOp::Scas, false>},
+    {"scasw", &repeat<StringOp::Scas, true>},
+    {"cmpsb", &repeat<StringOp::Cmps, false>},
+    {"cmpsw", &repeat<StringOp::Cmps, true>},
+    {"stosb", &repeat<StringOp::Stos, false>},
+    {"stosw", &repeat<StringOp::Stos, true>},
+    {"movsw", &repeat<StringOp::Movs, true>},
+    {"movsb", &repeat<StringOp::Movs, false>},
+}};
+
 }  // namespace
 
 bool Cpu8086::execScas(bool isWord) {
@@ -129,8 +153,6 @@ bool Cpu8086::execMovs(bool isWord) {
     return execute(*this, StringOp::Movs, isWord);
 }
 
-// The whole repetition is one instruction: CX is tested before every pass, and a pass that
-// fails does not end it; the first pass's outcome is the instruction's.
 int Cpu8086::repeatedOperation(std::string_view name) {
     for (std::size_t i = 0; i < kRepeatable.size(); ++i) {
         if (equalsIgnoreCase(name, kRepeatable[i].name)) {
@@ -144,21 +166,7 @@ bool Cpu8086::execRepeat(const DecodedInstruction& ins, bool isRepne) {
     if (ins.variant < 0) {
         return fail(MessageId::ErrorInInstructionFormat);
     }
-    const Repeatable* named = &kRepeatable[static_cast<std::size_t>(ins.variant)];
-    const bool tested = named->op == StringOp::Scas || named->op == StringOp::Cmps;
-    bool firstOutcome = true;
-    for (bool first = true; regs[Reg16::CX] != 0; first = false) {
-        cycles += ins.clocks.extra;
-        const bool outcome = execute(*this, named->op, named->isWord);
-        if (first) {
-            firstOutcome = outcome;
-        }
-        regs[Reg16::CX] = static_cast<std::uint16_t>(regs[Reg16::CX] - 1);
-        if (tested && regs.testFlag(kZeroFlag) == isRepne) {
-            break;
-        }
-    }
-    return firstOutcome;
+    return kRepeatable[static_cast<std::size_t>(ins.variant)].repeat(*this, ins, isRepne);
 }
 
 }  // namespace tarvix

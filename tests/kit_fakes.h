@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,13 +67,19 @@ public:
     std::size_t stepCommandsTaken = 0;
     int steppingEntered = 0;
     std::vector<std::string> notes;
+    std::function<void()> onPump;  // what the student does while the windows are pumped
 
     std::string saveDocument() override { return path; }
     std::string documentPath() override { return path; }
     void openDialog(bool) override { dialogOpen = true; }
     void closeDialog() override { dialogOpen = false; }
     void setStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
-    void pump() override { ++pumps; }
+    void pump() override {
+        ++pumps;
+        if (onPump) {
+            onPump();
+        }
+    }
     bool takeStopRequest() override {
         return (stopAfterPumps >= 0 && pumps >= stopAfterPumps) ||
                (stopAfterRests >= 0 && rests >= stopAfterRests);
@@ -99,9 +106,9 @@ public:
         ++rests;
         rested += seconds;
         longestRest = std::max(longestRest, seconds);
-        if (wallClock != nullptr) {
-            wallClock->ticks +=
-                std::llround(seconds * static_cast<double>(wallClock->ticksPerSecond));
+        if (wallClock != nullptr) {  // a rest always takes some time, as a real one does
+            wallClock->ticks += std::max<std::int64_t>(
+                1, std::llround(seconds * static_cast<double>(wallClock->ticksPerSecond)));
         }
     }
     void showPace(const PaceReport& report) override { paces.push_back(report); }

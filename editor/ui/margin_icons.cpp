@@ -14,7 +14,7 @@ namespace {
 constexpr std::array<std::uint32_t, 15> kMarginOrder{
     kExecutionMarker,
     kErrorMarker,
-    0x40000,
+    kBreakpointMarker,
     0x2,
     0x4,
     0x8,
@@ -31,6 +31,7 @@ constexpr std::array<std::uint32_t, 15> kMarginOrder{
 
 constexpr int kExecutionIcon = 0;
 constexpr int kErrorIcon = 1;
+constexpr int kBreakpointIcon = 2;
 
 void drawExecutionArrow(QPainter& painter) {
     const QPolygon arrow({{1, 5}, {8, 5}, {8, 1}, {15, 8}, {8, 15}, {8, 11}, {1, 11}});
@@ -46,6 +47,13 @@ void drawErrorDot(QPainter& painter) {
     painter.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(5, 5, 10, 10);
     painter.drawLine(10, 5, 5, 10);
+}
+
+// A plain red dot, drawn under an execution arrow on the same line.
+void drawBreakpointDot(QPainter& painter) {
+    painter.setPen(QPen(QColor(120, 0, 0), 1));
+    painter.setBrush(QColor(210, 30, 30));
+    painter.drawEllipse(QRect(2, 2, 12, 12));
 }
 
 // The other marks have no fixed meaning here: a small tag in a colour of its own.
@@ -75,6 +83,8 @@ void drawMarginIcon(QPainter& painter, QPoint topLeft, int index) {
         drawExecutionArrow(painter);
     } else if (index == kErrorIcon) {
         drawErrorDot(painter);
+    } else if (index == kBreakpointIcon) {
+        drawBreakpointDot(painter);
     } else {
         drawTag(painter, index);
     }

@@ -383,10 +383,15 @@ void CX86TextView::paintEvent(QPaintEvent*) {
 
 void CX86TextView::paintMargin(QPainter& painter, int line, int y) {
     painter.fillRect(QRect(0, y, kMarginWidth, lineHeight_), viewColour(kColourMarginOn));
-    const int icon = marginIconFor(buffer_->lineFlags(line));
+    const std::uint32_t flags = buffer_->lineFlags(line);
+    const QPoint iconAt(2, y + (lineHeight_ - kMarginIconSize) / 2);
+    const int icon = marginIconFor(flags);
+    // The current line's arrow is drawn over its breakpoint, so that both show.
+    if ((flags & kBreakpointMarker) != 0 && icon != marginIconFor(kBreakpointMarker)) {
+        drawMarginIcon(painter, iconAt, marginIconFor(kBreakpointMarker));
+    }
     if (icon >= 0) {
-        const int iconTop = y + (lineHeight_ - kMarginIconSize) / 2;
-        drawMarginIcon(painter, QPoint(2, iconTop), icon);
+        drawMarginIcon(painter, iconAt, icon);
     }
 }
 
@@ -537,6 +542,10 @@ void CX86TextView::mousePressEvent(QMouseEvent* event) {
     if (point.x() < kMarginWidth) {
         if (ctrl) {
             selectAll();
+            return;
+        }
+        if (!shift) {
+            emit marginClicked(lineAt(point.y()));
             return;
         }
         const int line = lineAt(point.y());

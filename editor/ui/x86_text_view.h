@@ -52,6 +52,7 @@ public:
     int firstVisibleLine() const;
     int firstVisibleColumn() const;
     int visibleLineCount() const;
+    int lineHeight() const { return lineHeight_; }
 
     void moveCursor(Movement movement, bool extend);
     // Runs the command with this id (menu ids and the editor's own ids); false when the id
@@ -104,6 +105,8 @@ signals:
     void positionTextChanged(const QString& text);
     void contextMenuWanted(const QPoint& globalPos);
     void editStateChanged();
+    // A plain click in the marker margin, on a 0-based line (Shift+click selects lines).
+    void marginClicked(int line);
 
 protected:
     bool event(QEvent* event) override;

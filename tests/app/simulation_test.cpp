@@ -161,6 +161,34 @@ private slots:
         }
     }
 
+    // The assembler's refusal puts the marker and the caret on its line, also when its message
+    // names no line; an error of the running program leaves the caret where it was.
+    void aRefusedLineGetsTheMarkerAndTheCaret() {
+        const QByteArray undefined = "nop\r\n\r\njmp nowhere\r\nhlt\r\n";
+        const struct {
+            QByteArray text;
+            int command;
+            const char* message;
+            int marked;
+            int caret;
+        } cases[] = {
+            {undefined, cmd::kStep, "Error: Unrecognized symbol nowhere", 2, 2},
+            {undefined, cmd::kAssemble, "Error: Unrecognized symbol nowhere", 2, 2},
+            {"nop\r\nfoo ax\r\nhlt\r\n", cmd::kRun,
+             "Line 2 Error: Unrecognized/unsupported instruction", 1, 1},
+            {"mov bx,0\r\nmov al,[bx]\r\nhlt\r\n", cmd::kRun,
+             "Line 2 Error: Bytes can be placed only between 1000H and 1FFFH", 1, 0},
+        };
+        int number = 0;
+        for (const auto& c : cases) {
+            open(QString("refused%1.asm").arg(++number), c.text);
+            command(c.command);
+            QCOMPARE(pane(), QString(c.message));
+            QCOMPARE(buffer().findMarker(kErrorMarker), c.marked);
+            QCOMPARE(frame_->view().cursorPosition().line, c.caret);
+        }
+    }
+
     // Next, or Enter wherever the focus is (the locked editor or the dialog), runs one line
     // and the marker and the dialog follow; the kit gets no keys while stepping.
     void steppingTakesNextAndEnterButNoKeys() {

@@ -89,11 +89,14 @@ TEST_F(EncoderTest, RefusedStatements) {
         {"my label: nop", "Line 4 Error: Labels should not have space(s)"},
         {"mov ax, es:[bx]", "Line 4 Error: Labels should not have space(s)"},
         {"abcdefghij: nop", "Line 4 Error: Label's length should be < 10"},
+        {"jz nowhere", "Error: Unrecognized symbol nowhere"},  // names no line, but marks it
     };
     for (const Case& c : cases) {
+        sink.markedLine.reset();
         encode(c.statement);
         EXPECT_FALSE(ok) << c.statement;
         EXPECT_EQ(sink.text, c.message) << c.statement;
+        EXPECT_EQ(sink.markedLine, 3) << c.statement;
     }
     encode("abcdefghi: nop");
     EXPECT_TRUE(ok) << "a nine-character label is accepted";

@@ -233,6 +233,65 @@ TEST_F(TextBufferTest, BadPositionsAndReadOnlyAreRefusedWithoutChange) {
     EXPECT_FALSE(buffer.initEmpty(4));
 }
 
+// A breakpoint stays on the text it was set on, wherever edits move that text.
+TEST_F(TextBufferTest, ABreakpointMovesWithItsLine) {
+    struct Case {
+        const char* what;
+        bool insert;
+        TextPosition start;
+        TextPosition end;  // of a deletion
+        const char* text;  // of an insertion
+        int breakpointLine;
+    };
+    const Case cases[] = {
+        {"line typed above", true, {2, 0}, {}, "nop\r\n", 3},
+        {"two lines pasted above", true, {1, 0}, {}, "a\r\nb\r\n", 4},
+        {"Enter at its end", true, {2, 5}, {}, "\r\n", 2},
+        {"Enter inside it", true, {2, 2}, {}, "\r\n", 2},
+        {"line above deleted", false, {1, 0}, {2, 0}, "", 1},
+        {"joined to the line above", false, {1, 5}, {2, 0}, "", 1},
+        {"line below deleted", false, {3, 0}, {4, 0}, "", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        load("l0\r\nl1   \r\nmark!\r\nl3\r\nl4");
+        ASSERT_TRUE(buffer.setLineFlags(2, kBreakpointMarker));
+        if (c.insert) {
+            type(c.start, c.text);
+        } else {
+            ASSERT_TRUE(buffer.deleteRange(nullptr, c.start, c.end, EditAction::Delete));
+        }
+        const int found = buffer.findMarker(kBreakpointMarker);
+        EXPECT_EQ(found, c.breakpointLine);
+        if (found >= 0) {
+            EXPECT_NE(buffer.line(found).find("ma"),
+                      std::string_view::npos);  // its text starts there
+        }
+    }
+}
+
+// A run reads the breakpoints again when their revision moves: a breakpoint set or cleared,
+// lines added or taken away; not for the other markers, nor for typing within a line.
+TEST_F(TextBufferTest, TheBreakpointRevisionMovesWhenBreakpointLinesMayHaveChanged) {
+    load("a\r\nb\r\nc");
+    std::uint64_t last = buffer.breakpointRevision();
+    const auto moved = [&] {
+        const std::uint64_t before = last;
+        last = buffer.breakpointRevision();
+        return last != before;
+    };
+    buffer.setLineFlags(1, kExecutionMarker);
+    EXPECT_FALSE(moved());
+    buffer.setLineFlags(1, kExecutionMarker | kBreakpointMarker);
+    EXPECT_TRUE(moved());
+    type({0, 1}, "x");
+    EXPECT_FALSE(moved());
+    type({0, 0}, "x\r\n");
+    EXPECT_TRUE(moved());
+    buffer.deleteRange(nullptr, {0, 0}, {1, 0}, EditAction::Delete);
+    EXPECT_TRUE(moved());
+}
+
 TEST_F(TextBufferTest, GroupsUndoWholeAndModifiedFollowsTheSavedPosition) {
     std::vector<bool> flips;
     buffer.setModifiedHandler([&](bool modified) { flips.push_back(modified); });

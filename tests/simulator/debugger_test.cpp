@@ -1,5 +1,6 @@
 // Breakpoints in Run and the commands of stepping: where each stops, with what in the
 // registers and memory, and Step Back returning to exactly an earlier stop.
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
@@ -60,6 +61,20 @@ TEST_F(DebuggerTest, RunStopsBeforeABreakpointAndContinuesToTheNextHit) {
         check(c.registers);
         EXPECT_EQ(buffer.lineFlags(2) & kBreakpointMarker, kBreakpointMarker) << "kept";
     }
+}
+
+// A Run that started with none stops at a breakpoint the student sets while it goes on, and
+// Step Back works from there.
+TEST_F(DebuggerTest, ABreakpointSetDuringARunStopsIt) {
+    load("again: inc ax\njmp again\n");
+    clock.millisPerReading = 1;  // the windows are pumped every few milliseconds
+    host.onPump = [this] { setBreakpoint(1); };
+    script({kBack});
+    host.steppingEntered = 0;
+    driver.run();
+    EXPECT_EQ(host.steppingEntered, 1);
+    EXPECT_EQ(kit.currentLine, 0);
+    EXPECT_TRUE(host.notes.empty());
 }
 
 TEST_F(DebuggerTest, TheCaretsLineStopsARunFromTheStart) {
@@ -137,14 +152,29 @@ TEST_F(DebuggerTest, StepBackSaysWhatItCannotTakeBack) {
     EXPECT_EQ(host.notes, (std::vector<std::string>{"Step Back: the devices keep what the line did",
                                                     "Step Back: there is no step to take back"}));
     EXPECT_EQ(kit.currentLine, 0);
+}
 
-    // From a breakpoint, the run before it is one step back to the start.
-    load(kLoop);
-    setBreakpoint(3);
-    script({kBack});
-    driver.run();
-    EXPECT_EQ(kit.currentLine, 0);
-    check("AX=0 CX=0");
+// Step Back takes back one line, whatever command ran it: Continue, or the Run itself.
+TEST_F(DebuggerTest, StepBackUndoesTheLastLineACommandRan) {
+    const struct {
+        Commands commands;
+        int line;
+        const char* registers;
+    } cases[] = {
+        {{kBack}, 2, "AX=0 CX=5"},             // the line before the first stop
+        {{kContinue, kBack}, 2, "AX=5 CX=4"},  // back over the loop's jump
+        {{kContinue, kBack, kBack, kBack}, 3, "AX=5 CX=5"},
+        {{kContinue, kContinue, kBack, kNext}, 3, "AX=0C CX=3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.commands.size() << " commands");
+        load(kLoop);
+        setBreakpoint(3);
+        script(c.commands);
+        driver.run();
+        EXPECT_EQ(kit.currentLine, c.line);
+        check(c.registers);
+    }
 }
 
 TEST_F(DebuggerTest, StepBackKeepsTheLastTenThousandSteps) {
@@ -154,6 +184,25 @@ TEST_F(DebuggerTest, StepBackKeepsTheLastTenThousandSteps) {
     EXPECT_EQ(host.notes, std::vector<std::string>{"Step Back: there is no step to take back"});
     check("AX=3");  // as after the first five steps
     EXPECT_EQ(kit.currentLine, 1);
+}
+
+// Each pass of the loop (six lines) changes 3840 bytes: the history keeps the lines of the
+// last million changed bytes, far fewer than its 10,000 lines.
+TEST_F(DebuggerTest, StepBackKeepsAMillionOverwrittenBytes) {
+    load(
+        "mov bx,120\nagain: mov di,1100\nmov cx,0f00\nrepe stosb\ninc al\ndec bx\njnz again\n"
+        "hlt\n");
+    setBreakpoint(7);
+    script(Commands(2000, kBack));
+    host.steppingEntered = 0;
+    driver.run();
+    EXPECT_EQ(host.steppingEntered, 1) << sink.text;
+    const auto refused = std::count(host.notes.begin(), host.notes.end(),
+                                    "Step Back: there is no step to take back");
+    const auto kept = static_cast<std::size_t>(2000 - refused);
+    const std::size_t passes = StepHistory::kMaxBytes / 0xF00;
+    EXPECT_GE(kept, 6 * (passes - 1));
+    EXPECT_LE(kept, 6 * (passes + 1));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 
 #include "assembler/list_file.h"
@@ -31,6 +32,17 @@ TEST_F(ProgramLoaderTest, DataBetweenCodeBreaksTheRanges) {
     EXPECT_TRUE(kit.cpu.memory.writeByte(0x1001, 7)) << "data stay writable";
     EXPECT_FALSE(kit.cpu.memory.writeByte(0x1003, 7));
     EXPECT_NE(sink.text.find("Error: Cannot replace opcode"), std::string::npos) << sink.text;
+
+    // A byte the student types keeps the same rules, but its refusal only comes back.
+    pane.clearStatus();
+    const int sounds = sink.soundsPlayed;
+    EXPECT_EQ(kit.cpu.memory.editByte(0x1003, 7), MessageId::CannotReplaceOpcode);
+    EXPECT_EQ(kit.cpu.memory.editByte(0x2000, 7), MessageId::AddressOutsideMemory);
+    EXPECT_EQ(kit.cpu.memory.editByte(0x1002, 9), std::nullopt);
+    EXPECT_EQ(kit.cpu.memory.bytes()[3], 0xF4);  // HLT
+    EXPECT_EQ(kit.cpu.memory.bytes()[2], 9);
+    EXPECT_FALSE(pane.errorLatched());
+    EXPECT_EQ(sink.soundsPlayed, sounds);
 }
 
 // The image answers from indexes; a scan of its pairs in list order is the plain reading of

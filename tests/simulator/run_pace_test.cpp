@@ -120,6 +120,21 @@ TEST_F(PacedRunTest, AnimateShowsEachLineForItsShareOfASecond) {
     }
 }
 
+// Line 1 has no instruction: Animate passes such lines at once, but not a breakpoint's.
+TEST_F(PacedRunTest, AnimateStopsAtEveryBreakpoint) {
+    paced.setSpeed(RunSpeed::Animate, &wall);
+    for (const int line : {0, 1, 2, 3}) {
+        SCOPED_TRACE(line);
+        load("mov ax,1\n\nmov bx,2\nhlt");
+        buffer.setLineFlags(line, kBreakpointMarker);
+        host.stepCommands = {StepCommand::Stop};
+        host.stepCommandsTaken = 0;
+        paced.run();
+        EXPECT_EQ(paced.lastEnding(), RunEnding::Stopped);
+        EXPECT_EQ(kit.currentLine, line);
+    }
+}
+
 TEST_F(PacedRunTest, StopEndsAPacedRun) {
     for (const RunSpeed speed : {RunSpeed::KitClock, RunSpeed::Animate}) {
         SCOPED_TRACE(static_cast<int>(speed));
