@@ -1,6 +1,9 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace tarvix {
 
@@ -23,10 +26,33 @@ void prepareApp(CLI::App& app) {
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
 
+namespace {
+
+// The tools have always taken the argument after an option as its value, even one that starts
+// with '-' ("--keys -x"), which CLI11 would read as an option: such pairs are handed over joined.
+std::vector<std::string> joinValues(const CLI::App& app, int argc, const char* const* argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const CLI::Option* option =
+            arg.starts_with("--") ? app.get_option_no_throw(std::string(arg)) : nullptr;
+        if (option != nullptr && option->get_items_expected_max() > 0 && i + 1 < argc) {
+            args.push_back(std::string(arg) + "=" + argv[++i]);
+        } else {
+            args.emplace_back(arg);
+        }
+    }
+    return args;
+}
+
+}  // namespace
+
 std::string parseCommandLine(CLI::App& app, int argc, const char* const* argv,
                              const std::string& tooMany) {
     try {
-        app.parse(argc, argv);
+        std::vector<std::string> args = joinValues(app, argc, argv);
+        std::reverse(args.begin(), args.end());  // CLI11 takes them last first
+        app.parse(std::move(args));
     } catch (const CLI::ParseError& error) {
         return error.what();
     }

@@ -65,6 +65,7 @@ TEST_F(TarvixRun, ExitStatus) {
         {"--break 0 " + source("b0.asm", "hlt\n"), 2, ""},
         {"--break 5 " + source("b5.asm", "nop\nhlt\n"), 2, ""},
         {"--step --break 1 " + source("bs.asm", "hlt\n"), 2, ""},
+        {"--keys -x " + source("dash.asm", "hlt\n"), 0, "Done. [ 0 instrns @ "},
         {"--bogus", 2, ""},
         {"", 2, ""},
     };
