@@ -18,6 +18,7 @@
 #include <iostream>
 
 #include "common/format.h"
+#include "common/text_file.h"
 
 namespace tarvix {
 
@@ -60,18 +61,6 @@ bool writeCopy(const fs::path& path, const std::string& source) {
     out << source;
     out.close();
     return static_cast<bool>(out);
-}
-
-bool writeAll(int fd, const std::string& text) {
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n <= 0) {
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 class Batch {

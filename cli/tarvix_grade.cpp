@@ -6,7 +6,6 @@
 #include <charconv>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -18,6 +17,7 @@
 #include "cli/submissions.h"
 #include "cli/task_file.h"
 #include "cli/tool_status.h"
+#include "common/text_file.h"
 
 namespace {
 
@@ -108,11 +108,9 @@ bool writeReport(const std::string& path, const std::string& text) {
     if (path.empty()) {
         return true;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-        std::cerr << "tarvix-grade: cannot write " << path << '\n';
+    // A report from an earlier grading stays whole until the new one is written.
+    if (const std::string problem = writeGeneratedFile(path, text); !problem.empty()) {
+        std::cerr << "tarvix-grade: cannot write the report: " << problem << '\n';
         return false;
     }
     return true;
