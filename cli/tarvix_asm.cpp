@@ -1,13 +1,14 @@
 // tarvix-asm: the assembler from the command line. It writes the same list files as the
 // GUI's Run (run mode) and Assemble (listing mode) commands, and prints the pane's messages.
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "assembler/assembler8086.h"
 #include "assembler/list_file.h"
 #include "assembler/source_file.h"
+#include "cli/command_line.h"
 #include "cli/tool_status.h"
 #include "common/output_pane.h"
 #include "common/source_limits.h"
@@ -80,19 +81,39 @@ int assembleFile(const std::string& path, bool listing) {
     return 0;
 }
 
-int command(const std::vector<std::string_view>& args) {
-    if (args.size() == 1 && args[0] == "--help") {
+int usage(std::string_view problem) {
+    std::cerr << "tarvix-asm: " << problem << '\n';
+    return usage();
+}
+
+int command(int argc, char** argv) {
+    CLI::App app;
+    tarvix::prepareApp(app);
+    bool help = false;
+    bool listing = false;
+    std::optional<std::string> statement;
+    std::string path;
+    app.add_flag("--help", help);
+    app.add_flag("--listing", listing);
+    tarvix::addValueOption(app, "--encode", [&statement](const std::string& text) {
+        statement = text;
+        return text.empty() ? "--encode needs a statement" : std::string();
+    });
+    app.add_option("file", path);
+    const std::string problem =
+        tarvix::parseCommandLine(app, argc, argv, "only one source file can be assembled");
+    if (!problem.empty()) {
+        return usage(problem);
+    }
+    if (help) {
         std::cout << kUsage;
         return 0;
     }
-    if (args.size() == 2 && args[0] == "--encode") {
-        return encode(args[1]);
+    if (statement && !listing && path.empty()) {
+        return encode(*statement);
     }
-    if (args.size() == 1 && !args[0].starts_with("-")) {
-        return assembleFile(std::string(args[0]), false);
-    }
-    if (args.size() == 2 && args[0] == "--listing") {
-        return assembleFile(std::string(args[1]), true);
+    if (!statement && !path.empty()) {
+        return assembleFile(path, listing);
     }
     return usage();
 }
@@ -102,5 +123,5 @@ int command(const std::vector<std::string_view>& args) {
 int main(int argc, char** argv) {
     tarvix::guardStandardStreams();
     tarvix::removeTemporaryPathsOnSignals();
-    return tarvix::statusAfterReport(command({argv + 1, argv + argc}), "tarvix-asm");
+    return tarvix::statusAfterReport(command(argc, argv), "tarvix-asm");
 }

@@ -3,31 +3,18 @@
 // registers, optionally memory, and what the devices show, as text or JSON.
 #include <charconv>
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "cli/batch_devices.h"
-#include "cli/device_report.h"
-#include "cli/json_text.h"
+#include "cli/command_line.h"
+#include "cli/headless_run.h"
 #include "cli/tool_status.h"
 #include "common/format.h"
-#include "common/message_box.h"
-#include "common/operand_text.h"
-#include "common/output_pane.h"
-#include "common/progress.h"
 #include "common/source_limits.h"
 #include "common/temporary_paths.h"
-#include "common/text.h"
-#include "editor/x86_text_buffer.h"
-#include "simulator/execution_driver.h"
-#include "simulator/headless_run_host.h"
-#include "simulator/kit.h"
-#include "simulator/kit_clock.h"
 #include "simulator/register_text.h"
 
 namespace {
@@ -35,19 +22,11 @@ namespace {
 using namespace tarvix;
 
 struct Options {
-    std::string path;
-    std::uint64_t maxSteps = 0;
-    double timeoutSeconds = 0;
-    std::string keys;
-    std::uint64_t keyInterval = 1000;
-    bool hwTimer = false;
-    int megahertz = KitClock::kDefaultMegahertz;
-    bool terminal = true;
-    bool step = false;
+    RunRequest run;
     bool trace = false;
     bool json = false;
-    std::vector<int> breakpoints;  // 1-based lines
-    std::optional<std::pair<std::uint16_t, std::uint16_t>> memory;
+    bool help = false;
+    std::optional<AddressRange> memory;
 };
 
 constexpr const char* kUsage =
@@ -64,6 +43,10 @@ constexpr const char* kUsage =
     "  --step             run as Step does (no interrupts), without waiting\n"
     "  --break LINE       stop before the 1-based source line LINE executes, with the\n"
     "                     registers and memory as they are there (repeatable)\n"
+    "  --poke ADDR=BYTES  put bytes into memory before the first instruction, such as\n"
+    "                     --poke 1900=01,02,03 (hexadecimal; repeatable)\n"
+    "  --set REG=VALUE    set AX, BX, CX, DX, SI, DI, BP or SP before the first\n"
+    "                     instruction, such as --set CX=0003 (repeatable)\n"
     "  --memory A-B       include the bytes from address A to B (hex) in the report\n"
     "  --trace            print each executed line with the registers after it\n"
     "  --json             print the final report as one JSON object\n";
@@ -82,326 +65,175 @@ std::optional<std::uint64_t> parseCount(std::string_view text) {
     return value;
 }
 
-std::optional<std::pair<std::uint16_t, std::uint16_t>> parseRange(std::string_view text) {
+std::optional<AddressRange> parseRange(std::string_view text) {
     const std::size_t dash = text.find('-');
     if (dash == std::string_view::npos) {
         return std::nullopt;
     }
-    const std::string_view first = text.substr(0, dash);
-    const std::string_view last = text.substr(dash + 1);
-    if (!isHexNumber(first) || !isHexNumber(last) || first.size() > 4 || last.size() > 4) {
+    const auto first = parseHexValue(text.substr(0, dash), 0xFFFF);
+    const auto last = parseHexValue(text.substr(dash + 1), 0xFFFF);
+    if (!first || !last || *first < kMemoryFirst || *last >= kMemoryFirst + kMemorySize ||
+        *first > *last) {
         return std::nullopt;
     }
-    const std::uint16_t a = parseHex(first);
-    const std::uint16_t b = parseHex(last);
-    if (a < 0x1000 || b > 0x1FFF || a > b) {
-        return std::nullopt;
+    return std::make_pair(static_cast<std::uint16_t>(*first), static_cast<std::uint16_t>(*last));
+}
+
+// NAME=VALUE, split at the first '='.
+std::pair<std::string_view, std::string_view> splitSetting(std::string_view text) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) {
+        return {text, {}};
     }
-    return std::make_pair(a, b);
+    return {text.substr(0, equals), text.substr(equals + 1)};
+}
+
+// A count option: a positive whole number up to `max`, or `problem`.
+std::function<std::string(const std::string&)> count(std::uint64_t& target, std::uint64_t max,
+                                                     const char* problem) {
+    return [&target, max, problem](const std::string& text) {
+        const auto value = parseCount(text);
+        if (!value || *value > max) {
+            return std::string(problem);
+        }
+        target = *value;
+        return std::string();
+    };
+}
+
+void addOptions(CLI::App& app, Options& options, std::uint64_t& megahertz) {
+    RunRequest& run = options.run;
+    constexpr std::uint64_t kAny = ~std::uint64_t{0};
+    addValueOption(app, "--max-steps",
+                   count(run.maxSteps, kAny, "--max-steps needs a positive whole number"));
+    addValueOption(app, "--timeout", [&run](const std::string& text) {
+        char* end = nullptr;
+        run.timeoutSeconds = std::strtod(text.c_str(), &end);
+        const bool good = !text.empty() && *end == '\0' && run.timeoutSeconds > 0;
+        return good ? std::string() : "--timeout needs a positive number of seconds";
+    });
+    addValueOption(app, "--memory", [&options](const std::string& text) {
+        options.memory = parseRange(text);
+        return options.memory ? std::string()
+                              : "--memory needs a range A-B of hexadecimal addresses within "
+                                "1000-1FFF";
+    });
+    addValueOption(app, "--break", [&run](const std::string& text) {
+        const auto line = parseCount(text);
+        if (!line || *line > static_cast<std::uint64_t>(kMaxSourceLines)) {
+            return std::string("--break needs a line number of the program");
+        }
+        run.breakpoints.push_back(static_cast<int>(*line));
+        return std::string();
+    })->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    addValueOption(app, "--poke", [&run](const std::string& text) {
+        const auto [address, bytes] = splitSetting(text);
+        std::optional<MemoryBytes> poke = parseMemoryBytes(address, bytes);
+        if (!poke) {
+            return std::string(
+                "--poke needs ADDR=BYTES in hexadecimal within 1000-1FFF, such as "
+                "1900=01,02,03");
+        }
+        run.setup.memory.push_back(std::move(*poke));
+        return std::string();
+    })->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    addValueOption(app, "--set", [&run](const std::string& text) {
+        const auto [name, value] = splitSetting(text);
+        const std::optional<Reg16> reg = parseSetupRegister(name);
+        const std::optional<unsigned> word = parseHexValue(value, 0xFFFF);
+        if (!reg || !word) {
+            return std::string(
+                "--set needs REG=VALUE, REG one of AX, BX, CX, DX, SI, DI, BP, SP and VALUE "
+                "hexadecimal up to FFFF, such as CX=0003");
+        }
+        run.setup.registers.push_back({*reg, static_cast<std::uint16_t>(*word)});
+        return std::string();
+    })->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    addValueOption(app, "--keys", [&run](const std::string& text) {
+        run.keys = text;
+        return text.empty() ? "--keys needs the characters to press" : std::string();
+    });
+    addValueOption(app, "--key-interval",
+                   count(run.keyInterval, kAny, "--key-interval needs a positive whole number"));
+    addValueOption(app, "--clock",
+                   count(megahertz, static_cast<std::uint64_t>(KitClock::kMaxMegahertz),
+                         "--clock needs a whole number of MHz from 1 to 99"));
+    app.add_flag("--step", run.step);
+    app.add_flag("--trace", options.trace);
+    app.add_flag("--json", options.json);
+    app.add_flag("--hwtimer", run.hwTimer);
+    app.add_flag("--help", options.help);
+    app.add_flag_callback("--no-terminal", [&run] { run.terminal = false; });
+    app.add_option("file", run.path);
 }
 
 // Refusals are returned as text; an empty text means the options are good.
-std::string parseOptions(const std::vector<std::string_view>& args, Options& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--max-steps") {
-            const auto count = hasValue ? parseCount(args[++i]) : std::nullopt;
-            if (!count) {
-                return "--max-steps needs a positive whole number";
-            }
-            options.maxSteps = *count;
-        } else if (arg == "--timeout") {
-            const std::string value = hasValue ? std::string(args[++i]) : std::string();
-            char* end = nullptr;
-            options.timeoutSeconds = std::strtod(value.c_str(), &end);
-            if (value.empty() || *end != '\0' || !(options.timeoutSeconds > 0)) {
-                return "--timeout needs a positive number of seconds";
-            }
-        } else if (arg == "--memory") {
-            options.memory = hasValue ? parseRange(args[++i]) : std::nullopt;
-            if (!options.memory) {
-                return "--memory needs a range A-B of hexadecimal addresses within 1000-1FFF";
-            }
-        } else if (arg == "--break") {
-            const auto line = hasValue ? parseCount(args[++i]) : std::nullopt;
-            if (!line || *line > static_cast<std::uint64_t>(kMaxSourceLines)) {
-                return "--break needs a line number of the program";
-            }
-            options.breakpoints.push_back(static_cast<int>(*line));
-        } else if (arg == "--step") {
-            options.step = true;
-        } else if (arg == "--trace") {
-            options.trace = true;
-        } else if (arg == "--json") {
-            options.json = true;
-        } else if (arg == "--keys") {
-            options.keys = hasValue ? std::string(args[++i]) : std::string();
-            if (options.keys.empty()) {
-                return "--keys needs the characters to press";
-            }
-        } else if (arg == "--key-interval") {
-            const auto count = hasValue ? parseCount(args[++i]) : std::nullopt;
-            if (!count) {
-                return "--key-interval needs a positive whole number";
-            }
-            options.keyInterval = *count;
-        } else if (arg == "--clock") {
-            const auto megahertz = hasValue ? parseCount(args[++i]) : std::nullopt;
-            if (!megahertz || *megahertz > KitClock::kMaxMegahertz) {
-                return "--clock needs a whole number of MHz from 1 to 99";
-            }
-            options.megahertz = static_cast<int>(*megahertz);
-        } else if (arg == "--hwtimer") {
-            options.hwTimer = true;
-        } else if (arg == "--no-terminal") {
-            options.terminal = false;
-        } else if (arg.starts_with("-")) {
-            return "unknown option " + std::string(arg);
-        } else if (options.path.empty()) {
-            options.path = arg;
-        } else {
-            return "only one source file can be run";
-        }
+std::string parseOptions(int argc, char** argv, Options& options) {
+    CLI::App app;
+    prepareApp(app);
+    std::uint64_t megahertz = KitClock::kDefaultMegahertz;
+    addOptions(app, options, megahertz);
+    std::string problem = parseCommandLine(app, argc, argv, "only one source file can be run");
+    options.run.megahertz = static_cast<int>(megahertz);
+    if (!problem.empty() || options.help) {
+        return problem;
     }
-    if (options.step && !options.breakpoints.empty()) {
+    if (options.run.step && !options.run.breakpoints.empty()) {
         return "--break stops a Run; it cannot be used with --step";
     }
-    return options.path.empty() ? "no source file given" : "";
+    return options.run.path.empty() ? "no source file given" : "";
 }
 
-// The pane of a batch run. The kit plays the error sound on the speaker's one output, where it
-// replaces a playing tone: an error ends the tone, as in the desktop program.
-class BatchOutputSink : public MemoryOutputSink {
-public:
-    explicit BatchOutputSink(SoundOutput& speaker) : speaker_(speaker) {}
-    void playErrorSound() override {
-        MemoryOutputSink::playErrorSound();
-        speaker_.stop();
+void printText(const RunReport& report, const Options& options) {
+    std::cout << report.pane << '\n';
+    for (const std::string& line : report.registerLines) {
+        std::cout << line << '\n';
     }
-
-private:
-    SoundOutput& speaker_;
-};
-
-// Internal reports go to standard error, where a script sees them.
-class StderrMessageBoxes : public MessageBoxSink {
-public:
-    void showMessageBox(std::string_view text) override { std::cerr << text << '\n'; }
-};
-
-// The execution dialog of a batch run: nobody presses Next, so it is always pressed, and Stop
-// comes from the wall-clock limit. Its pump lets the devices' time pass. The limit counts from
-// the command's start and also stops the assembly, between two of its lines. A run that stops
-// before a breakpoint's line ends there.
-class BatchRunHost : public HeadlessRunHost, public ProgressSink {
-public:
-    using Time = std::chrono::steady_clock::time_point;
-
-    BatchRunHost(std::string path, Time started, double timeoutSeconds, BatchDevices& devices,
-                 Kit& kit)
-        : HeadlessRunHost(std::move(path)),
-          started_(started),
-          timeoutSeconds_(timeoutSeconds),
-          devices_(devices),
-          kit_(kit) {}
-
-    bool timedOut() const { return timedOut_; }
-    // The 0-based line the run stopped before, at a breakpoint; -1 for none.
-    int breakLine() const { return breakLine_; }
-
-    void enterStepping() override { breakLine_ = kit_.currentLine; }
-    StepCommand takeStepCommand() override {
-        return breakLine_ >= 0 ? StepCommand::Stop : HeadlessRunHost::takeStepCommand();
+    std::cout << kFlagsLegend << '\n';
+    if (options.memory) {
+        std::cout << formatText("%04X: ", options.memory->first)
+                  << memoryText(report, *options.memory) << '\n';
     }
-
-    void pump() override { devices_.pump(kit_.devices.ppi); }
-    bool takeStopRequest() override {
-        if (timeoutSeconds_ > 0 && !timedOut_) {
-            const std::chrono::duration<double> elapsed =
-                std::chrono::steady_clock::now() - started_;
-            timedOut_ = elapsed.count() >= timeoutSeconds_;
-        }
-        return timedOut_;
+    for (const std::string& line : report.deviceLines) {
+        std::cout << line << '\n';
     }
-    // Step never pumps: each instruction it waits for is the moment to.
-    bool takeNextRequest() override {
-        pump();
-        return !takeStopRequest();
-    }
-
-    void setRange(int, int) override {}
-    void step() override {}
-    bool cancelled() override { return takeStopRequest(); }
-
-private:
-    Time started_;
-    double timeoutSeconds_;
-    BatchDevices& devices_;
-    Kit& kit_;
-    bool timedOut_ = false;
-    int breakLine_ = -1;
-};
-
-struct RegisterValue {
-    const char* name;
-    std::uint16_t value;
-};
-
-std::vector<RegisterValue> registerValues(const Kit& kit, std::uint16_t ip) {
-    const CpuRegisters& r = kit.cpu.regs;
-    return {{"AX", r[Reg16::AX]}, {"BX", r[Reg16::BX]}, {"CX", r[Reg16::CX]}, {"DX", r[Reg16::DX]},
-            {"SI", r[Reg16::SI]}, {"DI", r[Reg16::DI]}, {"BP", r[Reg16::BP]}, {"SP", r[Reg16::SP]},
-            {"IP", ip},           {"FLAGS", r.FLAGS}};
-}
-
-std::string memoryBytes(Kit& kit, std::pair<std::uint16_t, std::uint16_t> range) {
-    std::string bytes;
-    for (unsigned a = range.first; a <= range.second; ++a) {
-        bytes += formatText(a == range.first ? "%02X" : " %02X",
-                            kit.cpu.memory.bytes()[a - kMemoryFirst]);
-    }
-    return bytes;
-}
-
-std::string traceLine(const CX86TextBuffer& buffer, int line, const Kit& kit) {
-    std::string text =
-        formatText("%5d  %-28s", line + 1, std::string(trim(buffer.line(line))).c_str());
-    for (const RegisterValue& reg : registerValues(kit, kit.image.displayedIP(kit.currentLine))) {
-        text += formatText(" %s=%04X", reg.name, reg.value);
-    }
-    return text;
-}
-
-const char* statusName(RunEnding ending, bool timedOut, bool atBreakpoint) {
-    if (timedOut) {
-        return "limit";
-    }
-    if (atBreakpoint) {
-        return "breakpoint";
-    }
-    switch (ending) {
-        case RunEnding::Error:
-        case RunEnding::NotStarted:
-            return "error";
-        case RunEnding::Limit:
-            return "limit";
-        default:
-            return "halted";
-    }
-}
-
-// Marks the --break lines in the text as the editor does; a refusal for a line past its end.
-std::string setBreakpoints(const std::vector<int>& lines, CX86TextBuffer& buffer) {
-    for (const int line : lines) {
-        if (line > buffer.lineCount()) {
-            return "--break " + std::to_string(line) + ": the program has " +
-                   std::to_string(buffer.lineCount()) + " lines";
-        }
-        buffer.setLineFlags(line - 1, buffer.lineFlags(line - 1) | kBreakpointMarker);
-    }
-    return {};
 }
 
 int command(int argc, char** argv) {
-    const auto started = std::chrono::steady_clock::now();
-    if (argc == 2 && std::string_view(argv[1]) == "--help") {
+    Options options;
+    options.run.started = std::chrono::steady_clock::now();
+    if (const std::string problem = parseOptions(argc, argv, options); !problem.empty()) {
+        return usage(problem);
+    }
+    if (options.help) {
         std::cout << kUsage;
         return 0;
     }
-    Options options;
-    if (const std::string problem = parseOptions({argv + 1, argv + argc}, options);
-        !problem.empty()) {
-        return usage(problem);
+    if (options.trace) {
+        options.run.trace = [](std::string_view line) { std::cout << line << '\n'; };
     }
 
-    // Lines past the limit are refused anyway ("Large file"): they are not kept.
-    CX86TextBuffer buffer;
-    if (!buffer.loadFile(options.path, kDetectLineEnd, kMaxSourceLines + 1)) {
-        std::cerr << "tarvix-run: cannot read " << options.path << kUnreadableSource << '\n';
+    const RunReport report = runHeadless(options.run);
+    if (!report.terminalProblem.empty()) {
+        std::cerr << "tarvix-run: no terminal: " << report.terminalProblem << '\n';
+    }
+    if (!report.refusal.empty()) {
+        std::cerr << "tarvix-run: " << report.refusal << '\n';
         return kExitUsage;
     }
-
-    KitClock clock;
-    clock.setMegahertz(options.megahertz);
-    std::string terminalProblem;
-    BatchDevices devices(clock, options.terminal, terminalProblem);
-    if (!terminalProblem.empty()) {
-        std::cerr << "tarvix-run: no terminal: " << terminalProblem << '\n';
-    }
-    BatchOutputSink sink(devices.sound);
-    OutputPane pane(sink);
-    Kit kit(pane, devices.host());
-    clock.follow(kit.cpu);
-    kit.hwTimerEnabled = options.hwTimer;
-    sink.lineSource = &kit.currentLine;
-    StderrMessageBoxes boxes;
-    kit.cpu.regs.setMessageBoxSink(&boxes);
-    if (const std::string problem = setBreakpoints(options.breakpoints, buffer); !problem.empty()) {
-        return usage(problem);
-    }
-    BatchRunHost host(options.path, started, options.timeoutSeconds, devices, kit);
-    kit.assembler.setProgress(&host);
-    ExecutionDriver driver(kit, buffer, host, clock);
-    driver.setInstructionLimit(options.maxSteps);
-    if (!options.keys.empty()) {
-        driver.setScriptedKeys(options.keys, options.keyInterval);
-    }
-    if (options.trace) {
-        driver.setInstructionObserver(
-            [&](int line) { std::cout << traceLine(buffer, line, kit) << '\n'; });
-    }
-    options.step ? driver.step() : driver.run();
-    devices.settle(kit.devices.ppi);
-
-    const RunEnding ending = driver.lastEnding();
-    const char* status = statusName(ending, host.timedOut(), host.breakLine() >= 0);
-    const int stoppedLine = host.breakLine() >= 0             ? host.breakLine() + 1
-                            : ending == RunEnding::NotStarted ? 0
-                                                              : driver.lastLine() + 1;
-
     if (options.json) {
-        std::ostringstream json;
-        json << "{\"status\": \"" << status << "\", \"pane\": " << jsonText(sink.text)
-             << ", \"instructions\": " << driver.lastInstructionCount()
-             << ", \"cycles\": " << driver.lastCycleCount()
-             << ", \"kitMicroseconds\": " << clock.microseconds() << ", \"line\": " << stoppedLine
-             << ", \"registers\": {";
-        const char* separator = "";
-        for (const RegisterValue& reg : registerValues(kit, driver.lastIP())) {
-            json << separator << '"' << reg.name << "\": \"" << formatText("%04X", reg.value)
-                 << '"';
-            separator = ", ";
-        }
-        json << '}';
-        if (options.memory) {
-            json << ", \"memory\": {\"start\": \"" << formatText("%04X", options.memory->first)
-                 << "\", \"bytes\": \"" << memoryBytes(kit, *options.memory) << "\"}";
-        }
-        json << ", \"devices\": " << devicesJson(devices) << "}\n";
-        std::cout << json.str();
+        std::cout << reportJson(report, options.memory) << '\n';
     } else {
-        std::cout << sink.text << '\n';
-        for (const std::string& line : registerLines(kit.cpu.regs, driver.lastIP())) {
-            std::cout << line << '\n';
-        }
-        std::cout << kFlagsLegend << '\n';
-        if (options.memory) {
-            std::cout << formatText("%04X: ", options.memory->first)
-                      << memoryBytes(kit, *options.memory) << '\n';
-        }
-        for (const std::string& line : deviceLines(devices)) {
-            std::cout << line << '\n';
-        }
+        printText(report, options);
     }
 
-    if (!kit.assembler.fileError().empty()) {
+    if (report.fileError) {
         return kExitUsage;  // the source or its list file could not be read or written
     }
-    if (std::string_view(status) == "limit") {
+    if (report.status == "limit") {
         return kExitLimit;
     }
-    return std::string_view(status) == "error" ? kExitFailed : 0;
+    return report.status == "error" ? kExitFailed : 0;
 }
 
 }  // namespace

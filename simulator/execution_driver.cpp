@@ -178,6 +178,9 @@ void ExecutionDriver::runProgram(const Dispatcher::Watch* stopBefore) {
         kit_.pane.reportError("Unable to open assembled file. Aborting...", WithLine::No);
         return;
     }
+    if (!afterLoading()) {
+        return;
+    }
 
     host_.invalidateMemory();
     host_.openDialog(false);
@@ -214,6 +217,15 @@ void ExecutionDriver::runProgram(const Dispatcher::Watch* stopBefore) {
     host_.invalidateMemory();
     host_.playDoneSound();
     finish();
+}
+
+bool ExecutionDriver::afterLoading() {
+    if (!loadedHook_ || loadedHook_()) {
+        return true;
+    }
+    buffer_.setReadOnly(false);
+    kit_.image.clear();
+    return false;
 }
 
 void ExecutionDriver::startEvents() {
@@ -459,6 +471,9 @@ void ExecutionDriver::step() {
     if (!buildProgramImage(kit_, host_.documentPath())) {
         buffer_.setReadOnly(false);
         kit_.pane.appendStatus("Unable to open assembled file. Aborting...");
+        return;
+    }
+    if (!afterLoading()) {
         return;
     }
 

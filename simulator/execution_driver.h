@@ -60,6 +60,9 @@ public:
     void setInstructionObserver(std::function<void(int)> observer) {
         observer_ = std::move(observer);
     }
+    // Called once the program is in memory, before its first instruction: a batch run's setup
+    // of memory and registers. False ends the run there, not started; the hook tells why.
+    void setLoadedHook(std::function<bool()> hook) { loadedHook_ = std::move(hook); }
 
     // How the last Run or Step ended, what it executed and the 0-based line it stopped on (or
     // the line the assembler refused).
@@ -77,6 +80,7 @@ private:
     enum class Stretch { Over, Stopped, Limit, Paused };
 
     void runProgram(const Dispatcher::Watch* stopBefore);
+    bool afterLoading();
     bool emptyProgram();
     void prepare(bool forRun);
     void clearMarkers();
@@ -146,6 +150,7 @@ private:
     Dispatcher dispatcher_;
     std::uint64_t instructionLimit_ = 0;
     std::function<void(int)> observer_;
+    std::function<bool()> loadedHook_;
     std::string scriptedKeys_;
     std::uint64_t keyInterval_ = 1;
     RunEvents events_;

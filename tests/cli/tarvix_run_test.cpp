@@ -65,6 +65,7 @@ TEST_F(TarvixRun, ExitStatus) {
         {"--break 0 " + source("b0.asm", "hlt\n"), 2, ""},
         {"--break 5 " + source("b5.asm", "nop\nhlt\n"), 2, ""},
         {"--step --break 1 " + source("bs.asm", "hlt\n"), 2, ""},
+        {"--keys -x " + source("dash.asm", "hlt\n"), 0, "Done. [ 0 instrns @ "},
         {"--bogus", 2, ""},
         {"", 2, ""},
     };
@@ -114,6 +115,38 @@ TEST_F(TarvixRun, TheTimerComesAtItsVeryInstruction) {
         TARVIX_RUN, "--hwtimer " + source("nmi.asm", "again: inc ax\njmp again\nint2: hlt\n"));
     EXPECT_EQ(outcome.output.rfind("Done. [ 588236 instrns @ ", 0), 0u) << outcome.output;
     EXPECT_NE(outcome.output.find("Ax= 7CE6"), std::string::npos) << outcome.output;
+}
+
+// --poke and --set give the program its inputs after it is loaded, Run or Step alike; they
+// never write over its own bytes.
+TEST_F(TarvixRun, PokeAndSetGiveTheInputs) {
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string part;  // of the output
+    };
+    const std::string sum = source("sum.asm", "mov al,[1900]\nadd al,[1902]\nadd al,cl\nhlt\n");
+    const Case cases[] = {
+        {"--json --poke 1900=01,02,03 --set cx=10 --set CX=0004 --memory 1900-1903 " + sum, 0,
+         "\"AX\": \"0008\", \"BX\": \"0000\", \"CX\": \"0004\""},
+        {"--json --poke 1900=01,02,03 --memory 1900-1903 " + sum, 0, "\"bytes\": \"01 02 03 00\""},
+        {"--json --step --set sp=1800 --set si=5 " + sum, 0,
+         "\"SI\": \"0005\", \"DI\": \"0000\", \"BP\": \"0000\", \"SP\": \"1800\""},
+        {"--poke 1000=90 " + sum, 2, "tarvix-run: cannot poke 1000: the program's own bytes"},
+        {"--poke 1006=90 " + sum, 2, "tarvix-run: cannot poke 1006: "},
+        {"--poke 1FFF=01,02 " + sum, 2, "tarvix-run: --poke needs ADDR=BYTES"},
+        {"--poke 1900= " + sum, 2, "tarvix-run: --poke needs ADDR=BYTES"},
+        {"--poke 1900=100 " + sum, 2, "tarvix-run: --poke needs ADDR=BYTES"},
+        {"--set al=1 " + sum, 2, "tarvix-run: --set needs REG=VALUE"},
+        {"--set cx=10000 " + sum, 2, "tarvix-run: --set needs REG=VALUE"},
+        {"--set " + sum, 2, "tarvix-run: --set needs REG=VALUE"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const Outcome outcome = runTool(TARVIX_RUN, c.arguments);
+        EXPECT_EQ(outcome.status, c.status) << outcome.output;
+        EXPECT_NE(outcome.output.find(c.part), std::string::npos) << outcome.output;
+    }
 }
 
 TEST_F(TarvixRun, TraceShowsEachLineWithTheRegistersAfterIt) {
