@@ -177,6 +177,9 @@ void CMainFrame::createActions() {
         action->setCheckable(command.checked != nullptr);
         action->setIcon(commandIcon(command.id, *style()));
         action->setIconVisibleInMenu(false);
+        // A toolbar button is named by this: the command alone, without its key after the tab,
+        // which a screen reader would read out.
+        action->setIconText(QString(command.text).section('\t', 0, 0));
         const int id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
         // On the frame itself, so that its keys work whichever menus are shown.

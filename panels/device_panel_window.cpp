@@ -7,6 +7,12 @@
 
 namespace tarvix {
 
+void describePanel(QWidget* widget, const QString& text) {
+    if (widget->accessibleDescription() != text) {
+        widget->setAccessibleDescription(text);
+    }
+}
+
 DevicePanelWindow::DevicePanelWindow(QWidget* owner, const PanelFrame& frame)
     : QWidget(owner, Qt::Tool), place_(dialogUnitsToPixels(frame.placeInDialogUnits)) {
     setWindowTitle(frame.caption);

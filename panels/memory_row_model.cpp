@@ -47,8 +47,9 @@ void MemoryRowModel::setMemory(const Bytes* bytes) {
 }
 
 void MemoryRowModel::invalidate() {
-    emit dataChanged(index(0), index(rowCount() - 1),
-                     {Qt::DisplayRole, Qt::ForegroundRole, Qt::BackgroundRole});
+    emit dataChanged(
+        index(0), index(rowCount() - 1),
+        {Qt::DisplayRole, Qt::ForegroundRole, Qt::BackgroundRole, Qt::AccessibleDescriptionRole});
 }
 
 void MemoryRowModel::markStop() {
@@ -92,6 +93,10 @@ QVariant MemoryRowModel::data(const QModelIndex& index, int role) const {
             return {};
         }
         return role == Qt::ForegroundRole ? kChangedText : kChangedBack;
+    }
+    if (role == Qt::AccessibleDescriptionRole) {
+        // The highlight's meaning, for those who cannot see its colour.
+        return changedSinceStop(index.row()) ? QStringLiteral("changed") : QString();
     }
     const auto offset = static_cast<std::size_t>(index.row() * bytesPerRow());
     if (role == Qt::EditRole) {

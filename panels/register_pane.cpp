@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "panels/register_pane_accessible.h"
 #include "simulator/register_text.h"
 #include "ui/key_ownership.h"
 #include "ui/kit_fonts.h"
@@ -223,6 +224,7 @@ QString RegisterPane::selectedName() const {
 void RegisterPane::select(const std::vector<Place>& all, std::size_t index) {
     selected_ = std::min(index, all.empty() ? 0 : all.size() - 1);
     update();
+    announceFramedRegister(this);
 }
 
 // Left and Right go through the pieces in reading order; Up and Down to the piece of the line
@@ -308,6 +310,7 @@ void RegisterPane::setLines(const std::array<std::string, 4>& lines) {
 }
 
 void RegisterPane::markStop() {
+    announceRegisterChanges(this, atStop_);
     atStop_ = lines_;
     update();
 }
@@ -344,6 +347,11 @@ void RegisterPane::paintEvent(QPaintEvent*) {
         drawSelection(painter);
     }
     QPainter(this).drawPixmap(0, 0, image);
+}
+
+QRect RegisterPane::pieceRectAt(std::size_t line, std::size_t column) const {
+    return line < lines_.size() && column < lines_[line].size() ? pieceRect({line, column})
+                                                                : QRect();
 }
 
 QRect RegisterPane::pieceRect(Place place) const {
