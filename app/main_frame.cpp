@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
@@ -34,6 +35,7 @@
 #include "tools/ui/delay_routine_dialog.h"
 #include "tools/ui/number_converter_dialog.h"
 #include "tools/ui/segment_codes_dialog.h"
+#include "ui/colour_scheme.h"
 
 namespace tarvix {
 
@@ -66,6 +68,7 @@ CMainFrame::CMainFrame(UserPrompts* prompts)
     setWindowIcon(applicationIcon());
     setCentralWidget(view_);
     setGeometry(readWindowPlacement());
+    setHighContrast(readHighContrast());
     devices_.panels.attachPpi(&view_->kit().devices.ppi);
     view_->setDoneSound([this] { sound_.play(); });
     devices_.clock.kit.follow(view_->kit().cpu);
@@ -508,6 +511,18 @@ void CMainFrame::onDebugCommand(int id) {
     }
 }
 
+void CMainFrame::onHighContrast(int) {
+    setHighContrast(!highContrast());
+    writeHighContrast(highContrast());
+    for (QWidget* widget : QApplication::allWidgets()) {
+        widget->update();
+    }
+}
+
+bool CMainFrame::highContrastShown(int) const {
+    return highContrast();
+}
+
 void CMainFrame::onWideMemory(int) {
     registers_->setWideRows(!registers_->wideRows());
 }
@@ -516,11 +531,13 @@ bool CMainFrame::wideMemoryShown(int) const {
     return registers_->wideRows();
 }
 
-// F6 goes round the editor, the registers (while they take edits), the RAM list and the
-// Output pane; Shift+F6 the other way. A hidden pane, or one that takes no focus, is passed by.
+// F6 goes round the editor, the registers (while they take edits), the RAM list, the stack and
+// the Output pane; Shift+F6 the other way. A hidden pane, or one that takes no focus, is
+// passed by.
 void CMainFrame::onFocusPane(int id) {
-    const std::array<QWidget*, 4> panes{view_, registers_->registerPane(),
-                                        registers_->memoryList()->view(), output_->focusProxy()};
+    const std::array<QWidget*, 5> panes{view_, registers_->registerPane(),
+                                        registers_->memoryList()->view(), stack_->list(),
+                                        output_->focusProxy()};
     const auto current = std::find_if(panes.begin(), panes.end(), [](QWidget* pane) {
         QWidget* focus = QApplication::focusWidget();
         return focus != nullptr && (focus == pane || pane->isAncestorOf(focus));

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "simulator/register_text.h"
+#include "ui/colour_scheme.h"
 
 namespace tarvix {
 
@@ -91,6 +92,9 @@ QVariant MemoryRowModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::ForegroundRole || role == Qt::BackgroundRole) {
         if (!changedSinceStop(index.row())) {
             return {};
+        }
+        if (highContrast()) {
+            return role == Qt::ForegroundRole ? QColor(Qt::black) : QColor(255, 255, 0);
         }
         return role == Qt::ForegroundRole ? kChangedText : kChangedBack;
     }

@@ -344,7 +344,10 @@ private slots:
         command(cmd::kNextPane);
         QVERIFY(list.view()->hasFocus());
         command(cmd::kNextPane);
+        QVERIFY(frame_->stackPanel().list()->hasFocus());
+        command(cmd::kNextPane);
         QVERIFY(frame_->outputBar().isAncestorOf(QApplication::focusWidget()));
+        command(cmd::kPreviousPane);
         command(cmd::kPreviousPane);
         command(cmd::kPreviousPane);
         QVERIFY(view().hasFocus());
