@@ -57,7 +57,7 @@ public:
 
     bool isValid() const override { return !pane_.isNull(); }
     QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return parent()->window(); }
+    QWindow* window() const override { return isValid() ? parent()->window() : nullptr; }
     QAccessibleInterface* parent() const override {
         return QAccessible::queryAccessibleInterface(pane_.data());
     }
@@ -66,7 +66,11 @@ public:
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
+    // A reader may still ask after the pane is gone; an invalid item answers nothing.
     QString text(QAccessible::Text type) const override {
+        if (!isValid()) {
+            return {};
+        }
         const ItemPlace& item = kItems[index_];
         switch (type) {
             case QAccessible::Name:
@@ -86,6 +90,9 @@ public:
     void setText(QAccessible::Text, const QString&) override {}
 
     QRect rect() const override {
+        if (!isValid()) {
+            return {};
+        }
         const ItemPlace& item = kItems[index_];
         const QRect local = pane_->pieceRectAt(item.line, item.column);
         return {pane_->mapToGlobal(local.topLeft()), local.size()};
@@ -95,6 +102,10 @@ public:
     }
     QAccessible::State state() const override {
         QAccessible::State state;
+        if (!isValid()) {
+            state.invalid = true;
+            return state;
+        }
         const ItemPlace& item = kItems[index_];
         state.readOnly = !pane_->isEditable() || std::string_view(item.name) == "IP";
         if (item.flag != 0) {
