@@ -45,6 +45,9 @@ constexpr MenuName kMenuOrder[] = {MenuName::File,        MenuName::Edit,       
                                    MenuName::Peripherals, MenuName::Simulation, MenuName::Tools,
                                    MenuName::Help};
 
+constexpr Panel kDevicePanels[] = {Panel::Led8255, Panel::Led8279, Panel::Stepper, Panel::Scope,
+                                   Panel::Speaker};
+
 unsigned modeOf(bool listMode) {
     return listMode ? kListMode : kSourceMode;
 }
@@ -82,6 +85,11 @@ CMainFrame::CMainFrame(UserPrompts* prompts)
     createDocks();
     attachOutputPane();
     createActions();
+    // F6 and Shift+F6 go on from a device panel as well, which is a window of its own.
+    for (const Panel panel : kDevicePanels) {
+        devices_.panels.window(panel)->addActions(
+            {commandAction(cmd::kNextPane), commandAction(cmd::kPreviousPane)});
+    }
 
     segmentCodes_ = new SegmentCodesDialog(this);
     numberConverter_ = new NumberConverterDialog(this);
@@ -531,13 +539,15 @@ bool CMainFrame::wideMemoryShown(int) const {
     return registers_->wideRows();
 }
 
-// F6 goes round the editor, the registers (while they take edits), the RAM list, the stack and
-// the Output pane; Shift+F6 the other way. A hidden pane, or one that takes no focus, is
-// passed by.
+// F6 goes round the editor, the registers (while they take edits), the RAM list, the stack,
+// the Output pane and the device panels that are shown; Shift+F6 the other way. A hidden pane,
+// or one that takes no focus, is passed by.
 void CMainFrame::onFocusPane(int id) {
-    const std::array<QWidget*, 5> panes{view_, registers_->registerPane(),
-                                        registers_->memoryList()->view(), stack_->list(),
-                                        output_->focusProxy()};
+    std::vector<QWidget*> panes{view_, registers_->registerPane(), registers_->memoryList()->view(),
+                                stack_->list(), output_->focusProxy()};
+    for (const Panel panel : kDevicePanels) {
+        panes.push_back(devices_.panels.window(panel));
+    }
     const auto current = std::find_if(panes.begin(), panes.end(), [](QWidget* pane) {
         QWidget* focus = QApplication::focusWidget();
         return focus != nullptr && (focus == pane || pane->isAncestorOf(focus));
@@ -548,7 +558,8 @@ void CMainFrame::onFocusPane(int id) {
         index = (index + step + static_cast<int>(panes.size())) % static_cast<int>(panes.size());
         QWidget* pane = panes[static_cast<std::size_t>(index)];
         if (pane->isVisibleTo(this) && pane->focusPolicy() != Qt::NoFocus) {
-            activateWindow();  // from the execution dialog, while stepping
+            // From the execution dialog while stepping, or from a device panel.
+            pane->window()->activateWindow();
             pane->setFocus(Qt::OtherFocusReason);
             return;
         }
