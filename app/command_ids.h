@@ -38,6 +38,7 @@ inline constexpr int kViewWideMemory = 40009;
 inline constexpr int kNextPane = 40010;
 inline constexpr int kPreviousPane = 40011;
 inline constexpr int kViewStack = 40012;
+inline constexpr int kViewHighContrast = 40013;
 
 // Peripherals
 inline constexpr int kStepperMotor = 40048;

@@ -87,7 +87,10 @@ const std::array kCommands = {
     Command{cmd::kViewWideMemory, View, "RAM in 16-Byte Rows", "",
             "Shows the RAM sixteen bytes a row in hex, with their ASCII beside them\nRAM in 16-Byte Rows",
             kSourceMode, kNoMode, kNoSep, &F::onWideMemory, nullptr, &F::wideMemoryShown},
-    // Around the panes from the keyboard: editor, Ram & Registers, Output.
+    Command{cmd::kViewHighContrast, View, "&High contrast", "",
+            "Shows the editor and the panels in high-contrast colours\nHigh contrast", kBothModes,
+            kNoMode, kNoSep, &F::onHighContrast, nullptr, &F::highContrastShown},
+    // Around the panes from the keyboard: editor, Ram & Registers, Stack, Output.
     Command{cmd::kNextPane, None, "Next Pane\tF6", "F6", "Moves the focus to the next pane\nNext Pane",
             kSourceMode, kNoMode, kNoSep, &F::onFocusPane, nullptr, nullptr},
     Command{cmd::kPreviousPane, None, "Previous Pane\tShift+F6", "Shift+F6",

@@ -37,6 +37,18 @@ void writeDialogPlace(QPoint place) {
     settings.setValue("dialogY", place.y());
 }
 
+bool readHighContrast() {
+    QSettings settings(kOrganisation, kApplication);
+    settings.beginGroup(kPlacementGroup);
+    return settings.value("HighContrast", false).toBool();
+}
+
+void writeHighContrast(bool on) {
+    QSettings settings(kOrganisation, kApplication);
+    settings.beginGroup(kPlacementGroup);
+    settings.setValue("HighContrast", on);
+}
+
 QRect readWindowPlacement() {
     QSettings settings(kOrganisation, kApplication);
     settings.beginGroup(kPlacementGroup);

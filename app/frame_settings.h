@@ -16,6 +16,9 @@ void writeWindowPlacement(const QRect& frame);
 // Where the student last put the execution dialog (keys "dialogX", "dialogY"), if anywhere.
 std::optional<QPoint> readDialogPlace();
 void writeDialogPlace(QPoint place);
+// Whether the student chose the high-contrast colours (key "HighContrast"); off when unset.
+bool readHighContrast();
+void writeHighContrast(bool on);
 
 class RecentFileList {
 public:

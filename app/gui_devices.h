@@ -9,6 +9,7 @@
 #include "devices/kit_devices.h"
 #include "panels/kit_panels.h"
 #include "panels/qt_sound_output.h"
+#include "panels/speaker_panel.h"
 
 namespace tarvix {
 
@@ -16,7 +17,9 @@ class GuiDevices {
 public:
     GuiDevices(QWidget* owner, OutputPane& pane, MessageBoxSink& boxes)
         : panels(owner),
-          launcher(QCoreApplication::applicationDirPath().toStdString(), terminal, pane, boxes) {}
+          launcher(QCoreApplication::applicationDirPath().toStdString(), terminal, pane, boxes) {
+        sound.setToneHandler([this](int frequency) { panels.speaker().describeTone(frequency); });
+    }
 
     DeviceHost host() { return {panels, sound, terminal, launcher, clock}; }
 

@@ -5,6 +5,8 @@
 #include "app/app_resources.h"
 #include "app/main_frame.h"
 #include "common/temporary_paths.h"
+#include "editor/ui/editor_accessible.h"
+#include "panels/register_pane_accessible.h"
 
 int main(int argc, char** argv) {
     tarvix::removeTemporaryPathsOnSignals();
@@ -13,6 +15,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Tarvix");
     QGuiApplication::setDesktopFileName(TARVIX_APP_ID);
     tarvix::loadAppResources();
+    tarvix::installEditorAccessibility();
+    tarvix::installRegisterPaneAccessibility();
 
     tarvix::CMainFrame frame;
     const QStringList arguments = QApplication::arguments();

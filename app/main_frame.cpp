@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
@@ -34,6 +35,7 @@
 #include "tools/ui/delay_routine_dialog.h"
 #include "tools/ui/number_converter_dialog.h"
 #include "tools/ui/segment_codes_dialog.h"
+#include "ui/colour_scheme.h"
 
 namespace tarvix {
 
@@ -42,6 +44,9 @@ namespace {
 constexpr MenuName kMenuOrder[] = {MenuName::File,        MenuName::Edit,       MenuName::View,
                                    MenuName::Peripherals, MenuName::Simulation, MenuName::Tools,
                                    MenuName::Help};
+
+constexpr Panel kDevicePanels[] = {Panel::Led8255, Panel::Led8279, Panel::Stepper, Panel::Scope,
+                                   Panel::Speaker};
 
 unsigned modeOf(bool listMode) {
     return listMode ? kListMode : kSourceMode;
@@ -66,6 +71,7 @@ CMainFrame::CMainFrame(UserPrompts* prompts)
     setWindowIcon(applicationIcon());
     setCentralWidget(view_);
     setGeometry(readWindowPlacement());
+    setHighContrast(readHighContrast());
     devices_.panels.attachPpi(&view_->kit().devices.ppi);
     view_->setDoneSound([this] { sound_.play(); });
     devices_.clock.kit.follow(view_->kit().cpu);
@@ -79,6 +85,11 @@ CMainFrame::CMainFrame(UserPrompts* prompts)
     createDocks();
     attachOutputPane();
     createActions();
+    // F6 and Shift+F6 go on from a device panel as well, which is a window of its own.
+    for (const Panel panel : kDevicePanels) {
+        devices_.panels.window(panel)->addActions(
+            {commandAction(cmd::kNextPane), commandAction(cmd::kPreviousPane)});
+    }
 
     segmentCodes_ = new SegmentCodesDialog(this);
     numberConverter_ = new NumberConverterDialog(this);
@@ -177,6 +188,9 @@ void CMainFrame::createActions() {
         action->setCheckable(command.checked != nullptr);
         action->setIcon(commandIcon(command.id, *style()));
         action->setIconVisibleInMenu(false);
+        // A toolbar button is named by this: the command alone, without its key after the tab,
+        // which a screen reader would read out.
+        action->setIconText(QString(command.text).section('\t', 0, 0));
         const int id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
         // On the frame itself, so that its keys work whichever menus are shown.
@@ -505,6 +519,18 @@ void CMainFrame::onDebugCommand(int id) {
     }
 }
 
+void CMainFrame::onHighContrast(int) {
+    setHighContrast(!highContrast());
+    writeHighContrast(highContrast());
+    for (QWidget* widget : QApplication::allWidgets()) {
+        widget->update();
+    }
+}
+
+bool CMainFrame::highContrastShown(int) const {
+    return highContrast();
+}
+
 void CMainFrame::onWideMemory(int) {
     registers_->setWideRows(!registers_->wideRows());
 }
@@ -513,11 +539,15 @@ bool CMainFrame::wideMemoryShown(int) const {
     return registers_->wideRows();
 }
 
-// F6 goes round the editor, the registers (while they take edits), the RAM list and the
-// Output pane; Shift+F6 the other way. A hidden pane, or one that takes no focus, is passed by.
+// F6 goes round the editor, the registers (while they take edits), the RAM list, the stack,
+// the Output pane and the device panels that are shown; Shift+F6 the other way. A hidden pane,
+// or one that takes no focus, is passed by.
 void CMainFrame::onFocusPane(int id) {
-    const std::array<QWidget*, 4> panes{view_, registers_->registerPane(),
-                                        registers_->memoryList()->view(), output_->focusProxy()};
+    std::vector<QWidget*> panes{view_, registers_->registerPane(), registers_->memoryList()->view(),
+                                stack_->list(), output_->focusProxy()};
+    for (const Panel panel : kDevicePanels) {
+        panes.push_back(devices_.panels.window(panel));
+    }
     const auto current = std::find_if(panes.begin(), panes.end(), [](QWidget* pane) {
         QWidget* focus = QApplication::focusWidget();
         return focus != nullptr && (focus == pane || pane->isAncestorOf(focus));
@@ -528,7 +558,8 @@ void CMainFrame::onFocusPane(int id) {
         index = (index + step + static_cast<int>(panes.size())) % static_cast<int>(panes.size());
         QWidget* pane = panes[static_cast<std::size_t>(index)];
         if (pane->isVisibleTo(this) && pane->focusPolicy() != Qt::NoFocus) {
-            activateWindow();  // from the execution dialog, while stepping
+            // From the execution dialog while stepping, or from a device panel.
+            pane->window()->activateWindow();
             pane->setFocus(Qt::OtherFocusReason);
             return;
         }

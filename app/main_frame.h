@@ -86,6 +86,8 @@ public:
     void onDebugCommand(int id);
     void onWideMemory(int id);
     bool wideMemoryShown(int id) const;
+    void onHighContrast(int id);
+    bool highContrastShown(int id) const;
     void onFocusPane(int id);
     void onSpeed(int id);
     bool speedChosen(int id) const;

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include "ui/announce.h"
 #include "ui/kit_fonts.h"
 
 namespace tarvix {
@@ -14,6 +15,7 @@ OutputBar::OutputBar(QWidget* parent) : QWidget(parent), line_(new QLabel(this))
     // Reachable with F6, so that a message can be read and copied from the keyboard.
     line_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     line_->setFocusPolicy(Qt::StrongFocus);
+    line_->setAccessibleDescription(QStringLiteral("Output"));
     setFocusProxy(line_);
     // A long message must not widen the window; it is cut at the pane's edge.
     line_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -29,7 +31,11 @@ QString OutputBar::text() const {
 }
 
 void OutputBar::setText(const QString& text) {
+    const bool changed = text != line_->text();
     line_->setText(text);
+    if (changed) {
+        announce(line_, text);
+    }
 }
 
 }  // namespace tarvix

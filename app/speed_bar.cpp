@@ -14,6 +14,8 @@ SpeedBar::SpeedBar(QWidget* parent)
     setProperty(kLiveWhileLocked, true);
     speed_->addItems({"Full speed", "Kit clock", "Animate"});
     speed_->setToolTip("How fast Run goes");
+    speed_->setAccessibleName("Speed");
+    rate_->setAccessibleName("Rate");
     speed_->setFocusPolicy(Qt::NoFocus);
     rate_->setFocusPolicy(Qt::ClickFocus);
     addWidget(speed_);

@@ -179,4 +179,31 @@ Rgb colourOf(int index, Rgb scrollBar) {
     }
 }
 
+Rgb highContrastColourOf(int index) {
+    switch (index) {
+        case kColourBackground:
+        case kColourMarginOff:
+        case kColourSelectedText:
+            return {0, 0, 0};
+        case kColourText:
+        case kColourSelectedBackground:
+        case kColourOther:
+            return {255, 255, 255};
+        case kColourMarginOn:
+            return {64, 64, 64};
+        case kColourMnemonic:
+            return {255, 255, 0};
+        case kColourComment:
+            return {190, 190, 190};
+        case kColourRegister:
+            return {0, 255, 255};
+        case kColourNumber:
+            return {128, 255, 128};
+        case kColourDirective:
+            return {255, 160, 255};
+        default:
+            return {255, 140, 100};
+    }
+}
+
 }  // namespace tarvix

@@ -48,5 +48,8 @@ struct Rgb {
 
 // The colour of an index; `scrollBar` is the platform's scroll-bar colour for the margin.
 Rgb colourOf(int index, Rgb scrollBar);
+// The same in the high-contrast scheme: light words on black, each kind of word in a colour
+// far from the others and from the ground.
+Rgb highContrastColourOf(int index);
 
 }  // namespace tarvix

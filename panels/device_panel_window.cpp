@@ -7,9 +7,18 @@
 
 namespace tarvix {
 
+void describePanel(QWidget* widget, const QString& text) {
+    if (widget->accessibleDescription() != text) {
+        widget->setAccessibleDescription(text);
+    }
+}
+
 DevicePanelWindow::DevicePanelWindow(QWidget* owner, const PanelFrame& frame)
     : QWidget(owner, Qt::Tool), place_(dialogUnitsToPixels(frame.placeInDialogUnits)) {
     setWindowTitle(frame.caption);
+    // Reached by F6 (never by a click, which would take the keys from the editor), so that a
+    // screen reader reads what the panel shows.
+    setFocusPolicy(Qt::TabFocus);
     setFixedSize(dialogUnitsToPixels(frame.sizeInDialogUnits));
 }
 

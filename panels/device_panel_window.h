@@ -11,6 +11,9 @@
 
 namespace tarvix {
 
+// Gives a panel's picture in words to screen readers, telling them only when the words change.
+void describePanel(QWidget* widget, const QString& text);
+
 struct PanelFrame {
     const char* caption;
     QSize sizeInDialogUnits;

@@ -1,6 +1,7 @@
 #include "panels/led_panel.h"
 
 #include "panels/led_digit.h"
+#include "tools/segment_codes.h"
 
 namespace tarvix {
 
@@ -18,11 +19,25 @@ LedPanel::LedPanel(QWidget* owner, const PanelFrame& frame, int digitCount)
         digit->move(d * slot + (slot - digit->width()) / 2, (height() - digit->height()) / 2);
         digits_.push_back(digit);
     }
+    describeDigits();
+}
+
+void LedPanel::describeDigits() {
+    std::vector<std::uint8_t> patterns;
+    patterns.reserve(digits_.size());
+    for (const LedDigit* digit : digits_) {
+        patterns.push_back(digit->segments());
+    }
+    describePanel(this, QString::fromStdString(displayText(patterns)));
 }
 
 void LedPanel::setDigit(int digit, std::uint8_t pattern) {
     if (digit >= 0 && digit < digitCount()) {
-        digits_[static_cast<std::size_t>(digit)]->setSegments(pattern);
+        LedDigit* shown = digits_[static_cast<std::size_t>(digit)];
+        if (shown->segments() != pattern) {
+            shown->setSegments(pattern);
+            describeDigits();
+        }
     }
 }
 

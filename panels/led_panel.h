@@ -23,6 +23,8 @@ public:
     std::uint8_t segments(int digit) const;
 
 private:
+    void describeDigits();
+
     std::vector<LedDigit*> digits_;
 };
 

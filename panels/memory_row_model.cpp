@@ -5,6 +5,7 @@
 #include <array>
 
 #include "simulator/register_text.h"
+#include "ui/colour_scheme.h"
 
 namespace tarvix {
 
@@ -47,8 +48,9 @@ void MemoryRowModel::setMemory(const Bytes* bytes) {
 }
 
 void MemoryRowModel::invalidate() {
-    emit dataChanged(index(0), index(rowCount() - 1),
-                     {Qt::DisplayRole, Qt::ForegroundRole, Qt::BackgroundRole});
+    emit dataChanged(
+        index(0), index(rowCount() - 1),
+        {Qt::DisplayRole, Qt::ForegroundRole, Qt::BackgroundRole, Qt::AccessibleDescriptionRole});
 }
 
 void MemoryRowModel::markStop() {
@@ -91,7 +93,14 @@ QVariant MemoryRowModel::data(const QModelIndex& index, int role) const {
         if (!changedSinceStop(index.row())) {
             return {};
         }
+        if (highContrast()) {
+            return role == Qt::ForegroundRole ? QColor(Qt::black) : QColor(255, 255, 0);
+        }
         return role == Qt::ForegroundRole ? kChangedText : kChangedBack;
+    }
+    if (role == Qt::AccessibleDescriptionRole) {
+        // The highlight's meaning, for those who cannot see its colour.
+        return changedSinceStop(index.row()) ? QStringLiteral("changed") : QString();
     }
     const auto offset = static_cast<std::size_t>(index.row() * bytesPerRow());
     if (role == Qt::EditRole) {

@@ -53,11 +53,12 @@ std::optional<PcmWave> readPcmWave(std::span<const std::uint8_t> wave) {
 QtSoundOutput::QtSoundOutput() = default;
 
 QtSoundOutput::~QtSoundOutput() {
-    stop();
+    silence();  // told to nobody: what it would tell may be gone already
 }
 
 void QtSoundOutput::playLooped(std::span<const std::uint8_t> wave, int frequency) {
-    stop();
+    silence();
+    tellTone(frequency);
     const std::optional<PcmWave> pcm = readPcmWave(wave);
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (!pcm || device.isNull() || !device.isFormatSupported(pcm->format)) {
@@ -70,6 +71,17 @@ void QtSoundOutput::playLooped(std::span<const std::uint8_t> wave, int frequency
 }
 
 void QtSoundOutput::stop() {
+    silence();
+    tellTone(0);
+}
+
+void QtSoundOutput::tellTone(int frequency) const {
+    if (onTone_) {
+        onTone_(frequency);
+    }
+}
+
+void QtSoundOutput::silence() {
     if (sink_) {
         sink_->stop();
     }

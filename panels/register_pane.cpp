@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "panels/register_pane_accessible.h"
 #include "simulator/register_text.h"
+#include "ui/colour_scheme.h"
 #include "ui/key_ownership.h"
 #include "ui/kit_fonts.h"
 
@@ -18,9 +20,19 @@ namespace tarvix {
 
 namespace {
 
-const QColor kPaneColor(88, 128, 120);
-const QColor kChangedText(255, 232, 60);
-const QColor kChangedBack(52, 78, 72);
+struct PaneColours {
+    QColor pane;
+    QColor changedText;
+    QColor changedBack;
+};
+
+// The kit's grey-green, or white on black with changes in black on yellow.
+PaneColours paneColours() {
+    if (highContrast()) {
+        return {Qt::black, Qt::black, QColor(255, 255, 0)};
+    }
+    return {QColor(88, 128, 120), QColor(255, 232, 60), QColor(52, 78, 72)};
+}
 
 struct TextPlace {
     int x;
@@ -223,6 +235,7 @@ QString RegisterPane::selectedName() const {
 void RegisterPane::select(const std::vector<Place>& all, std::size_t index) {
     selected_ = std::min(index, all.empty() ? 0 : all.size() - 1);
     update();
+    announceFramedRegister(this);
 }
 
 // Left and Right go through the pieces in reading order; Up and Down to the piece of the line
@@ -308,6 +321,7 @@ void RegisterPane::setLines(const std::array<std::string, 4>& lines) {
 }
 
 void RegisterPane::markStop() {
+    announceRegisterChanges(this, atStop_);
     atStop_ = lines_;
     update();
 }
@@ -326,7 +340,7 @@ bool RegisterPane::changedAt(std::size_t line, std::size_t column) const {
 void RegisterPane::paintEvent(QPaintEvent*) {
     QPixmap image(size() * devicePixelRatio());
     image.setDevicePixelRatio(devicePixelRatio());
-    image.fill(kPaneColor);
+    image.fill(paneColours().pane);
     {
         QPainter painter(&image);
         painter.setFont(font());
@@ -344,6 +358,11 @@ void RegisterPane::paintEvent(QPaintEvent*) {
         drawSelection(painter);
     }
     QPainter(this).drawPixmap(0, 0, image);
+}
+
+QRect RegisterPane::pieceRectAt(std::size_t line, std::size_t column) const {
+    return line < lines_.size() && column < lines_[line].size() ? pieceRect({line, column})
+                                                                : QRect();
 }
 
 QRect RegisterPane::pieceRect(Place place) const {
@@ -366,8 +385,8 @@ void RegisterPane::drawChanges(QPainter& painter, std::size_t line) const {
         const std::size_t end = pieceEnd(text, line, column);
         if (end > column && changedAt(line, column)) {
             const QRect box = pieceRect({line, column});
-            painter.fillRect(box, kChangedBack);
-            painter.setPen(kChangedText);
+            painter.fillRect(box, paneColours().changedBack);
+            painter.setPen(paneColours().changedText);
             painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                              QString::fromStdString(text.substr(column, end - column)));
         }

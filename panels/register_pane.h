@@ -33,11 +33,15 @@ public:
     bool changedAt(std::size_t line, std::size_t column) const;
 
     void setEditable(bool editable);
+    bool isEditable() const { return editable_; }
     // Opens the editor on a register's value; false for a name the pane does not edit.
     bool editRegister(const QString& name);
     QLineEdit* editor() const { return editor_; }
     // The register's name ("AX") or the flag's letter ("Z") in the keyboard's frame.
     QString selectedName() const;
+    // Where the register value or flag starting at `column` of line `line` is drawn (empty
+    // while the line is shorter).
+    QRect pieceRectAt(std::size_t line, std::size_t column) const;
 
 signals:
     // A register by its name ("AX"), and a FLAGS bit by its number.

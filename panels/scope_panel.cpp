@@ -30,6 +30,8 @@ ScopePanel::ScopePanel(QWidget* owner)
 void ScopePanel::sample() {
     if (isVisible()) {
         view_->appendPoint(scopeLevel(dacValue_));
+        const QString hex = QStringLiteral("%1").arg(dacValue_, 2, 16, QLatin1Char('0'));
+        describePanel(this, QStringLiteral("Last value %1H").arg(hex.toUpper()));
     }
 }
 

@@ -29,6 +29,12 @@ SpeakerPanel::SpeakerPanel(QWidget* owner)
     connect(new QMediaDevices(this), &QMediaDevices::audioOutputsChanged, noAudio,
             showWhetherThereIsOne);
     showWhetherThereIsOne();
+    describeTone(0);
+}
+
+void SpeakerPanel::describeTone(int frequency) {
+    describePanel(this, frequency == 0 ? QStringLiteral("Silent")
+                                       : QStringLiteral("Tone of %1 Hz").arg(frequency));
 }
 
 }  // namespace tarvix

@@ -11,6 +11,9 @@ class SpeakerPanel : public DevicePanelWindow {
 
 public:
     explicit SpeakerPanel(QWidget* owner);
+
+    // The pitch the speaker is given, in words for screen readers; 0 is silence.
+    void describeTone(int frequency);
 };
 
 }  // namespace tarvix

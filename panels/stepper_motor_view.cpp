@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <cmath>
 
+#include "panels/device_panel_window.h"
+
 namespace tarvix {
 
 namespace {
@@ -44,6 +46,11 @@ void StepperMotorView::setCoils(std::uint8_t coils) {
 
 void StepperMotorView::paintEvent(QPaintEvent*) {
     rotor_.follow(coils_);
+    constexpr int kTurn = 360;
+    const int angle = ((rotor_.toothAngles()[0] % kTurn) + kTurn) % kTurn;
+    describePanel(this, QStringLiteral("Rotor at %1 degrees, coils %2")
+                            .arg(angle)
+                            .arg(coils_ & 0x0F, 4, 2, QLatin1Char('0')));
     QPixmap image(size());
     image.fill(kFill);
     {

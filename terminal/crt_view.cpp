@@ -16,6 +16,7 @@ const QColor kBackground(Qt::black);
 }  // namespace
 
 CrtView::CrtView(const TerminalScreen& screen, QWidget* parent) : QWidget(parent), screen_(screen) {
+    setAccessibleName(QStringLiteral("Terminal screen"));
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSize(12);
     font.setStyleHint(QFont::Monospace);
@@ -52,6 +53,10 @@ void CrtView::screenChanged(int bellsBefore) {
     cursorOn_ = true;
     cursorBlink_.start();
     update();
+    const QString text = QString::fromLatin1(screen_.text());
+    if (accessibleDescription() != text) {
+        setAccessibleDescription(text);  // what a screen reader reads of the screen
+    }
 }
 
 void CrtView::paintEvent(QPaintEvent*) {

@@ -1,5 +1,8 @@
 #include "tools/segment_codes.h"
 
+#include <optional>
+#include <string_view>
+
 #include "common/format.h"
 
 namespace tarvix {
@@ -33,6 +36,36 @@ std::uint8_t segmentCode(const std::array<bool, kSegmentCount>& lit) {
         }
     }
     return static_cast<std::uint8_t>(code);
+}
+
+std::string displayText(std::span<const std::uint8_t> codes) {
+    constexpr std::uint8_t kPoint = 0x80;
+    constexpr std::uint8_t kMiddleBar = 0x40;
+    constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+    std::string text;
+    for (const std::uint8_t code : codes) {
+        const auto shape = static_cast<std::uint8_t>(code & ~kPoint);
+        std::optional<char> shown;
+        if (shape == 0) {
+            shown = ' ';
+        } else if (shape == kMiddleBar) {
+            shown = '-';
+        }
+        for (int digit = 0; digit < 16 && !shown; ++digit) {
+            if (digitSegmentCode(digit) == shape) {
+                shown = kHexDigits[static_cast<std::size_t>(digit)];
+            }
+        }
+        if (!shown) {
+            text += formatText("[%02XH]", static_cast<unsigned>(code));
+            continue;
+        }
+        text += *shown;
+        if ((code & kPoint) != 0) {
+            text += '.';
+        }
+    }
+    return text;
 }
 
 std::string codeHexText(std::uint8_t code) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace tarvix {
@@ -20,6 +21,10 @@ std::string digitTableText();
 
 // The code of the lit segments, index 0 being segment a.
 std::uint8_t segmentCode(const std::array<bool, kSegmentCount>& lit);
+
+// A display's digits as read aloud: each as the hexadecimal digit, "-" or blank (a space) its
+// lit segments draw, a lit point adding "."; any other pattern as its code, "[76H]".
+std::string displayText(std::span<const std::uint8_t> codes);
 
 std::string codeHexText(std::uint8_t code);     // "07 H"
 std::string codeBinaryText(std::uint8_t code);  // "00000111 B"

@@ -5,9 +5,15 @@
 #include <QRectF>
 #include <algorithm>
 
+#include "ui/colour_scheme.h"
+
 namespace tarvix {
 
 QColor viewColour(int index) {
+    if (highContrast()) {
+        const Rgb rgb = highContrastColourOf(index);
+        return QColor(rgb.red, rgb.green, rgb.blue);
+    }
     const QColor button = QApplication::palette().color(QPalette::Button);
     const Rgb scrollBar{static_cast<std::uint8_t>(button.red()),
                         static_cast<std::uint8_t>(button.green()),

@@ -17,6 +17,7 @@
 
 #include "editor/line_layout.h"
 #include "editor/syntax_classifier.h"
+#include "editor/ui/editor_accessibility.h"
 #include "editor/ui/line_painter.h"
 #include "editor/ui/margin_icons.h"
 #include "editor/ui/text_view_commands.h"
@@ -34,7 +35,9 @@ bool isBefore(TextPosition a, TextPosition b) {
 
 }  // namespace
 
-CX86TextView::CX86TextView(QWidget* parent) : QAbstractScrollArea(parent) {
+CX86TextView::CX86TextView(QWidget* parent)
+    : QAbstractScrollArea(parent), accessibility_(std::make_unique<EditorAccessibility>(*this)) {
+    setAccessibleName(QStringLiteral("Program"));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -282,6 +285,7 @@ void CX86TextView::resizeEvent(QResizeEvent* event) {
 // ---- the buffer's notices ----
 
 void CX86TextView::onTextChanged(TextBufferView*, const TextChange& change) {
+    accessibility_->textChanged(change);
     switch (change.kind) {
         case ChangeKind::LineFlags:
             viewport()->update();
@@ -395,10 +399,21 @@ void CX86TextView::paintMargin(QPainter& painter, int line, int y) {
     }
 }
 
+QRect CX86TextView::characterRect(TextPosition position) const {
+    position = validPosition(position);
+    const LineLayout layout(buffer_ == nullptr ? std::string_view{} : buffer_->line(position.line));
+    const int character = layout.characterAt(position.column);
+    const int column = layout.columnOf(character);
+    const int width =
+        character < layout.characterCount() ? layout.columnOf(character + 1) - column : 1;
+    return QRect(kMarginWidth + (column - firstVisibleColumn()) * charWidth_,
+                 (position.line - firstVisibleLine()) * lineHeight_, width * charWidth_,
+                 lineHeight_);
+}
+
 QRect CX86TextView::caretRect() const {
-    const int x = kMarginWidth + (cursorScreenColumn() - firstVisibleColumn()) * charWidth_;
-    const int y = (cursor_.line - firstVisibleLine()) * lineHeight_;
-    return QRect(x, y, overwrite_ ? charWidth_ : 2, lineHeight_);
+    const QRect cell = characterRect(cursor_);
+    return QRect(cell.left(), cell.top(), overwrite_ ? charWidth_ : 2, lineHeight_);
 }
 
 void CX86TextView::paintCaret(QPainter& painter) {
@@ -444,6 +459,7 @@ void CX86TextView::sendPosition() {
     const int character = LineLayout(line).characterAt(cursor_.column);
     emit positionTextChanged(
         QStringLiteral("Ln %1, Col %2").arg(cursor_.line + 1).arg(character + 1));
+    accessibility_->caretMoved();
 }
 
 void CX86TextView::setOverwriteMode(bool overwrite) {

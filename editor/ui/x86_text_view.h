@@ -22,6 +22,8 @@ class QPrinter;
 
 namespace tarvix {
 
+class EditorAccessibility;
+
 class CX86TextView : public QAbstractScrollArea, public TextBufferView {
     Q_OBJECT
 
@@ -53,6 +55,12 @@ public:
     int firstVisibleColumn() const;
     int visibleLineCount() const;
     int lineHeight() const { return lineHeight_; }
+
+    // Where a character's cell is, and the position nearest to a point, in the viewport.
+    QRect characterRect(TextPosition position) const;
+    TextPosition positionAtPoint(QPoint point) const { return positionAt(point); }
+
+    EditorAccessibility& accessibility() const { return *accessibility_; }
 
     void moveCursor(Movement movement, bool extend);
     // Runs the command with this id (menu ids and the editor's own ids); false when the id
@@ -195,6 +203,7 @@ private:
     LastSearch lastSearch_;
     MessageHandler messageHandler_;
     std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<EditorAccessibility> accessibility_;
 };
 
 }  // namespace tarvix

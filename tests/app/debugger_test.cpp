@@ -15,6 +15,7 @@
 #include "app/frame_settings.h"
 #include "app/output_bar.h"
 #include "app/sample_view.h"
+#include "panels/kit_panels.h"
 #include "panels/memory_list.h"
 #include "panels/memory_row_model.h"
 #include "panels/register_pane.h"
@@ -344,7 +345,18 @@ private slots:
         command(cmd::kNextPane);
         QVERIFY(list.view()->hasFocus());
         command(cmd::kNextPane);
+        QVERIFY(frame_->stackPanel().list()->hasFocus());
+        command(cmd::kNextPane);
         QVERIFY(frame_->outputBar().isAncestorOf(QApplication::focusWidget()));
+        frame_->panels().setVisible(Panel::Scope, true);
+        command(cmd::kNextPane);
+        QTRY_VERIFY(frame_->panels().window(Panel::Scope)->hasFocus());
+        QTest::keyClick(frame_->panels().window(Panel::Scope), Qt::Key_F6);
+        QTRY_VERIFY(view().hasFocus());
+        frame_->panels().setVisible(Panel::Scope, false);
+        command(cmd::kPreviousPane);
+        QVERIFY(frame_->outputBar().isAncestorOf(QApplication::focusWidget()));
+        command(cmd::kPreviousPane);
         command(cmd::kPreviousPane);
         command(cmd::kPreviousPane);
         QVERIFY(view().hasFocus());

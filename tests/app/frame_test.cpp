@@ -3,6 +3,7 @@
 // checked in simulation_test.
 #include <QAudioDevice>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMediaDevices>
@@ -171,6 +172,24 @@ private slots:
         QVERIFY2(frame_->speedPane()->text().startsWith("Kit clock 12 MHz · "),
                  qPrintable(frame_->speedPane()->text()));
         QVERIFY(frame_->outputBar().text().startsWith("Done. [ 257 instrns @ "));
+    }
+
+    // High contrast turns the editor's white ground black at once, and the next session
+    // starts with it.
+    void highContrastIsRememberedAcrossSessions() {
+        QVERIFY(frame_->openDocument(writeFile("p.asm", "hlt\r\n")));
+        const auto ground = [this] {
+            const QImage shown = frame_->view().viewport()->grab().toImage();
+            return shown.pixelColor(shown.width() - 2, shown.height() - 2);
+        };
+        QCOMPARE(ground(), QColor(Qt::white));
+        command(cmd::kViewHighContrast);
+        QCOMPARE(ground(), QColor(Qt::black));
+        dropFrame();
+        makeFrame();
+        QVERIFY(frame_->commandAction(cmd::kViewHighContrast)->isChecked());
+        command(cmd::kViewHighContrast);
+        QCOMPARE(ground(), QColor(Qt::white));
     }
 
     // Each command opens its window (the modal ones are closed again). With no calculator on

@@ -8,12 +8,15 @@
 
 #include "common/output_sink.h"
 #include "devices/kit_devices.h"
+#include "panels/led8279_panel.h"
 #include "panels/memory_list.h"
 #include "panels/memory_row_model.h"
 #include "panels/peripheral_commands.h"
 #include "panels/ram_registers_panel.h"
+#include "panels/scope_panel.h"
 #include "simulator/kit.h"
 #include "tests/kit_fakes.h"
+#include "tools/segment_codes.h"
 
 namespace tarvix {
 
@@ -137,6 +140,34 @@ private slots:
         }
         QCOMPARE(changed.count(), int(std::size(rows)));
         QCOMPARE(changed[0][1].toModelIndex().row(), 4095);
+    }
+
+    // For screen readers each panel says what it shows: the characters the digits' segments
+    // draw (other patterns as codes), the scope's last value, and a RAM row that changed.
+    void panelsDescribeWhatTheyShow() {
+        WindowedKit w;
+        w.panels.setLed8279Digit(0, digitSegmentCode(4));
+        w.panels.setLed8279Digit(1, 0x40);
+        w.panels.setLed8279Digit(2, 0x76);
+        QCOMPARE(w.panels.led8279().accessibleDescription(), "4-[76H]" + QString(13, ' '));
+        w.panels.setVisible(Panel::Scope, true);
+        w.panels.setDacValue(0xA5);
+        w.panels.scope().sample();
+        QCOMPARE(w.panels.scope().accessibleDescription(), QString("Last value A5H"));
+
+        std::array<std::uint8_t, kMemorySize> memory{};
+        RamRegistersPanel panel;
+        panel.setMemory(&memory);
+        memory[3] = 1;
+        panel.invalidateMemory();
+        const auto said = [&](int row) {
+            QAbstractItemModel* model = panel.memoryList()->view()->model();
+            return model->data(model->index(row, 0), Qt::AccessibleDescriptionRole).toString();
+        };
+        QCOMPARE(said(3), QString("changed"));
+        QCOMPARE(said(4), QString());
+        panel.markStop();
+        QCOMPARE(said(3), QString());
     }
 };
 

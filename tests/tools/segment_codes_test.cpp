@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace tarvix {
 namespace {
@@ -45,6 +46,23 @@ TEST(SegmentCodesTest, CodeTexts) {
         const std::uint8_t code = segmentCode(c.lit);
         EXPECT_EQ(codeHexText(code), c.hex);
         EXPECT_EQ(codeBinaryText(code), c.binary);
+    }
+}
+
+TEST(SegmentCodesTest, DisplayTextReadsDigitsTheSegmentsDraw) {
+    struct Case {
+        std::vector<std::uint8_t> codes;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{digitSegmentCode(1), digitSegmentCode(0xA), digitSegmentCode(0xF)}, "1AF"},
+        {{0x00, 0x40, 0x80, static_cast<std::uint8_t>(digitSegmentCode(8) | 0x80)}, " - .8."},
+        {{0x76, digitSegmentCode(0xE), 0x81}, "[76H]E[81H]"},
+        {{}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(displayText(c.codes), c.text);
     }
 }
 

@@ -42,6 +42,7 @@ DelayRoutineDialog::DelayRoutineDialog(QWidget* parent)
     delay_->setObjectName(QStringLiteral("delay"));
     clock_->setObjectName(QStringLiteral("clock"));
     preview_->setObjectName(QStringLiteral("routine"));
+    preview_->setAccessibleName(QStringLiteral("Delay routine"));
     clock_->setAlignment(Qt::AlignCenter);
     clock_->setText(QString::fromLatin1(kDefaultClockText));
     clock_->setMaximumWidth(clock_->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
@@ -52,11 +53,15 @@ DelayRoutineDialog::DelayRoutineDialog(QWidget* parent)
     preview_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     preview_->setMinimumSize(360, 220);
 
+    // Each field is named by its label, for screen readers.
+    auto* delayLabel = new QLabel(QStringLiteral("Enter delay in millisec:"), this);
+    delayLabel->setBuddy(delay_);
+    auto* clockLabel = new QLabel(QStringLiteral("8086  clock frequency (change if needed)"), this);
+    clockLabel->setBuddy(clock_);
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Enter delay in millisec:"), this), 0, 0);
+    fields->addWidget(delayLabel, 0, 0);
     fields->addWidget(delay_, 0, 1, 1, 2);
-    fields->addWidget(new QLabel(QStringLiteral("8086  clock frequency (change if needed)"), this),
-                      1, 0);
+    fields->addWidget(clockLabel, 1, 0);
     fields->addWidget(clock_, 1, 1);
     fields->addWidget(new QLabel(QStringLiteral("Mhz"), this), 1, 2);
 

@@ -61,6 +61,7 @@ SegmentCodesDialog::SegmentCodesDialog(QWidget* parent)
         auto* segment =
             new QPushButton(QString(QLatin1Char(kSegmentNames[static_cast<std::size_t>(i)])), this);
         segment->setObjectName(QStringLiteral("segment_") + segment->text());
+        segment->setAccessibleName(QStringLiteral("Segment ") + segment->text());
         segment->setProperty("segment", true);
         segment->setCheckable(true);
         switch (place.shape) {
