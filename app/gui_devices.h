@@ -5,10 +5,10 @@
 
 #include <QCoreApplication>
 
-#include "app/run_clock.h"
 #include "devices/kit_devices.h"
 #include "panels/kit_panels.h"
 #include "panels/qt_sound_output.h"
+#include "simulator/run_clock.h"
 
 namespace tarvix {
 

@@ -1,0 +1,150 @@
+#include "web/web_kit.h"
+
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string_view>
+
+#include "cli/json_text.h"
+#include "common/format.h"
+#include "common/source_limits.h"
+#include "simulator/register_text.h"
+
+namespace tarvix::web {
+
+namespace {
+
+// The folder of the page's one document, in the module's in-memory file system.
+constexpr const char* kFolder = "/kit";
+
+std::string hexArray(const auto& bytes) {
+    std::string text = "[";
+    for (const std::uint8_t byte : bytes) {
+        text += formatText(text.size() == 1 ? "%u" : ",%u", byte);
+    }
+    return text + "]";
+}
+
+std::string stringArray(const auto& texts) {
+    std::string json = "[";
+    for (const std::string& text : texts) {
+        json += (json.size() == 1 ? "" : ",") + jsonText(text);
+    }
+    return json + "]";
+}
+
+// The 0-based line whose flags hold `marker`, or -1.
+int markedLine(const CX86TextBuffer& buffer, std::uint32_t marker) {
+    for (int i = 0; i < buffer.lineCount(); ++i) {
+        if ((buffer.lineFlags(i) & ~kBreakpointMarker) == marker) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+WebKit::WebKit()
+    : sourcePath_(std::string(kFolder) + "/program.asm"),
+      host_(
+          sourcePath_, [this] { return state(); },
+          [this] { panels_.expireBlankTimers(kit_.devices.ppi); }),
+      driver_(kit_, buffer_, host_, clock_) {
+    std::filesystem::create_directories(kFolder);
+    clock_.kit.follow(kit_.cpu);
+    sink_.lineSource = &kit_.currentLine;
+    buffer_.initEmpty();
+}
+
+bool WebKit::setSource(const std::string& text, const std::string& breakpoints) {
+    std::ofstream(sourcePath_, std::ios::binary | std::ios::trunc) << text;
+    if (!buffer_.loadFile(sourcePath_, kDetectLineEnd, kMaxSourceLines + 1)) {
+        return false;
+    }
+    buffer_.setNeedsAssembly(true);
+    for (std::string_view rest = breakpoints; !rest.empty();) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view item = rest.substr(0, comma);
+        int line = -1;
+        std::from_chars(item.data(), item.data() + item.size(), line);
+        if (line >= 0 && line < buffer_.lineCount()) {
+            buffer_.setLineFlags(line, buffer_.lineFlags(line) | kBreakpointMarker);
+        }
+        rest = comma == rest.npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    return true;
+}
+
+void WebKit::setSpeed(int speed, int megahertz, int linesPerSecond) {
+    const auto chosen = static_cast<RunSpeed>(speed);
+    clock_.kit.setMegahertz(megahertz);
+    clock_.useKitTime(chosen == RunSpeed::KitClock);
+    driver_.setSpeed(chosen, &wallClock_);
+    driver_.setLinesPerSecond(linesPerSecond);
+}
+
+void WebKit::resetCpu() {
+    driver_.resetCpu();
+    sound_.stop();
+}
+
+void WebKit::resetMemory() {
+    driver_.resetMemory();
+}
+
+std::string WebKit::assemble() {
+    kit_.pane.clearStatus();
+    kit_.assembler.setListingMode(true);
+    const bool assembled = kit_.assembler.assemble(sourcePath_, buffer_.lineCount());
+    kit_.assembler.setListingMode(false);
+    buffer_.setNeedsAssembly(true);  // the run-mode list file is not there now
+    if (!assembled) {
+        return {};
+    }
+    kit_.pane.showStatus("Assembled.");
+    std::ifstream list(sourcePath_.substr(0, sourcePath_.rfind('.')) + ".lst", std::ios::binary);
+    return {std::istreambuf_iterator<char>(list), std::istreambuf_iterator<char>()};
+}
+
+std::string WebKit::state() {
+    const bool running = host_.running();
+    const std::uint16_t ip = running ? kit_.image.displayedIP(kit_.currentLine) : driver_.lastIP();
+    std::string memory;
+    memory.reserve(kMemorySize * 2);
+    for (const std::uint8_t byte : kit_.cpu.memory.bytes()) {
+        memory += formatText("%02X", byte);
+    }
+    std::array<std::uint8_t, kPanelCount> visible{};
+    for (int i = 0; i < kPanelCount; ++i) {
+        visible[static_cast<std::size_t>(i)] = panels_.isVisible(static_cast<Panel>(i)) ? 1 : 0;
+    }
+    std::string angles = "[";
+    for (const int angle : panels_.rotor.toothAngles()) {
+        angles += (angles.size() == 1 ? "" : ",") + std::to_string(angle);
+    }
+    const std::string terminal = terminal_.text.substr(terminalShown_);
+    terminalShown_ = terminal_.text.size();
+    const int errorLine = markedLine(buffer_, kErrorMarker);
+    return "{\"running\":" + std::string(running ? "true" : "false") +
+           ",\"stepping\":" + (host_.stepping() ? "true" : "false") +
+           ",\"pane\":" + jsonText(sink_.text) + ",\"status\":" + jsonText(host_.statusText()) +
+           ",\"registers\":" + stringArray(registerLines(kit_.cpu.regs, ip)) +
+           ",\"flagsLegend\":" + jsonText(kFlagsLegend) + ",\"ip\":" + std::to_string(ip) +
+           ",\"line\":" + std::to_string(markedLine(buffer_, kExecutionMarker)) +
+           ",\"errorLine\":" +
+           std::to_string(errorLine >= 0 ? errorLine : sink_.markedLine.value_or(-1)) +
+           ",\"visibleLine\":" + std::to_string(host_.visibleLine()) +
+           ",\"errorSounds\":" + std::to_string(sink_.soundsPlayed) +
+           ",\"instructions\":" + std::to_string(driver_.lastInstructionCount()) +
+           ",\"memory\":\"" + memory + "\",\"visible\":" + hexArray(visible) +
+           ",\"led8255\":" + hexArray(panels_.led8255()) +
+           ",\"led8279\":" + hexArray(panels_.led8279()) +
+           ",\"coils\":" + std::to_string(panels_.coils()) +
+           ",\"dac\":" + std::to_string(panels_.dac()) + ",\"rotor\":" + angles +
+           "],\"speakerHz\":" + std::to_string(sound_.frequency) +
+           ",\"terminal\":" + jsonBytes(terminal) + "}";
+}
+
+}  // namespace tarvix::web
