@@ -125,14 +125,13 @@ function syntaxColours(core) {
   }, { decorations: (plugin) => plugin.decorations });
 }
 
-export function createEditor(parent, core, { text, onChange, keys }) {
+export function createEditor(parent, core, { text, onChange }) {
   const editable = new Compartment();
   const view = new EditorView({
     parent,
     state: EditorState.create({
       doc: text,
       extensions: [
-        keymap.of(keys),
         lineNumbers(), markGutter, breakpoints, marks, lineMarks, history(), drawSelection(),
         highlightActiveLine(), syntaxColours(core),
         keymap.of([indentWithTab, ...defaultKeymap, ...historyKeymap]),

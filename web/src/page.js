@@ -75,8 +75,9 @@ function interactive(initialText) {
       clearTimeout(editor.saveTimer);
       editor.saveTimer = setTimeout(() => localStorage.setItem(kAutosave, editor.text()), 300);
     },
-    keys: [],
   });
+  setRunning(false, false);
+  if (!shared) pane.textContent = 'This page is not cross-origin isolated: Step and breakpoints are not available.';
 
   function signal(cell, value) {
     Atomics.store(control, cell, value);
@@ -87,7 +88,7 @@ function interactive(initialText) {
   async function send(type) {
     await workerReady;
     const message = {
-      type, source: editor.text(), breakpoints: editor.breakpointLines(),
+      type, source: editor.text(), breakpoints: shared ? editor.breakpointLines() : [],
       speed: Number($('speed').value), mhz: Number($('mhz').value) || 5,
       linesPerSecond: Number($('lps').value) || 5,
     };
@@ -123,6 +124,8 @@ function interactive(initialText) {
     for (const id of ['run', 'step', 'reset', 'resetMemory', 'assemble', 'runToCursor', 'new', 'open', 'examples']) {
       $(id).disabled = isRunning;
     }
+    // A kit that cannot read the page's commands while it runs cannot be stepped.
+    if (!shared) $('step').disabled = $('runToCursor').disabled = true;
     $('stepbar').hidden = !isStepping;
   }
 
@@ -215,8 +218,8 @@ function interactive(initialText) {
     save,
     share,
     run: () => send('run'),
-    step: () => send('step'),
-    runToCursor: () => send('runToCursor'),
+    step: () => shared && send('step'),
+    runToCursor: () => shared && send('runToCursor'),
     stop,
     reset: () => send('reset'),
     resetMemory: () => send('resetMemory'),

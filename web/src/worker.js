@@ -26,6 +26,6 @@ function prepare({ source, breakpoints, speed, mhz, linesPerSecond }) {
 
 onmessage = ({ data }) => {
   commands[data.type](data);
-  postMessage({ type: 'state', json: kit.state(), done: true });
+  if (data.type !== 'control') postMessage({ type: 'state', json: kit.state(), done: true });
 };
 postMessage({ type: 'ready' });
