@@ -10,6 +10,7 @@
 #include "common/format.h"
 #include "common/source_limits.h"
 #include "simulator/register_text.h"
+#include "web/control_block.h"
 
 namespace tarvix::web {
 
@@ -17,6 +18,9 @@ namespace {
 
 // The folder of the page's one document, in the module's in-memory file system.
 constexpr const char* kFolder = "/kit";
+constexpr double kScopeSampleMilliseconds = 10;
+// A state posted less often than this many samples keeps only the latest ones.
+constexpr std::size_t kMaxScopeSamples = 500;
 
 std::string hexArray(const auto& bytes) {
     std::string text = "[";
@@ -49,8 +53,7 @@ int markedLine(const CX86TextBuffer& buffer, std::uint32_t marker) {
 WebKit::WebKit()
     : sourcePath_(std::string(kFolder) + "/program.asm"),
       host_(
-          sourcePath_, [this] { return state(); },
-          [this] { panels_.expireBlankTimers(kit_.devices.ppi); }),
+          sourcePath_, [this] { return state(); }, [this] { pump(); }),
       driver_(kit_, buffer_, host_, clock_) {
     std::filesystem::create_directories(kFolder);
     clock_.kit.follow(kit_.cpu);
@@ -83,6 +86,24 @@ void WebKit::setSpeed(int speed, int megahertz, int linesPerSecond) {
     clock_.useKitTime(chosen == RunSpeed::KitClock);
     driver_.setSpeed(chosen, &wallClock_);
     driver_.setLinesPerSecond(linesPerSecond);
+}
+
+void WebKit::pump() {
+    panels_.expireBlankTimers(kit_.devices.ppi);
+    if (!panels_.isVisible(Panel::Scope)) {
+        return;
+    }
+    const double now = wallMilliseconds();
+    if (now - nextScopeSample_ > kScopeSampleMilliseconds * kMaxScopeSamples) {
+        nextScopeSample_ = now;  // a wait between runs is no stretch of samples
+    }
+    for (; nextScopeSample_ <= now; nextScopeSample_ += kScopeSampleMilliseconds) {
+        scopeSamples_.push_back(panels_.dac());
+    }
+    if (scopeSamples_.size() > kMaxScopeSamples) {
+        scopeSamples_.erase(scopeSamples_.begin(),
+                            scopeSamples_.end() - static_cast<std::ptrdiff_t>(kMaxScopeSamples));
+    }
 }
 
 void WebKit::resetCpu() {
@@ -124,6 +145,8 @@ std::string WebKit::state() {
     for (const int angle : panels_.rotor.toothAngles()) {
         angles += (angles.size() == 1 ? "" : ",") + std::to_string(angle);
     }
+    const std::string scope = hexArray(scopeSamples_);
+    scopeSamples_.clear();
     const std::string terminal = terminal_.text.substr(terminalShown_);
     terminalShown_ = terminal_.text.size();
     const int errorLine = markedLine(buffer_, kErrorMarker);
@@ -142,8 +165,8 @@ std::string WebKit::state() {
            ",\"led8255\":" + hexArray(panels_.led8255()) +
            ",\"led8279\":" + hexArray(panels_.led8279()) +
            ",\"coils\":" + std::to_string(panels_.coils()) +
-           ",\"dac\":" + std::to_string(panels_.dac()) + ",\"rotor\":" + angles +
-           "],\"speakerHz\":" + std::to_string(sound_.frequency) +
+           ",\"dac\":" + std::to_string(panels_.dac()) + ",\"scope\":" + scope +
+           ",\"rotor\":" + angles + "],\"speakerHz\":" + std::to_string(sound_.frequency) +
            ",\"terminal\":" + jsonBytes(terminal) + "}";
 }
 

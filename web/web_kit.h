@@ -3,7 +3,9 @@
 // from the control block and posts the machine's state while it runs.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/batch_devices.h"
 #include "common/output_pane.h"
@@ -71,6 +73,10 @@ public:
     std::string state();
 
 private:
+    // What the pump does besides the blanking timers: the scope's sample every 10 ms of real
+    // time, as the desktop's scope takes it.
+    void pump();
+
     std::string sourcePath_;
     RunClock clock_;
     SteadyClock wallClock_;
@@ -78,6 +84,8 @@ private:
     RecordedSound sound_;
     CollectingTerminal terminal_;
     std::size_t terminalShown_ = 0;
+    std::vector<std::uint8_t> scopeSamples_;  // since the last state
+    double nextScopeSample_ = 0;
     NoTerminalLauncher launcher_;
     DeviceHost deviceHost_{panels_, sound_, terminal_, launcher_, clock_};
     WebOutputSink sink_{sound_};

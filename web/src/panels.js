@@ -68,7 +68,7 @@ export class Panels {
     this.led55.show(state.led8255);
     this.led79.show(state.led8279);
     this.drawRotor(state.rotor, state.coils);
-    this.drawScope(state.dac, state.visible[0]);
+    this.drawScope(state.scope, state.dac, state.visible[0]);
     this.sound(state.visible[4] ? state.speakerHz : 0);
   }
 
@@ -86,10 +86,11 @@ export class Panels {
     this.rotorSvg.setAttribute('aria-label', `coils ${hex2(coils)}, rotor at ${((angles[0] % 360) + 360) % 360} degrees`);
   }
 
-  drawScope(dac, visible) {
+  // One sample a column, taken every 10 ms by the kit's worker; the trace scrolls leftwards.
+  drawScope(samples, dac, visible) {
     if (!visible) return;
-    this.scopeTrace.push(dac);
-    if (this.scopeTrace.length > this.scope.width) this.scopeTrace.shift();
+    this.scopeTrace.push(...samples);
+    this.scopeTrace.splice(0, Math.max(0, this.scopeTrace.length - this.scope.width));
     const g = this.scope.getContext('2d');
     const { width, height } = this.scope;
     g.fillStyle = '#002000';

@@ -118,6 +118,17 @@ await check('the terminal shows what the 8251 sends', async () => {
   await until(() => document.getElementById('terminalText').textContent.includes('HELLO'), 'terminal text');
 });
 
+await check('keys typed during a run reach the kit\'s keyboard interrupt', async () => {
+  await setProgram(readFileSync(join(examples, 'key_echo.asm'), 'utf8'));
+  await page.click('#run');
+  await until(() => !document.getElementById('stop').disabled, 'run');
+  await page.waitForTimeout(200);
+  await page.keyboard.type('Kit');
+  await until(() => document.getElementById('terminalText').textContent.endsWith('Kit'), 'echoed keys');
+  await page.keyboard.press('Escape');
+  await stopped();
+});
+
 await check('a shared link opens its program', async () => {
   const program = 'mov al,41 ; ä\nhlt\n';
   const fragment = Buffer.from(program, 'utf8').toString('base64url');
