@@ -83,6 +83,7 @@ bool WebKit::setSource(const std::string& text, const std::string& breakpoints) 
 void WebKit::setSpeed(int speed, int megahertz, int linesPerSecond) {
     const auto chosen = static_cast<RunSpeed>(speed);
     clock_.kit.setMegahertz(megahertz);
+    host_.setMegahertz(clock_.kit.megahertz());
     clock_.useKitTime(chosen == RunSpeed::KitClock);
     driver_.setSpeed(chosen, &wallClock_);
     driver_.setLinesPerSecond(linesPerSecond);
@@ -153,6 +154,7 @@ std::string WebKit::state() {
     return "{\"running\":" + std::string(running ? "true" : "false") +
            ",\"stepping\":" + (host_.stepping() ? "true" : "false") +
            ",\"pane\":" + jsonText(sink_.text) + ",\"status\":" + jsonText(host_.statusText()) +
+           ",\"pace\":" + jsonText(host_.paceText()) +
            ",\"registers\":" + stringArray(registerLines(kit_.cpu.regs, ip)) +
            ",\"flagsLegend\":" + jsonText(kFlagsLegend) + ",\"ip\":" + std::to_string(ip) +
            ",\"line\":" + std::to_string(markedLine(buffer_, kExecutionMarker)) +

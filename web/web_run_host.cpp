@@ -16,6 +16,7 @@ constexpr double kCommandWaitSeconds = 0.05;
 void WebRunHost::during(const std::function<void()>& command) {
     takeCell(Cell::Stop);  // a Stop pressed while nothing ran is no Stop of this run
     takeCell(Cell::Command);
+    pace_.clear();
     running_ = true;
     post();
     command();

@@ -21,6 +21,9 @@ public:
     bool running() const { return running_; }
     bool stepping() const { return stepping_; }
     const std::string& statusText() const { return status_; }
+    // "Kit clock 5 MHz · 1.00× · 2.35 s" during a Kit clock run; empty otherwise.
+    const std::string& paceText() const { return pace_; }
+    void setMegahertz(int megahertz) { megahertz_ = megahertz; }
     int visibleLine() const { return visibleLine_; }
 
     std::string saveDocument() override { return path_; }
@@ -42,6 +45,7 @@ public:
     int cursorLine() override;
     void enterStepping() override;
     void rest(double seconds) override;
+    void showPace(const PaceReport& report) override { pace_ = kitClockText(megahertz_, report); }
 
 private:
     void post();
@@ -50,6 +54,8 @@ private:
     std::function<std::string()> state_;
     std::function<void()> pump_;
     std::string status_;
+    std::string pace_;
+    int megahertz_ = 5;
     bool running_ = false;
     bool stepping_ = false;
     bool changed_ = false;

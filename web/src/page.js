@@ -99,6 +99,18 @@ function interactive(initialText) {
     worker.postMessage(message);
   }
 
+  // The kit holds one key at a time: keys typed faster than it takes them wait here, in order.
+  const keyQueue = [];
+  function pressKey(code) {
+    keyQueue.push(code);
+    feedKeys();
+  }
+  function feedKeys() {
+    if (!running) keyQueue.length = 0;
+    if (keyQueue.length && Atomics.load(control, Cell.Key) === 0) signal(Cell.Key, keyQueue.shift() + 1);
+    if (keyQueue.length) setTimeout(feedKeys, 5);
+  }
+
   function stop() {
     if (!running) return;
     if (shared) {
@@ -135,6 +147,7 @@ function interactive(initialText) {
     else if (next.running) setRunning(true, next.stepping);
     pane.textContent = next.pane;
     $('execStatus').textContent = next.status;
+    $('pace').textContent = next.pace;
     $('registers').textContent = [...next.registers, next.flagsLegend].join('\n');
     showMemory();
     editor.setMarks(next.running || next.line >= 0 ? next.line : -1, next.errorLine);
@@ -276,7 +289,7 @@ function interactive(initialText) {
         action = 'stop';
       } else {
         const code = keyCode(event);
-        if (code !== null) signal(Cell.Key, code + 1);
+        if (code !== null) pressKey(code);
         event.preventDefault();
         return;
       }

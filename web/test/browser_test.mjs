@@ -21,6 +21,9 @@ async function check(name, test) {
   } catch (error) {
     failures += 1;
     console.log(`FAIL  ${name}: ${error.message.split('\n')[0]}`);
+    // A run left going would fail every check after this one.
+    await page.evaluate(() => document.getElementById('stop').disabled || document.getElementById('stop').click());
+    await page.waitForTimeout(300);
   }
 }
 
@@ -94,7 +97,7 @@ await check('a Run stops at a breakpoint', async () => {
   await until(() => !document.getElementById('stepbar').hidden, 'breakpoint');
   const text = await registers();
   if (!/Cx= 0003/.test(text) || /Dx= 0007/.test(text)) throw new Error(text);
-  if (!(await page.$('.cm-tarvix-exec'))) throw new Error('no current-line mark');
+  await until(() => document.querySelector('.cm-tarvix-exec')?.textContent === 'mov dx,7', 'current-line mark');
   if (shots) await page.screenshot({ path: join(shots, 'web-breakpoint.png') });
   await page.click('#continue');
   await stopped();
@@ -123,7 +126,7 @@ await check('keys typed during a run reach the kit\'s keyboard interrupt', async
   await page.click('#run');
   await until(() => !document.getElementById('stop').disabled, 'run');
   await page.waitForTimeout(200);
-  await page.keyboard.type('Kit');
+  await page.keyboard.type('Kit', { delay: 20 });
   await until(() => document.getElementById('terminalText').textContent.endsWith('Kit'), 'echoed keys');
   await page.keyboard.press('Escape');
   await stopped();
