@@ -9,6 +9,7 @@
 #include "cli/json_text.h"
 #include "common/format.h"
 #include "common/source_limits.h"
+#include "simulator/program_loader.h"
 #include "simulator/register_text.h"
 #include "web/control_block.h"
 
@@ -117,16 +118,11 @@ void WebKit::resetMemory() {
 }
 
 std::string WebKit::assemble() {
-    kit_.pane.clearStatus();
-    kit_.assembler.setListingMode(true);
-    const bool assembled = kit_.assembler.assemble(sourcePath_, buffer_.lineCount());
-    kit_.assembler.setListingMode(false);
-    buffer_.setNeedsAssembly(true);  // the run-mode list file is not there now
-    if (!assembled) {
+    std::string listPath;
+    if (!assembleForListing(kit_, buffer_, host_, listPath)) {
         return {};
     }
-    kit_.pane.showStatus("Assembled.");
-    std::ifstream list(sourcePath_.substr(0, sourcePath_.rfind('.')) + ".lst", std::ios::binary);
+    std::ifstream list(listPath, std::ios::binary);
     return {std::istreambuf_iterator<char>(list), std::istreambuf_iterator<char>()};
 }
 
