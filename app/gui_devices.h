@@ -5,11 +5,11 @@
 
 #include <QCoreApplication>
 
-#include "app/run_clock.h"
 #include "devices/kit_devices.h"
 #include "panels/kit_panels.h"
 #include "panels/qt_sound_output.h"
 #include "panels/speaker_panel.h"
+#include "simulator/run_clock.h"
 
 namespace tarvix {
 

@@ -13,14 +13,18 @@ const std::string kNoText;
 
 }  // namespace
 
-BatchDevices::BatchDevices(Clock& clock, bool withTerminal, std::string& problem)
+BatchDevices::BatchDevices(Clock& clock, BatchTerminal terminal, std::string& problem)
     : panels(clock), clock_(clock) {
+    if (terminal == BatchTerminal::Collecting) {
+        return;
+    }
     std::string pattern =
         (socketFolderBase("tarvix-run-XXXXXX/CRTClass") / "tarvix-run-XXXXXX").string();
     const HeldSignals held;
     if (::mkdtemp(pattern.data()) == nullptr) {
         problem = "cannot make a folder for the terminal's socket";
-        link_ = std::make_unique<SocketTerminalLink>("");
+        socket_ = std::make_unique<SocketTerminalLink>("");
+        link_ = socket_.get();
         return;
     }
     folder_ = pattern;
@@ -28,8 +32,9 @@ BatchDevices::BatchDevices(Clock& clock, bool withTerminal, std::string& problem
     for (const std::string& recorded : {folder_.string(), path, path + ".lock"}) {
         recorded_.push_back(std::make_unique<TemporaryPath>(recorded));
     }
-    link_ = std::make_unique<SocketTerminalLink>(path);
-    if (withTerminal) {
+    socket_ = std::make_unique<SocketTerminalLink>(path);
+    link_ = socket_.get();
+    if (terminal == BatchTerminal::Socket) {
         receiver_ = std::make_unique<TerminalReceiver>(path);
         problem = receiver_->listen();
         if (!problem.empty()) {
@@ -39,7 +44,7 @@ BatchDevices::BatchDevices(Clock& clock, bool withTerminal, std::string& problem
 }
 
 BatchDevices::~BatchDevices() {
-    link_.reset();
+    socket_.reset();
     receiver_.reset();
     if (!folder_.empty()) {
         std::error_code ignored;
@@ -60,7 +65,7 @@ void BatchDevices::settle(Ppi8255& ppi) {
         return;
     }
     for (int round = 0; round < kSettleRounds; ++round) {
-        const bool allSent = link_->flush();
+        const bool allSent = socket_->flush();
         receiver_->poll();
         if (allSent) {
             return;
@@ -69,6 +74,9 @@ void BatchDevices::settle(Ppi8255& ppi) {
 }
 
 const std::string& BatchDevices::terminalText() const {
+    if (link_ == &collecting_) {
+        return collecting_.text;
+    }
     return receiver_ ? receiver_->text() : kNoText;
 }
 

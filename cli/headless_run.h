@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/batch_devices.h"
 #include "cli/kit_setup.h"
 #include "simulator/kit_clock.h"
 #include "simulator/kit_memory.h"
@@ -29,7 +30,7 @@ struct RunRequest {
     std::uint64_t keyInterval = 1000;
     bool hwTimer = false;
     int megahertz = KitClock::kDefaultMegahertz;
-    bool terminal = true;
+    BatchTerminal terminal = BatchTerminal::Socket;
     bool step = false;
     std::vector<int> breakpoints;  // 1-based lines
     KitSetup setup;

@@ -163,7 +163,7 @@ void addOptions(CLI::App& app, Options& options, std::uint64_t& megahertz) {
     app.add_flag("--json", options.json);
     app.add_flag("--hwtimer", run.hwTimer);
     app.add_flag("--help", options.help);
-    app.add_flag_callback("--no-terminal", [&run] { run.terminal = false; });
+    app.add_flag_callback("--no-terminal", [&run] { run.terminal = BatchTerminal::None; });
     app.add_option("file", run.path);
 }
 

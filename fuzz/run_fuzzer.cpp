@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     OutputPane pane(sink);
     KitClock clock;
     std::string problem;
-    BatchDevices devices(clock, (options & 1) != 0, problem);
+    BatchDevices devices(clock, (options & 1) != 0 ? BatchTerminal::Socket : BatchTerminal::None,
+                         problem);
     Kit kit(pane, devices.host());
     clock.follow(kit.cpu);
     sink.lineSource = &kit.currentLine;

@@ -1,0 +1,27 @@
+// The page's side of a run in the worker: a block of 32-bit cells the page writes while the
+// kit runs (Stop, the step commands, a key), shared with the worker when the page is
+// cross-origin isolated, and the messages the worker posts to the page.
+#pragma once
+
+#include <string_view>
+
+namespace tarvix::web {
+
+enum class Cell : int {
+    Stop = 0,     // 1: Stop was pressed
+    Command = 1,  // a StepCommand, 0 for none
+    Key = 2,      // the key pressed plus 1, 0 for none
+    Wake = 3,     // bumped by the page after each write; the worker sleeps on it
+    Cursor = 4,   // the 0-based line of the caret, for Run to Cursor
+};
+
+// Reads a cell and leaves 0 in it.
+int takeCell(Cell cell);
+int readCell(Cell cell);
+// Sleeps until the page writes a cell or `seconds` pass.
+void sleepUntilWoken(double seconds);
+// Hands the page a message (JSON text).
+void postToPage(std::string_view json);
+double wallMilliseconds();
+
+}  // namespace tarvix::web
