@@ -6,7 +6,9 @@
 #include <qpa/qplatformintegration.h>
 #include <QAccessible>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTest>
 #include <memory>
 #include <vector>
@@ -17,6 +19,9 @@
 #include "panels/register_pane.h"
 #include "panels/register_pane_accessible.h"
 #include "simulator/register_text.h"
+#include "tools/ui/delay_routine_dialog.h"
+#include "tools/ui/number_converter_dialog.h"
+#include "tools/ui/segment_codes_dialog.h"
 
 using namespace tarvix;
 
@@ -218,6 +223,52 @@ private slots:
         QCOMPARE(alerts[0].object, line);
         QCOMPARE(QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name),
                  QString("Done."));
+    }
+
+    // Each control Tab reaches has a name to speak, Tab reaches every one, and Escape closes.
+    void toolDialogsCanBeUsedWithoutSight() {
+        const std::unique_ptr<QDialog> dialogs[] = {std::make_unique<DelayRoutineDialog>(),
+                                                    std::make_unique<SegmentCodesDialog>(),
+                                                    std::make_unique<NumberConverterDialog>()};
+        for (const auto& dialog : dialogs) {
+            const QString title = dialog->windowTitle();
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+            QList<QWidget*> reachable;
+            for (QWidget* child : dialog->findChildren<QWidget*>()) {
+                if (child->isVisible() && child->isEnabled() &&
+                    (child->focusPolicy() & Qt::TabFocus) != 0 && child->focusProxy() == nullptr) {
+                    reachable << child;
+                    const QString name =
+                        QAccessible::queryAccessibleInterface(child)->text(QAccessible::Name);
+                    QVERIFY2(!name.trimmed().isEmpty(),
+                             qPrintable(title + ": " + child->metaObject()->className()));
+                }
+            }
+            dialog->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+            QSet<QWidget*> visited;
+            for (int press = 0; press < 2 * reachable.size(); ++press) {
+                visited.insert(QApplication::focusWidget());
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            }
+            // Tab stops at one button of a group of radio buttons; the arrows choose among them.
+            const auto groupOf = [](QWidget* w) {
+                auto* radio = qobject_cast<QRadioButton*>(w);
+                return radio != nullptr && radio->autoExclusive() ? w->parentWidget() : w;
+            };
+            QSet<QWidget*> visitedGroups;
+            for (QWidget* w : visited) {
+                visitedGroups.insert(groupOf(w));
+            }
+            for (QWidget* child : reachable) {
+                QVERIFY2(visitedGroups.contains(groupOf(child)),
+                         qPrintable(title + ": Tab misses " + child->objectName() +
+                                    child->metaObject()->className()));
+            }
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QVERIFY2(!dialog->isVisible(), qPrintable(title));
+        }
     }
 };
 
