@@ -59,20 +59,7 @@ inline std::string jsonText(std::string_view text) {
 // The text as it is when it is UTF-8, else each byte as its Latin-1 character: what a
 // student's source or file name holds becomes valid text for any report.
 inline std::string utf8Text(std::string_view text) {
-    if (isValidUtf8(text)) {
-        return std::string(text);
-    }
-    std::string out;
-    for (const char c : text) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | code >> 6);
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return out;
+    return isValidUtf8(text) ? std::string(text) : utf8FromLatin1(text);
 }
 
 }  // namespace tarvix

@@ -42,6 +42,21 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to) {
     text = std::move(replaced);
 }
 
+std::string utf8FromLatin1(std::string_view latin1) {
+    std::string out;
+    out.reserve(latin1.size());
+    for (const char c : latin1) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | code >> 6);
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
 bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {

@@ -45,4 +45,7 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to);
 // Whether the bytes are well-formed UTF-8 (plain ASCII is).
 bool isValidUtf8(std::string_view bytes);
 
+// Each byte as its Latin-1 character, in UTF-8.
+std::string utf8FromLatin1(std::string_view latin1);
+
 }  // namespace tarvix

@@ -11,6 +11,7 @@
 #include "cli/headless_run.h"
 #include "common/format.h"
 #include "common/source_limits.h"
+#include "common/text.h"
 #include "editor/syntax_classifier.h"
 #include "tools/delay_routine.h"
 #include "tools/number_conversion.h"
@@ -69,17 +70,7 @@ std::string delayRoutine(double delayMs, double clockMhz) {
     if (!routine) {
         return delayRangeMessage();
     }
-    std::string text;
-    for (const char c : routine->text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            text += c;
-        } else {
-            text += static_cast<char>(0xC0 | byte >> 6);
-            text += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return text;
+    return utf8FromLatin1(routine->text);
 }
 
 int segmentCodeOf(int litBits) {
