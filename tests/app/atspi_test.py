@@ -4,8 +4,8 @@ caret, the registers and flags, and an error in the Output pane after Assemble.
 
 Usage: atspi_test.py TARVIX SOURCE.asm
 
-Runs itself again under xvfb-run and a private D-Bus session; exits 77 (skipped) where
-xvfb-run, dbus-run-session or pyatspi is missing.
+Runs itself again on its own Xvfb display and a private D-Bus session; exits 77 (skipped)
+where Xvfb, dbus-run-session or pyatspi is missing.
 """
 import os
 import shutil
@@ -28,18 +28,37 @@ def with_pyatspi():
     return None
 
 
+def start_xvfb():
+    """An X server on a display it picks itself (-displayfd): two `xvfb-run -a` started
+    together can pick the same display, and the loser's program then finds no screen."""
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24",
+                               "-nolisten", "tcp"], pass_fds=(write,),
+                              stderr=subprocess.DEVNULL, start_new_session=True)
+    os.close(write)
+    with os.fdopen(read) as answer:
+        display = answer.readline().strip()
+    if not display:
+        server.kill()
+        return None, None
+    return server, ":" + display
+
+
 def outer():
-    missing = [tool for tool in ("xvfb-run", "dbus-run-session") if shutil.which(tool) is None]
+    missing = [tool for tool in ("Xvfb", "dbus-run-session") if shutil.which(tool) is None]
     python = with_pyatspi()
     if python is None:
         missing.append("pyatspi")
     if missing:
         print("skipped: no " + ", ".join(missing))
         return SKIPPED
-    command = ["xvfb-run", "-a", "-s", "-screen 0 1280x800x24", "dbus-run-session", "--",
-               python, os.path.abspath(__file__)] + sys.argv[1:]
+    server, display = start_xvfb()
+    if server is None:
+        print("FAIL: Xvfb did not start")
+        return 1
+    command = ["dbus-run-session", "--", python, os.path.abspath(__file__)] + sys.argv[1:]
     # Its own process group, so that a hang takes everything it started down with it.
-    run = subprocess.Popen(command, env=dict(os.environ, **{INNER: "1"}),
+    run = subprocess.Popen(command, env=dict(os.environ, DISPLAY=display, **{INNER: "1"}),
                            start_new_session=True)
     try:
         return run.wait(timeout=90)
@@ -47,6 +66,9 @@ def outer():
         os.killpg(run.pid, signal.SIGKILL)
         print("FAIL: timed out")
         return 1
+    finally:
+        server.kill()
+        server.wait()
 
 
 def waited(what, find, seconds=20):
