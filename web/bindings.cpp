@@ -16,6 +16,7 @@
 #include "tools/delay_routine.h"
 #include "tools/number_conversion.h"
 #include "tools/segment_codes.h"
+#include "web/control_block.h"
 #include "web/web_kit.h"
 
 namespace tarvix::web {
@@ -105,6 +106,7 @@ EMSCRIPTEN_BINDINGS(tarvix) {
     ::umask(022);
     using tarvix::web::WebKit;
     register_vector<int>("IntVector");
+    constant("controlCells", tarvix::web::kControlCells);
     class_<WebKit>("WebKit")
         .constructor<>()
         .function("setSource", &WebKit::setSource)

@@ -37,6 +37,14 @@ int readCell(Cell cell) {
     return tarvix_read_cell(static_cast<int>(cell));
 }
 
+bool pageBreakpoint(int line) {
+    if (line < 0 || line / 32 >= kControlCells - static_cast<int>(Cell::BreakpointBits)) {
+        return false;
+    }
+    const int word = tarvix_read_cell(static_cast<int>(Cell::BreakpointBits) + line / 32);
+    return ((static_cast<unsigned>(word) >> (line % 32)) & 1U) != 0;
+}
+
 void sleepUntilWoken(double seconds) {
     tarvix_sleep(static_cast<int>(Cell::Wake), seconds * 1000.0);
 }

@@ -68,6 +68,7 @@ bool WebKit::setSource(const std::string& text, const std::string& breakpoints) 
         return false;
     }
     buffer_.setNeedsAssembly(true);
+    pageBreakpointRevision_ = readCell(Cell::BreakpointRevision);
     for (std::string_view rest = breakpoints; !rest.empty();) {
         const std::size_t comma = rest.find(',');
         const std::string_view item = rest.substr(0, comma);
@@ -91,6 +92,7 @@ void WebKit::setSpeed(int speed, int megahertz, int linesPerSecond) {
 }
 
 void WebKit::pump() {
+    followPageBreakpoints();
     panels_.expireBlankTimers(kit_.devices.ppi);
     if (!panels_.isVisible(Panel::Scope)) {
         return;
@@ -105,6 +107,19 @@ void WebKit::pump() {
     if (scopeSamples_.size() > kMaxScopeSamples) {
         scopeSamples_.erase(scopeSamples_.begin(),
                             scopeSamples_.end() - static_cast<std::ptrdiff_t>(kMaxScopeSamples));
+    }
+}
+
+// The run's dispatcher follows the text's breakpoints, as it follows the desktop editor's.
+void WebKit::followPageBreakpoints() {
+    const int revision = readCell(Cell::BreakpointRevision);
+    if (revision == pageBreakpointRevision_) {
+        return;
+    }
+    pageBreakpointRevision_ = revision;
+    for (int line = 0; line < buffer_.lineCount(); ++line) {
+        const std::uint32_t flags = buffer_.lineFlags(line) & ~kBreakpointMarker;
+        buffer_.setLineFlags(line, pageBreakpoint(line) ? flags | kBreakpointMarker : flags);
     }
 }
 

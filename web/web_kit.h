@@ -73,9 +73,10 @@ public:
     std::string state();
 
 private:
-    // What the pump does besides the blanking timers: the scope's sample every 10 ms of real
-    // time, as the desktop's scope takes it.
+    // What the pump does besides the blanking timers: the breakpoints the student changed, and
+    // the scope's sample every 10 ms of real time, as the desktop's scope takes it.
     void pump();
+    void followPageBreakpoints();
 
     std::string sourcePath_;
     RunClock clock_;
@@ -86,6 +87,7 @@ private:
     std::size_t terminalShown_ = 0;
     std::vector<std::uint8_t> scopeSamples_;  // since the last state
     double nextScopeSample_ = 0;
+    int pageBreakpointRevision_ = 0;  // of the breakpoints the kit has
     NoTerminalLauncher launcher_;
     DeviceHost deviceHost_{panels_, sound_, terminal_, launcher_, clock_};
     WebOutputSink sink_{sound_};

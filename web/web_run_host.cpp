@@ -69,11 +69,20 @@ bool WebRunHost::takeKey(std::uint8_t& key) {
 }
 
 StepCommand WebRunHost::takeStepCommand() {
+    // A kit waiting for a command is stepping; one that runs on after Continue, Step Over, Step
+    // Out or Run to Cursor is not, until it waits again.
+    if (!stepping_) {
+        stepping_ = true;
+        changed_ = true;
+    }
     if (takeStopRequest()) {
         return StepCommand::Stop;
     }
     if (const int command = takeCell(Cell::Command); command != 0) {
-        return static_cast<StepCommand>(command);
+        pump_();  // breakpoints the page changed before the command count for it
+        const auto taken = static_cast<StepCommand>(command);
+        stepping_ = taken == StepCommand::Next || taken == StepCommand::StepBack;
+        return taken;
     }
     pump_();
     if (changed_ || wallMilliseconds() - lastPost_ >= kMillisecondsBetweenPosts) {

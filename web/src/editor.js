@@ -125,7 +125,7 @@ function syntaxColours(core) {
   }, { decorations: (plugin) => plugin.decorations });
 }
 
-export function createEditor(parent, core, { text, onChange }) {
+export function createEditor(parent, core, { text, onChange, onBreakpoints }) {
   const editable = new Compartment();
   const view = new EditorView({
     parent,
@@ -141,7 +141,10 @@ export function createEditor(parent, core, { text, onChange }) {
           '&': { backgroundColor: core.colour(0), color: core.colour(2) },
           '.cm-content': { caretColor: core.colour(2) },
         }),
-        EditorView.updateListener.of((update) => { if (update.docChanged) onChange(); }),
+        EditorView.updateListener.of((update) => {
+          if (update.docChanged) onChange();
+          if (update.startState.field(breakpoints) !== update.state.field(breakpoints)) onBreakpoints();
+        }),
       ],
     }),
   });

@@ -48,7 +48,8 @@ function interactive(initialText) {
   let errorSounds = 0;
 
   const shared = typeof SharedArrayBuffer === 'function' && self.crossOriginIsolated;
-  const control = new Int32Array(shared ? new SharedArrayBuffer(32) : new ArrayBuffer(32));
+  const controlBytes = core.controlCells * Int32Array.BYTES_PER_ELEMENT;
+  const control = new Int32Array(shared ? new SharedArrayBuffer(controlBytes) : new ArrayBuffer(controlBytes));
   let worker = null;
   let workerReady = null;
   startWorker();
@@ -75,6 +76,7 @@ function interactive(initialText) {
       clearTimeout(editor.saveTimer);
       editor.saveTimer = setTimeout(() => localStorage.setItem(kAutosave, editor.text()), 300);
     },
+    onBreakpoints: () => shareBreakpoints(),
   });
   setRunning(false, false);
   if (!shared) pane.textContent = 'This page is not cross-origin isolated: Step and breakpoints are not available.';
@@ -83,6 +85,18 @@ function interactive(initialText) {
     Atomics.store(control, cell, value);
     Atomics.add(control, Cell.Wake, 1);
     if (shared) Atomics.notify(control, Cell.Wake);
+  }
+
+  // The breakpoints as a running kit reads them, set or cleared while it runs: a bit a line after
+  // the cells, then a new revision.
+  function shareBreakpoints() {
+    if (!shared) return;
+    const words = new Int32Array(control.length - Cell.BreakpointBits);
+    for (const line of editor.breakpointLines()) {
+      if (line < words.length * 32) words[line >> 5] |= 1 << (line & 31);
+    }
+    words.forEach((word, i) => Atomics.store(control, Cell.BreakpointBits + i, word));
+    signal(Cell.BreakpointRevision, Atomics.load(control, Cell.BreakpointRevision) + 1);
   }
 
   async function send(type) {
@@ -276,7 +290,7 @@ function interactive(initialText) {
   };
   const stepKeys = {
     Enter: 'next', F10: 'next', F9: 'continue', F8: 'stepOver', 'Shift+F8': 'stepOut',
-    Backspace: 'stepBack', Escape: 'stop',
+    Backspace: 'stepBack', Escape: 'stop', 'Ctrl+B': 'breakpoint', 'Ctrl+Shift+F9': 'clearBreakpoints',
   };
   const speeds = { 'Ctrl+1': '0', 'Ctrl+2': '1', 'Ctrl+3': '2' };
   document.addEventListener('keydown', (event) => {

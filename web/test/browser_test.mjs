@@ -105,6 +105,24 @@ await check('a Run stops at a breakpoint', async () => {
   await page.evaluate(() => window.tarvixPage.editor.clearBreakpoints());
 });
 
+await check('a breakpoint set during a run stops it, and cleared lets it go on', async () => {
+  await setProgram('again: inc ax\nmov bx,ax\njmp again\n');
+  await page.click('#run');
+  await until(() => !document.getElementById('stop').disabled, 'run');
+  await page.waitForTimeout(200);
+  await page.evaluate(() => window.tarvixPage.editor.toggleBreakpoint(1));
+  await until(() => !document.getElementById('stepbar').hidden, 'breakpoint');
+  await until(() => document.querySelector('.cm-tarvix-exec')?.textContent === 'mov bx,ax', 'current-line mark');
+  await page.keyboard.press('Control+Shift+F9');
+  await page.click('#continue');
+  await until(() => document.getElementById('stepbar').hidden, 'continue');
+  await page.waitForTimeout(300);
+  if (await page.evaluate(() => document.getElementById('stop').disabled)) throw new Error('the run ended');
+  if (!(await page.evaluate(() => document.getElementById('stepbar').hidden))) throw new Error('stopped again');
+  await page.click('#stop');
+  await stopped();
+});
+
 await check('an OUT lights an 8255 LED digit', async () => {
   await setProgram('connect led55\nmov al,80\nout 26,al\nmov al,fe\nout 22,al\nmov al,3f\nout 20,al\nhlt\n');
   await page.click('#run');
