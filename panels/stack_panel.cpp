@@ -13,18 +13,6 @@ const QColor kListBackground(10, 10, 10);
 const QColor kListText(250, 250, 250);
 const QColor kReturnText(120, 220, 255);
 
-QString rowText(const StackWord& word, bool atSp) {
-    QString text = QString("%1 %2: %3")
-                       .arg(atSp ? "SP>" : "   ")
-                       .arg(word.address, 4, 16, QChar('0'))
-                       .arg(word.value, 4, 16, QChar('0'))
-                       .toUpper();
-    if (!word.returnsInto.empty()) {
-        text += QString("  -> ") + QString::fromStdString(word.returnsInto);
-    }
-    return text;
-}
-
 }  // namespace
 
 StackPanel::StackPanel(QWidget* parent) : QWidget(parent), list_(new QListWidget(this)) {
@@ -52,7 +40,7 @@ void StackPanel::showWords(const std::vector<StackWord>& words) {
             word.returnsInto == shown_[i].returnsInto) {
             continue;
         }
-        const QString text = rowText(word, i == 0);
+        const QString text = QString::fromStdString(stackRowText(word, i == 0));
         auto* item = sameRows ? list_->item(static_cast<int>(i)) : new QListWidgetItem(list_);
         item->setText(text);
         if (!word.returnsInto.empty()) {

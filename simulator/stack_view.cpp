@@ -2,6 +2,7 @@
 
 #include "assembler/line_scanner.h"
 #include "assembler/statement.h"
+#include "common/format.h"
 #include "common/text.h"
 
 namespace tarvix {
@@ -70,6 +71,14 @@ std::vector<StackWord> stackWords(const std::array<std::uint8_t, kMemorySize>& m
         words.push_back(std::move(word));
     }
     return words;
+}
+
+std::string stackRowText(const StackWord& word, bool atSp) {
+    std::string text = formatText("%s %04X: %04X", atSp ? "SP>" : "   ", word.address, word.value);
+    if (!word.returnsInto.empty()) {
+        text += "  -> " + word.returnsInto;
+    }
+    return text;
 }
 
 }  // namespace tarvix

@@ -31,4 +31,7 @@ std::vector<StackWord> stackWords(const std::array<std::uint8_t, kMemorySize>& m
                                   std::uint16_t sp, const ProgramImage& image,
                                   const SourceLine& source);
 
+// "SP> 1FFA: 1006  -> delay (line 12)": SP's row marked, the address it returns into named.
+std::string stackRowText(const StackWord& word, bool atSp);
+
 }  // namespace tarvix
