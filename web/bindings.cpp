@@ -116,6 +116,7 @@ EMSCRIPTEN_BINDINGS(tarvix) {
         .function("step", &WebKit::step)
         .function("resetCpu", &WebKit::resetCpu)
         .function("resetMemory", &WebKit::resetMemory)
+        .function("edit", &WebKit::edit)
         .function("assemble", &WebKit::assemble)
         .function("state", &WebKit::state);
     function("reportRun", &tarvix::web::reportRun);

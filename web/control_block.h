@@ -16,6 +16,7 @@ enum class Cell : int {
     Wake = 3,                // bumped by the page after each write; the worker sleeps on it
     Cursor = 4,              // the 0-based line of the caret, for Run to Cursor
     BreakpointRevision = 5,  // bumped by the page after it rewrites the breakpoint bits
+    Edit = 6,                // an edit of the stepping kit's state, as WebKit::edit takes it
     // From here a bit a line, bit line % 32 of cell BreakpointBits + line / 32: the breakpoints
     // the page shows, which the student may set and clear while the kit runs.
     BreakpointBits = 8,

@@ -11,6 +11,7 @@
 #include "common/source_limits.h"
 #include "simulator/program_loader.h"
 #include "simulator/register_text.h"
+#include "simulator/stack_view.h"
 #include "web/control_block.h"
 
 namespace tarvix::web {
@@ -22,6 +23,9 @@ constexpr const char* kFolder = "/kit";
 constexpr double kScopeSampleMilliseconds = 10;
 // A state posted less often than this many samples keeps only the latest ones.
 constexpr std::size_t kMaxScopeSamples = 500;
+// The stack's rows from SP that a state carries: deeper than any program of the kit's goes,
+// and a post 25 times a second stays small.
+constexpr std::size_t kMaxStackRows = 256;
 
 std::string hexArray(const auto& bytes) {
     std::string text = "[";
@@ -93,6 +97,9 @@ void WebKit::setSpeed(int speed, int megahertz, int linesPerSecond) {
 
 void WebKit::pump() {
     followPageBreakpoints();
+    if (const int code = takeCell(Cell::Edit); code != 0) {
+        edit(code);
+    }
     panels_.expireBlankTimers(kit_.devices.ppi);
     if (!panels_.isVisible(Panel::Scope)) {
         return;
@@ -121,6 +128,32 @@ void WebKit::followPageBreakpoints() {
         const std::uint32_t flags = buffer_.lineFlags(line) & ~kBreakpointMarker;
         buffer_.setLineFlags(line, pageBreakpoint(line) ? flags | kBreakpointMarker : flags);
     }
+}
+
+void WebKit::edit(int code) {
+    const auto value = static_cast<std::uint16_t>(code & 0xFFFF);
+    const int index = (code >> 16) & 0xFFF;
+    switch (static_cast<EditKind>(code >> 28)) {
+        case EditKind::Register:
+            if (index < 8) {
+                kit_.cpu.regs[static_cast<Reg16>(index)] = value;
+            }
+            break;
+        case EditKind::Flag:
+            if (index < 16) {
+                kit_.cpu.regs.setFlag(static_cast<std::uint16_t>(1U << index), value != 0);
+            }
+            break;
+        case EditKind::Memory:
+            if (const auto refused =
+                    kit_.cpu.memory.editByte(static_cast<std::uint16_t>(kMemoryFirst + index),
+                                             static_cast<std::uint8_t>(value))) {
+                kit_.pane.showRefusal(*refused);
+            }
+            break;
+    }
+    host_.refreshRegisters();
+    host_.invalidateMemory();
 }
 
 void WebKit::resetCpu() {
@@ -162,12 +195,22 @@ std::string WebKit::state() {
     const std::string terminal = terminal_.text.substr(terminalShown_);
     terminalShown_ = terminal_.text.size();
     const int errorLine = markedLine(buffer_, kErrorMarker);
+    std::vector<std::string> stack;
+    for (const StackWord& word :
+         stackWords(kit_.cpu.memory.bytes(), kit_.cpu.regs[Reg16::SP], kit_.image,
+                    [this](int line) { return buffer_.line(line); })) {
+        if (stack.size() == kMaxStackRows) {
+            break;
+        }
+        stack.push_back(stackRowText(word, stack.empty()));
+    }
     return "{\"running\":" + std::string(running ? "true" : "false") +
            ",\"stepping\":" + (host_.stepping() ? "true" : "false") +
            ",\"pane\":" + jsonText(sink_.text) + ",\"status\":" + jsonText(host_.statusText()) +
            ",\"pace\":" + jsonText(host_.paceText()) +
            ",\"registers\":" + stringArray(registerLines(kit_.cpu.regs, ip)) +
-           ",\"flagsLegend\":" + jsonText(kFlagsLegend) + ",\"ip\":" + std::to_string(ip) +
+           ",\"flagsLegend\":" + jsonText(kFlagsLegend) + ",\"stack\":" + stringArray(stack) +
+           ",\"ip\":" + std::to_string(ip) +
            ",\"line\":" + std::to_string(markedLine(buffer_, kExecutionMarker)) +
            ",\"errorLine\":" +
            std::to_string(errorLine >= 0 ? errorLine : sink_.markedLine.value_or(-1)) +

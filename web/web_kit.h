@@ -65,6 +65,12 @@ public:
     }
     void resetCpu();
     void resetMemory();
+    // An edit of a stopped or stepping kit, as the desktop's Ram & Registers pane makes it:
+    // (kind << 28) | (index << 16) | value, where the kind is an EditKind and the index a
+    // register's 8086 number, a flag's bit or a byte's address less 1000H. A flag's value is
+    // 0 or 1; a byte is written by the kit's rules, which refuse the program's code bytes.
+    enum class EditKind { Register = 1, Flag = 2, Memory = 3 };
+    void edit(int code);
     // Assembles in listing mode, as the Assemble command does; the list file's text, or empty
     // when the pane reports an error.
     std::string assemble();

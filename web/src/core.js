@@ -5,6 +5,6 @@ export async function loadCore() {
 }
 
 // Cells of the control block the page writes while the worker runs the kit.
-export const Cell = { Stop: 0, Command: 1, Key: 2, Wake: 3, Cursor: 4, BreakpointRevision: 5, BreakpointBits: 8 };
+export const Cell = { Stop: 0, Command: 1, Key: 2, Wake: 3, Cursor: 4, BreakpointRevision: 5, Edit: 6, BreakpointBits: 8 };
 // The step commands, numbered as the core numbers them.
 export const StepCommand = { Next: 1, Continue: 2, StepOver: 3, StepOut: 4, RunToCursor: 5, StepBack: 6, Stop: 7 };

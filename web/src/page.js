@@ -153,16 +153,75 @@ function interactive(initialText) {
     // A kit that cannot read the page's commands while it runs cannot be stepped.
     if (!shared) $('step').disabled = $('runToCursor').disabled = true;
     $('stepbar').hidden = !isStepping;
+    for (const id of ['editWhat', 'editValue', 'editSet']) $(id).disabled = isRunning && !isStepping;
+  }
+
+  // The registers, flags and memory bytes a stop changed since the stop before it are marked, as
+  // the desktop marks them; while a run goes on nothing is.
+  let stopState = null;
+  let beforeStop = null;
+  function noteStop(next, done) {
+    if (!done && !next.stepping) return;
+    if (stopState && next.registers.join() === stopState.registers.join() &&
+        next.memory === stopState.memory) {
+      stopState = next;  // the same stop, posted again while the kit waits
+      return;
+    }
+    beforeStop = stopState;
+    stopState = next;
+  }
+  const escaped = (text) => text.replace(/&/g, '&amp;').replace(/</g, '&lt;');
+  const markedCells = (cells, before) => cells.map((cell, i) =>
+    (before && before[i] !== undefined && before[i] !== cell ? `<mark>${escaped(cell)}</mark>` : escaped(cell)));
+  const changedSince = () => (state === stopState ? beforeStop : null);
+
+  // Edits of a stopped or stepping kit, as at the desktop's Ram & Registers pane: a register
+  // (AX to DI; not IP), a flag (CF to OF, 0 or 1) or a memory byte (1000 to 1FFF), in hex.
+  const kRegisterNumbers = { AX: 0, CX: 1, DX: 2, BX: 3, SP: 4, BP: 5, SI: 6, DI: 7 };
+  const kFlagBits = { CF: 0, PF: 2, AF: 4, ZF: 6, SF: 7, TF: 8, IF: 9, DF: 10, OF: 11 };
+  const EditKind = { Register: 1, Flag: 2, Memory: 3 };
+  function editCode(what, text) {
+    const name = what.trim().toUpperCase();
+    if (!/^[0-9A-F]{1,4}$/i.test(text.trim())) return null;
+    const value = parseInt(text, 16);
+    const code = (kind, index) => (kind << 28) | (index << 16) | value;
+    if (name in kRegisterNumbers) return code(EditKind.Register, kRegisterNumbers[name]);
+    if (name in kFlagBits) return value <= 1 ? code(EditKind.Flag, kFlagBits[name]) : null;
+    const address = /^[0-9A-F]{4}$/.test(name) ? parseInt(name, 16) : 0;
+    return address >= 0x1000 && address <= 0x1FFF && value <= 0xFF ? code(EditKind.Memory, address - 0x1000) : null;
+  }
+  $('editForm').addEventListener('submit', (event) => {
+    event.preventDefault();
+    const code = editCode($('editWhat').value, $('editValue').value);
+    if (code === null) {
+      pane.textContent = 'Set: a register AX to DI, a flag CF to OF (0 or 1) or an address 1000 to 1FFF (a byte), to a value in hexadecimal.';
+    } else if (running && stepping) {
+      signal(Cell.Edit, code);
+    } else if (!running) {
+      workerReady.then(() => worker.postMessage({ type: 'edit', code }));
+    }
+  });
+
+  function showRegisters() {
+    const before = changedSince();
+    const last = state.registers.length - 1;  // the flags, a digit a flag
+    const lines = state.registers.map((line, i) => {
+      const cells = (text) => (i === last ? [...text] : text.split(' '));
+      return markedCells(cells(line), before && cells(before.registers[i])).join(i === last ? '' : ' ');
+    });
+    $('registers').innerHTML = [...lines, escaped(state.flagsLegend)].join('\n');
   }
 
   function show(next, done) {
     state = next;
+    noteStop(next, done);
     if (done) setRunning(false, false);
     else if (next.running) setRunning(true, next.stepping);
     pane.textContent = next.pane;
     $('execStatus').textContent = next.status;
     $('pace').textContent = next.pace;
-    $('registers').textContent = [...next.registers, next.flagsLegend].join('\n');
+    showRegisters();
+    $('stack').textContent = next.stack.join('\n');
     showMemory();
     editor.setMarks(next.running || next.line >= 0 ? next.line : -1, next.errorLine);
     panels.show(next);
@@ -177,12 +236,15 @@ function interactive(initialText) {
   function showMemory() {
     if (!state) return;
     const start = Math.min(Math.max(parseInt($('memStart').value, 16) || 0x1000, 0x1000), 0x1FF0) & ~0xF;
+    const before = changedSince();
+    const bytes = (memory, at) => memory.slice(at, at + 32).match(/../g);
     const rows = [];
     for (let a = start; a < Math.min(start + 0x100, 0x2000); a += 16) {
       const at = (a - 0x1000) * 2;
-      rows.push(`${a.toString(16).toUpperCase()}: ${state.memory.slice(at, at + 32).match(/../g).join(' ')}`);
+      const cells = markedCells(bytes(state.memory, at), before && bytes(before.memory, at));
+      rows.push(`${a.toString(16).toUpperCase()}: ${cells.join(' ')}`);
     }
-    $('memory').textContent = rows.join('\n');
+    $('memory').innerHTML = rows.join('\n');
   }
 
   function beep() {
@@ -294,6 +356,9 @@ function interactive(initialText) {
   };
   const speeds = { 'Ctrl+1': '0', 'Ctrl+2': '1', 'Ctrl+3': '2' };
   document.addEventListener('keydown', (event) => {
+    // Typing a value is typing, and Enter sets it, even while stepping.
+    const editing = event.target instanceof Element && event.target.closest('#editForm');
+    if (editing && (event.key.length === 1 || event.key === 'Enter' || event.key === 'Backspace')) return;
     const name = `${event.ctrlKey ? 'Ctrl+' : ''}${event.shiftKey && event.key.length > 1 ? 'Shift+' : ''}${event.key.length === 1 ? event.key.toUpperCase() : event.key}`;
     let action = null;
     if (running && stepping) {

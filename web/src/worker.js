@@ -13,6 +13,7 @@ const commands = {
   runToCursor(message) { prepare(message) && kit.runToCursor(); },
   reset() { kit.resetCpu(); },
   resetMemory() { kit.resetMemory(); },
+  edit({ code }) { kit.edit(code); },
   assemble(message) {
     kit.setSource(message.source, '');
     postMessage({ type: 'list', text: kit.assemble() });

@@ -90,6 +90,46 @@ await check('Step executes one line at a time', async () => {
   await stopped();
 });
 
+await check('a step marks what it changed, and the stack names a return address', async () => {
+  await setProgram('mov ax,1\ncall work\nhlt\nwork: mov bx,2\nret\n');
+  await page.keyboard.press('F10');
+  await until(() => !document.getElementById('stepbar').hidden, 'stepping');
+  await page.click('#next');
+  await until(() => /Ax= 0001/.test(document.getElementById('registers').textContent), 'first line');
+  const marked = await page.$$eval('#registers mark', (marks) => marks.map((mark) => mark.textContent));
+  if (!marked.includes('0001') || marked.includes('1FFE')) throw new Error(`marked: ${marked}`);
+  await page.click('#next');
+  await until(() => /^SP> [0-9A-F]{4}: [0-9A-F]{4}  -> line 3$/m.test(document.getElementById('stack').textContent), 'return address');
+  await page.fill('#memStart', '1FF0');
+  const bytes = await page.$$eval('#memory mark', (marks) => marks.length);
+  if (bytes !== 2) throw new Error(`${bytes} bytes marked for the pushed word`);
+  await page.fill('#memStart', '1000');
+  await page.keyboard.press('Escape');
+  await stopped();
+});
+
+await check('an edit while stepping is used by the next step; a code byte is refused', async () => {
+  await setProgram('mov ax,1\nadd ax,bx\nhlt\n');
+  await page.keyboard.press('F10');
+  await until(() => !document.getElementById('stepbar').hidden, 'stepping');
+  await page.fill('#editWhat', 'bx');
+  await page.fill('#editValue', '10');
+  await page.press('#editValue', 'Enter');
+  await until(() => /Bx= 0010/.test(document.getElementById('registers').textContent), 'the edited register');
+  await page.fill('#editWhat', '1000');
+  await page.fill('#editValue', '90');
+  await page.press('#editValue', 'Enter');
+  await until(() => document.getElementById('pane').textContent.includes('Cannot replace opcode'), 'the refusal');
+  if (!/^1000: B8 /m.test(await page.textContent('#memory'))) throw new Error('the code byte was written');
+  await page.click('#next');
+  await page.click('#next');
+  await until(() => /Ax= 0011/.test(document.getElementById('registers').textContent), 'the sum');
+  await page.fill('#editWhat', '');
+  await page.fill('#editValue', '');
+  await page.keyboard.press('Escape');
+  await stopped();
+});
+
 await check('a Run stops at a breakpoint', async () => {
   await setProgram('mov ax,5\nmov cx,3\nmov dx,7\nhlt\n');
   await page.evaluate(() => window.tarvixPage.editor.toggleBreakpoint(2));
