@@ -4,6 +4,7 @@ import { Terminal } from '@xterm/xterm';
 import '@xterm/xterm/css/xterm.css';
 import './style.css';
 import { Cell, StepCommand, loadCore } from './core.js';
+import { editCode } from './edits.js';
 import { createEditor } from './editor.js';
 import { Panels } from './panels.js';
 import { programFromFragment, shareFragment } from './share.js';
@@ -175,21 +176,6 @@ function interactive(initialText) {
     (before && before[i] !== undefined && before[i] !== cell ? `<mark>${escaped(cell)}</mark>` : escaped(cell)));
   const changedSince = () => (state === stopState ? beforeStop : null);
 
-  // Edits of a stopped or stepping kit, as at the desktop's Ram & Registers pane: a register
-  // (AX to DI; not IP), a flag (CF to OF, 0 or 1) or a memory byte (1000 to 1FFF), in hex.
-  const kRegisterNumbers = { AX: 0, CX: 1, DX: 2, BX: 3, SP: 4, BP: 5, SI: 6, DI: 7 };
-  const kFlagBits = { CF: 0, PF: 2, AF: 4, ZF: 6, SF: 7, TF: 8, IF: 9, DF: 10, OF: 11 };
-  const EditKind = { Register: 1, Flag: 2, Memory: 3 };
-  function editCode(what, text) {
-    const name = what.trim().toUpperCase();
-    if (!/^[0-9A-F]{1,4}$/i.test(text.trim())) return null;
-    const value = parseInt(text, 16);
-    const code = (kind, index) => (kind << 28) | (index << 16) | value;
-    if (name in kRegisterNumbers) return code(EditKind.Register, kRegisterNumbers[name]);
-    if (name in kFlagBits) return value <= 1 ? code(EditKind.Flag, kFlagBits[name]) : null;
-    const address = /^[0-9A-F]{4}$/.test(name) ? parseInt(name, 16) : 0;
-    return address >= 0x1000 && address <= 0x1FFF && value <= 0xFF ? code(EditKind.Memory, address - 0x1000) : null;
-  }
   $('editForm').addEventListener('submit', (event) => {
     event.preventDefault();
     const code = editCode($('editWhat').value, $('editValue').value);
