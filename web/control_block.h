@@ -29,6 +29,7 @@ inline constexpr int kControlCells =
 // Reads a cell and leaves 0 in it.
 int takeCell(Cell cell);
 int readCell(Cell cell);
+// Whether the page shows a breakpoint on a 0-based line.
 bool pageBreakpoint(int line);
 // Sleeps until the page writes a cell or `seconds` pass.
 void sleepUntilWoken(double seconds);

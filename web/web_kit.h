@@ -79,8 +79,9 @@ public:
     std::string state();
 
 private:
-    // What the pump does besides the blanking timers: the breakpoints the student changed, and
-    // the scope's sample every 10 ms of real time, as the desktop's scope takes it.
+    // What the pump does besides the blanking timers: the breakpoints the student changed, an
+    // edit of a stepping kit, and the scope's sample every 10 ms of real time, as the
+    // desktop's scope takes it.
     void pump();
     void followPageBreakpoints();
 
