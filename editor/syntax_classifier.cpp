@@ -152,58 +152,49 @@ std::uint32_t classifyLine(std::uint32_t state, std::string_view line,
     return state;
 }
 
-Rgb colourOf(int index, Rgb scrollBar) {
+namespace {
+
+// An index's colour in the kit's scheme and in the high-contrast one, side by side.
+struct SchemeColours {
+    Rgb kit;
+    Rgb highContrast;
+};
+
+SchemeColours schemeColours(int index, Rgb scrollBar) {
     switch (index) {
         case kColourBackground:
         case kColourMarginOff:
         case kColourSelectedText:
-            return {255, 255, 255};
+            return {{255, 255, 255}, {0, 0, 0}};
         case kColourText:
         case kColourSelectedBackground:
         case kColourOther:
-            return {0, 0, 0};
+            return {{0, 0, 0}, {255, 255, 255}};
         case kColourMarginOn:
-            return scrollBar;
+            return {scrollBar, {64, 64, 64}};
         case kColourMnemonic:
-            return {0, 0, 240};
+            return {{0, 0, 240}, {255, 255, 0}};
         case kColourComment:
-            return {150, 150, 150};
+            return {{150, 150, 150}, {190, 190, 190}};
         case kColourRegister:
-            return {0, 200, 128};
+            return {{0, 200, 128}, {0, 255, 255}};
         case kColourNumber:
-            return {212, 164, 132};
+            return {{212, 164, 132}, {128, 255, 128}};
         case kColourDirective:
-            return {240, 0, 0};
+            return {{240, 0, 0}, {255, 160, 255}};
         default:
-            return {255, 0, 0};
+            return {{255, 0, 0}, {255, 140, 100}};
     }
 }
 
+}  // namespace
+
+Rgb colourOf(int index, Rgb scrollBar) {
+    return schemeColours(index, scrollBar).kit;
+}
+
 Rgb highContrastColourOf(int index) {
-    switch (index) {
-        case kColourBackground:
-        case kColourMarginOff:
-        case kColourSelectedText:
-            return {0, 0, 0};
-        case kColourText:
-        case kColourSelectedBackground:
-        case kColourOther:
-            return {255, 255, 255};
-        case kColourMarginOn:
-            return {64, 64, 64};
-        case kColourMnemonic:
-            return {255, 255, 0};
-        case kColourComment:
-            return {190, 190, 190};
-        case kColourRegister:
-            return {0, 255, 255};
-        case kColourNumber:
-            return {128, 255, 128};
-        case kColourDirective:
-            return {255, 160, 255};
-        default:
-            return {255, 140, 100};
-    }
+    return schemeColours(index, {}).highContrast;
 }
 
 }  // namespace tarvix
