@@ -51,7 +51,7 @@ bool isReturnAddress(std::uint16_t value, bool underZero, int line, const Progra
 
 std::vector<StackWord> stackWords(const std::array<std::uint8_t, kMemorySize>& memory,
                                   std::uint16_t sp, const ProgramImage& image,
-                                  const SourceLine& source) {
+                                  const SourceLine& source, std::size_t limit) {
     std::vector<StackWord> words;
     if (sp < kMemoryFirst) {
         return words;
@@ -59,7 +59,8 @@ std::vector<StackWord> stackWords(const std::array<std::uint8_t, kMemorySize>& m
     const auto wordAt = [&memory](std::size_t offset) {
         return static_cast<std::uint16_t>(memory[offset] | memory[offset + 1] << 8);
     };
-    for (std::size_t offset = sp - kMemoryFirst; offset + 1 < kMemorySize; offset += 2) {
+    for (std::size_t offset = sp - kMemoryFirst; offset + 1 < kMemorySize && words.size() < limit;
+         offset += 2) {
         StackWord word;
         word.address = static_cast<std::uint16_t>(kMemoryFirst + offset);
         word.value = wordAt(offset);

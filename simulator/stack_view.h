@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,10 +27,11 @@ struct StackWord {
 // A 0-based source line's text; empty past the end.
 using SourceLine = std::function<std::string_view(int line)>;
 
-// The words from `sp` to 1FFEH; none when SP is outside the RAM.
+// The words from `sp` to 1FFEH, the first `limit` of them; none when SP is outside the RAM.
 std::vector<StackWord> stackWords(const std::array<std::uint8_t, kMemorySize>& memory,
                                   std::uint16_t sp, const ProgramImage& image,
-                                  const SourceLine& source);
+                                  const SourceLine& source,
+                                  std::size_t limit = std::numeric_limits<std::size_t>::max());
 
 // "SP> 1FFA: 1006  -> delay (line 12)": SP's row marked, the address it returns into named.
 std::string stackRowText(const StackWord& word, bool atSp);

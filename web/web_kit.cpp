@@ -196,12 +196,9 @@ std::string WebKit::state() {
     terminalShown_ = terminal_.text.size();
     const int errorLine = markedLine(buffer_, kErrorMarker);
     std::vector<std::string> stack;
-    for (const StackWord& word :
-         stackWords(kit_.cpu.memory.bytes(), kit_.cpu.regs[Reg16::SP], kit_.image,
-                    [this](int line) { return buffer_.line(line); })) {
-        if (stack.size() == kMaxStackRows) {
-            break;
-        }
+    for (const StackWord& word : stackWords(
+             kit_.cpu.memory.bytes(), kit_.cpu.regs[Reg16::SP], kit_.image,
+             [this](int line) { return buffer_.line(line); }, kMaxStackRows)) {
         stack.push_back(stackRowText(word, stack.empty()));
     }
     return "{\"running\":" + std::string(running ? "true" : "false") +

@@ -52,6 +52,10 @@ TEST_F(StackViewTest, OnlyReturnAddressesAreNamed) {
         ASSERT_EQ(words.size(), 2u);
         EXPECT_EQ(words[0].value, value);
         EXPECT_EQ(words[0].returnsInto, c.name);
+        const std::vector<StackWord> first = stackWords(
+            memory, 0x1FFC, kit.image, [this](int line) { return buffer.line(line); }, 1);
+        ASSERT_EQ(first.size(), 1u);
+        EXPECT_EQ(first[0].returnsInto, c.name);
     }
 }
 
