@@ -29,9 +29,12 @@ async function check(name, test) {
 
 const registers = () => page.textContent('#registers');
 const paneText = () => page.textContent('#pane');
-const until = (test, what, timeout = 10000) => page.waitForFunction(test, null, { timeout }).catch(() => {
+const until = (test, what, arg = null) => page.waitForFunction(test, arg, { timeout: 10000 }).catch(() => {
   throw new Error(`no ${what}`);
 });
+// Waits until the text of the element `selector` matches `pattern`.
+const untilText = (selector, pattern, what) => until(([s, source, flags]) =>
+  new RegExp(source, flags).test(document.querySelector(s).textContent), what, [selector, pattern.source, pattern.flags]);
 const stopped = () => until(() => document.getElementById('stop').disabled, 'end of the run');
 
 async function openPage(path = '') {
@@ -49,6 +52,20 @@ async function typeProgram(text) {
 
 async function setProgram(text) {
   await page.evaluate((t) => window.tarvixPage.editor.setText(t), text);
+}
+
+// Step (F10) on `program`: the kit waits at its first line.
+async function stepInto(program) {
+  await setProgram(program);
+  await page.keyboard.press('F10');
+  await until(() => !document.getElementById('stepbar').hidden, 'stepping');
+}
+
+// Set (under the registers): a register, flag or address to a value.
+async function setState(what, value) {
+  await page.fill('#editWhat', what);
+  await page.fill('#editValue', value);
+  await page.press('#editValue', 'Enter');
 }
 
 await openPage();
@@ -79,27 +96,23 @@ await check('Stop ends an endless loop within 100 ms', async () => {
 });
 
 await check('Step executes one line at a time', async () => {
-  await setProgram('mov ax,1\nmov bx,2\nhlt\n');
-  await page.keyboard.press('F10');
-  await until(() => !document.getElementById('stepbar').hidden, 'stepping');
+  await stepInto('mov ax,1\nmov bx,2\nhlt\n');
   await page.click('#next');
-  await until(() => /Ax= 0001 Bx= 0000/.test(document.getElementById('registers').textContent), 'first line');
+  await untilText('#registers', /Ax= 0001 Bx= 0000/, 'first line');
   await page.click('#next');
-  await until(() => /Ax= 0001 Bx= 0002/.test(document.getElementById('registers').textContent), 'second line');
+  await untilText('#registers', /Ax= 0001 Bx= 0002/, 'second line');
   await page.keyboard.press('Escape');
   await stopped();
 });
 
 await check('a step marks what it changed, and the stack names a return address', async () => {
-  await setProgram('mov ax,1\ncall work\nhlt\nwork: mov bx,2\nret\n');
-  await page.keyboard.press('F10');
-  await until(() => !document.getElementById('stepbar').hidden, 'stepping');
+  await stepInto('mov ax,1\ncall work\nhlt\nwork: mov bx,2\nret\n');
   await page.click('#next');
-  await until(() => /Ax= 0001/.test(document.getElementById('registers').textContent), 'first line');
+  await untilText('#registers', /Ax= 0001/, 'first line');
   const marked = await page.$$eval('#registers mark', (marks) => marks.map((mark) => mark.textContent));
   if (!marked.includes('0001') || marked.includes('1FFE')) throw new Error(`marked: ${marked}`);
   await page.click('#next');
-  await until(() => /^SP> [0-9A-F]{4}: [0-9A-F]{4}  -> line 3$/m.test(document.getElementById('stack').textContent), 'return address');
+  await untilText('#stack', /^SP> [0-9A-F]{4}: [0-9A-F]{4}  -> line 3$/m, 'return address');
   await page.fill('#memStart', '1FF0');
   const bytes = await page.$$eval('#memory mark', (marks) => marks.length);
   if (bytes !== 2) throw new Error(`${bytes} bytes marked for the pushed word`);
@@ -109,21 +122,15 @@ await check('a step marks what it changed, and the stack names a return address'
 });
 
 await check('an edit while stepping is used by the next step; a code byte is refused', async () => {
-  await setProgram('mov ax,1\nadd ax,bx\nhlt\n');
-  await page.keyboard.press('F10');
-  await until(() => !document.getElementById('stepbar').hidden, 'stepping');
-  await page.fill('#editWhat', 'bx');
-  await page.fill('#editValue', '10');
-  await page.press('#editValue', 'Enter');
-  await until(() => /Bx= 0010/.test(document.getElementById('registers').textContent), 'the edited register');
-  await page.fill('#editWhat', '1000');
-  await page.fill('#editValue', '90');
-  await page.press('#editValue', 'Enter');
-  await until(() => document.getElementById('pane').textContent.includes('Cannot replace opcode'), 'the refusal');
+  await stepInto('mov ax,1\nadd ax,bx\nhlt\n');
+  await setState('bx', '10');
+  await untilText('#registers', /Bx= 0010/, 'the edited register');
+  await setState('1000', '90');
+  await untilText('#pane', /Cannot replace opcode/, 'the refusal');
   if (!/^1000: B8 /m.test(await page.textContent('#memory'))) throw new Error('the code byte was written');
   await page.click('#next');
   await page.click('#next');
-  await until(() => /Ax= 0011/.test(document.getElementById('registers').textContent), 'the sum');
+  await untilText('#registers', /Ax= 0011/, 'the sum');
   await page.fill('#editWhat', '');
   await page.fill('#editValue', '');
   await page.keyboard.press('Escape');
@@ -176,7 +183,7 @@ await check('the terminal shows what the 8251 sends', async () => {
   await setProgram(readFileSync(join(examples, 'hello.asm'), 'utf8'));
   await page.click('#run');
   await stopped();
-  await until(() => document.getElementById('terminalText').textContent.includes('HELLO'), 'terminal text');
+  await untilText('#terminalText', /HELLO/, 'terminal text');
 });
 
 await check('keys typed during a run reach the kit\'s keyboard interrupt', async () => {
@@ -185,7 +192,7 @@ await check('keys typed during a run reach the kit\'s keyboard interrupt', async
   await until(() => !document.getElementById('stop').disabled, 'run');
   await page.waitForTimeout(200);
   await page.keyboard.type('Kit', { delay: 20 });
-  await until(() => document.getElementById('terminalText').textContent.endsWith('Kit'), 'echoed keys');
+  await untilText('#terminalText', /Kit$/, 'echoed keys');
   await page.keyboard.press('Escape');
   await stopped();
 });
